@@ -1,0 +1,13 @@
+#pragma once
+// Sub-commands of the portivox executable. Each takes the arguments after
+// its own name (args[0] is the first argument) and returns the exit code.
+#include <string>
+#include <vector>
+
+namespace pv::app {
+
+using Args = std::vector<std::string>;
+
+int ConfigCommand(const Args& args);
+
+} // namespace pv::app

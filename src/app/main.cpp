@@ -1,0 +1,51 @@
+// portivox: the desktop program, the headless runner and the diagnostic
+// sub-commands share one executable.
+#include "app/commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct SubCommand {
+    const char* name;
+    int (*run)(const pv::app::Args&);
+    const char* help;
+};
+
+const SubCommand kCommands[] = {
+    {"config", pv::app::ConfigCommand,
+     "config show|new|set FILE ...  inspect, create or edit a configuration file"},
+};
+
+void PrintHelp() {
+    std::printf("Usage: portivox [FILE.PV3 [/K]]\n"
+                "       portivox SUB-COMMAND ARGS...\n\n"
+                "Without a sub-command the setup window opens; a configuration file named\n"
+                "on the command line is loaded and activated at once.\n\n"
+                "Sub-commands:\n");
+    for (const auto& c : kCommands) std::printf("  %s\n", c.help);
+    std::printf("  --help                         this text\n"
+                "  --version                      the program's version\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2) {
+        if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+            PrintHelp();
+            return 0;
+        }
+        if (!std::strcmp(argv[1], "--version")) {
+            std::printf("portivox %s\n", PORTIVOX_VERSION);
+            return 0;
+        }
+        for (const auto& c : kCommands) {
+            if (!std::strcmp(argv[1], c.name)) return c.run(pv::app::Args(argv + 2, argv + argc));
+        }
+    }
+    PrintHelp();
+    return 2;
+}

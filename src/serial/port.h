@@ -1,0 +1,114 @@
+#pragma once
+// The one serial port of a run: its state, the queued output and the
+// operations everything above reaches the device through. The operating
+// system sits behind SerialDriver; Virtual Instrument mode needs none.
+#include <cstdint>
+#include <string>
+
+#include "config/config.h"
+#include "config/settings_store.h"
+#include "text/messages.h"
+
+namespace pv {
+
+/// Line parameters as the configuration stores them.
+struct LineSettings {
+    int32_t Baud = 9600;     // bits per second
+    int DataBits = 8;        // 5..8
+    int Parity = 0;          // 0 None, 1 Odd, 2 Even, 3 Mark, 4 Space
+    int StopBits = 0;        // 0 = 1, 1 = 1.5, 2 = 2
+    int FlowControl = 0;     // 0 None, 1 Xon/Xoff, 2 Hardware, 3 Opto-RS (RTS held low)
+};
+
+/// One open device at a time. Every call returns at once; results are values.
+class SerialDriver {
+public:
+    virtual ~SerialDriver() = default;
+    /// Opens the device for exclusive, non-blocking use in raw mode.
+    virtual bool Open(const std::string& device) = 0;
+    virtual bool IsOpen() const = 0;
+    /// Queue sizes; a hint the driver may ignore.
+    virtual void SetQueueSizes(int32_t input, int32_t output) = 0;
+    /// Reads return at once with what is waiting; writes wait for no time limit.
+    virtual bool SetTimeouts() = 0;
+    virtual bool GetState(LineSettings& out) = 0;
+    virtual bool SetState(const LineSettings& in) = 0;
+    /// Up to `size` bytes; 0 when nothing is waiting or on error.
+    virtual int Read(unsigned char* buffer, int size) = 0;
+    /// Bytes the driver accepted (may be fewer than offered; -1 on error).
+    virtual int Write(const char* data, int size) = 0;
+    virtual void SetDtr(bool on) = 0;
+    virtual void SetRts(bool on) = 0;
+    virtual void SetBreak(bool on) = 0;
+    /// Drops both queues.
+    virtual void Purge() = 0;
+    virtual void Close() = 0;
+};
+
+/// A millisecond counter that wraps like a 32-bit tick count.
+class TickSource {
+public:
+    virtual ~TickSource() = default;
+    virtual uint32_t TickCount() = 0;
+};
+
+/// Where Virtual Instrument mode shows what the program sends.
+class VirtualDevice {
+public:
+    virtual ~VirtualDevice() = default;
+    virtual void ShowOutput(const std::string& maskedText) = 0;
+};
+
+/// Device node of a COM number: the store's "Ports"/"COMn" entry, else
+/// /dev/ttyS<n-1>.
+std::string DevicePathFor(int16_t commPort, SettingsStore* store);
+
+/// Every NUL replaced by the character 255, for display.
+std::string MaskNuls(std::string text);
+
+constexpr int kQueueFileLimit = 131000;
+
+class SerialPort {
+public:
+    SerialPort(Config& config, SerialDriver* driver, TickSource& ticks, MessageSink& messages,
+               SettingsStore* store = nullptr);
+
+    bool OpenPort();
+    void SetPortBaud(int32_t rate);
+    void SetPortParity(int32_t code);
+    void SetPortDataBits(int32_t bits);
+    void SetPortStopBits(int32_t code);
+    int ReadPortByte();
+    void TransmitPending();
+    void PulseDtr();
+    void StartBreak();
+    /// The tick's BREAK countdown: clears BREAK when BreakDtrState reaches 0.
+    void BreakTick();
+    void RaiseDtr();
+    void LowerDtr();
+    void RaiseRts();
+    void LowerRts();
+    void PurgePort();
+    bool QueueFile(const std::string& path);
+    void ClosePort();
+
+    bool IsVirtual() const { return config_.RunMode == RunVirtual; }
+
+    int CommHandle = -1;          // >= 0 while open
+    unsigned char InByte = 0;
+    std::string PendingOutput;
+    std::string InputBuffer;
+    int16_t BreakDtrState = 0;
+    VirtualDevice* Virtual = nullptr;
+    /// Overrides the COM-number mapping for this run (command line --port).
+    std::string DeviceOverride;
+
+private:
+    Config& config_;
+    SerialDriver* driver_;
+    TickSource& ticks_;
+    MessageSink& messages_;
+    SettingsStore* store_;
+};
+
+} // namespace pv

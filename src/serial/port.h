@@ -13,20 +13,22 @@ namespace pv {
 
 /// Line parameters as the configuration stores them.
 struct LineSettings {
-    int32_t Baud = 9600;     // bits per second
-    int DataBits = 8;        // 5..8
-    int Parity = 0;          // 0 None, 1 Odd, 2 Even, 3 Mark, 4 Space
-    int StopBits = 0;        // 0 = 1, 1 = 1.5, 2 = 2
-    int FlowControl = 0;     // 0 None, 1 Xon/Xoff, 2 Hardware, 3 Opto-RS (RTS held low)
+    int32_t Baud = 9600; // bits per second
+    int DataBits = 8;    // 5..8
+    int Parity = 0;      // 0 None, 1 Odd, 2 Even, 3 Mark, 4 Space
+    int StopBits = 0;    // 0 = 1, 1 = 1.5, 2 = 2
+    int FlowControl = 0; // 0 None, 1 Xon/Xoff, 2 Hardware, 3 Opto-RS (RTS held low)
 };
 
 /// One open device at a time. Every call returns at once; results are values.
 class SerialDriver {
-public:
+  public:
     virtual ~SerialDriver() = default;
     /// Opens the device for exclusive, non-blocking use in raw mode.
     virtual bool Open(const std::string& device) = 0;
     virtual bool IsOpen() const = 0;
+    /// A number identifying the open device (a file descriptor); -1 if none.
+    virtual int Handle() const { return IsOpen() ? 0 : -1; }
     /// Queue sizes; a hint the driver may ignore.
     virtual void SetQueueSizes(int32_t input, int32_t output) = 0;
     /// Reads return at once with what is waiting; writes wait for no time limit.
@@ -47,14 +49,14 @@ public:
 
 /// A millisecond counter that wraps like a 32-bit tick count.
 class TickSource {
-public:
+  public:
     virtual ~TickSource() = default;
     virtual uint32_t TickCount() = 0;
 };
 
 /// Where Virtual Instrument mode shows what the program sends.
 class VirtualDevice {
-public:
+  public:
     virtual ~VirtualDevice() = default;
     virtual void ShowOutput(const std::string& maskedText) = 0;
 };
@@ -66,10 +68,14 @@ std::string DevicePathFor(int16_t commPort, SettingsStore* store);
 /// Every NUL replaced by the character 255, for display.
 std::string MaskNuls(std::string text);
 
+/// Index in the baud table of a rate in bits per second; -1 if not there.
+int BaudRateIndex(int32_t rate);
+
+/// The most that QueueFile lets PendingOutput grow to.
 constexpr int kQueueFileLimit = 131000;
 
 class SerialPort {
-public:
+  public:
     SerialPort(Config& config, SerialDriver* driver, TickSource& ticks, MessageSink& messages,
                SettingsStore* store = nullptr);
 
@@ -94,7 +100,7 @@ public:
 
     bool IsVirtual() const { return config_.RunMode == RunVirtual; }
 
-    int CommHandle = -1;          // >= 0 while open
+    int CommHandle = -1; // >= 0 while open
     unsigned char InByte = 0;
     std::string PendingOutput;
     std::string InputBuffer;
@@ -103,7 +109,11 @@ public:
     /// Overrides the COM-number mapping for this run (command line --port).
     std::string DeviceOverride;
 
-private:
+  private:
+    /// True when calls reach a real driver (not Virtual Instrument mode).
+    bool Driven() const;
+    template <typename Change> bool ChangeLine(Change change);
+
     Config& config_;
     SerialDriver* driver_;
     TickSource& ticks_;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/key_names.h"
+
 namespace pv {
 
 using Flag = int16_t;
@@ -19,7 +21,7 @@ constexpr int kFieldSlots = 43;  // 0..42; fields 1..40
 constexpr int kMaxFields = 40;
 constexpr int kHotKeys = 50;     // 0..49
 constexpr int kOutputStrings = 20;
-constexpr int kKeyTableSize = 226;
+
 
 template <typename T> using FieldArray = std::array<T, kFieldSlots>;
 template <typename T> using HotKeyArray = std::array<T, kHotKeys>;

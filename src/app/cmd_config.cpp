@@ -1,0 +1,117 @@
+// portivox config show|new|set: configurations without the setup window.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+#include "app/commands.h"
+#include "config/config_file.h"
+#include "config/settings_table.h"
+#include "text/escape.h"
+
+namespace pv::app {
+namespace {
+
+// Messages go to stderr; a refusal is remembered so the command can fail.
+class StderrMessages : public MessageSink {
+public:
+    MsgResult Show(const std::string& text, const std::string&, MsgIcon, MsgButtons) override {
+        std::fprintf(stderr, "portivox: %s\n", text.c_str());
+        shown = true;
+        return MsgResult::Ok;
+    }
+    void Beep() override {}
+    bool shown = false;
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: portivox config show FILE\n"
+                         "       portivox config new FILE\n"
+                         "       portivox config set FILE Name=value [Name(i)=value ...]\n");
+    return 2;
+}
+
+bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
+
+// Loads FILE strictly: a file that is not a valid configuration is an error.
+bool LoadStrict(Config& config, const std::string& path, StderrMessages& messages) {
+    config.ConfigFileName = path;
+    if (!FileExists(path)) {
+        std::fprintf(stderr, "portivox: cannot open %s\n", path.c_str());
+        return false;
+    }
+    if (CheckFile(path, messages) < 0) {
+        if (!messages.shown) std::fprintf(stderr, "portivox: %s is not a valid configuration file\n", path.c_str());
+        return false;
+    }
+    return ReadConfigFile(config, messages);
+}
+
+int Show(const std::string& path) {
+    Config config;
+    StderrMessages messages;
+    if (!LoadStrict(config, path, messages)) return 1;
+    std::string out;
+    ForEachSetting(config, [&](const std::string& name, int index, SettingRef ref) {
+        out += name;
+        if (index >= 0) out += "(" + std::to_string(index) + ")";
+        out += "=";
+        if (auto* text = std::get_if<std::string*>(&ref))
+            out += EscapeBytes(**text);
+        else if (auto* i16 = std::get_if<int16_t*>(&ref))
+            out += std::to_string(**i16);
+        else
+            out += std::to_string(*std::get<int32_t*>(ref));
+        out += "\n";
+    });
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+int Write(Config& config, const std::string& path) {
+    StderrMessages messages;
+    config.ConfigFileName = path;
+    return WriteConfigFile(config, messages) ? 0 : 1;
+}
+
+int Set(const std::string& path, const Args& assignments) {
+    Config config;
+    if (FileExists(path)) {
+        StderrMessages messages;
+        if (!LoadStrict(config, path, messages)) return 1;
+    }
+    for (const auto& a : assignments) {
+        auto eq = a.find('=');
+        if (eq == std::string::npos) {
+            std::fprintf(stderr, "portivox: expected Name=value, got: %s\n", a.c_str());
+            return 1;
+        }
+        std::string why = SetSetting(config, a.substr(0, eq), a.substr(eq + 1));
+        if (!why.empty()) {
+            std::fprintf(stderr, "portivox: %s; nothing written\n", why.c_str());
+            return 1;
+        }
+    }
+    std::string why;
+    if (SerializeConfig(config, &why).empty()) {
+        std::fprintf(stderr, "portivox: cannot store this configuration: %s; nothing written\n", why.c_str());
+        return 1;
+    }
+    return Write(config, path);
+}
+
+} // namespace
+
+int ConfigCommand(const Args& args) {
+    if (args.size() < 2) return Usage();
+    const std::string& verb = args[0];
+    const std::string& path = args[1];
+    if (verb == "show" && args.size() == 2) return Show(path);
+    if (verb == "new" && args.size() == 2) {
+        Config config;
+        return Write(config, path);
+    }
+    if (verb == "set") return Set(path, Args(args.begin() + 2, args.end()));
+    return Usage();
+}
+
+} // namespace pv::app

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Portivox builds and tests with, if missing.
+set -euo pipefail
+packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest-dev libgmock-dev
+          libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -155,6 +155,7 @@ class Runtime {
     std::string Caption;
 
   private:
+    int FieldCount() const;
     void ClearSlots();
     void ShowRecordNumberPlusOne();
     void TimedOutputStep();
@@ -162,10 +163,11 @@ class Runtime {
     void DeliverDde();
     void DeliverLog();
     bool WriteLogLine(const std::string& line);
-    bool ByteInStartSet(unsigned char byte) const;
+    bool ByteStartsRecord(unsigned char byte) const;
+    void FilterInto(std::string& out, unsigned char byte) const;
     void Append(unsigned char byte);
-    void NextFieldIndex();
-    void NextFixedField();
+    void NextField();
+    bool DelimiterAdvances() const;
     std::string SuspendCaption(bool suspended) const;
 
     Config& config_;
@@ -178,6 +180,8 @@ class Runtime {
     DdeDelivery* dde_;
     RuntimeHost* host_;
     bool stopByteLoop_ = false;
+    int delimiter_ = -1;                       // first byte of FieldDelimiter
+    std::array<bool, 256> identityTransfer_{}; // TransferTable(i) is i itself
 };
 
 } // namespace pv

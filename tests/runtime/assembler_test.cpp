@@ -1,0 +1,247 @@
+// The record assembler, one row per rule: bytes and ticks interleaved, and
+// the records delivered (fields joined with "|") checked after every step.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "runtime/fakes.h"
+
+namespace pv::test {
+namespace {
+
+struct Step {
+    std::string bytes; // fed before the ticks
+    int ticks = 1;
+    int recordsSoFar = -1; // records delivered after this step; -1 = not checked
+};
+
+struct AssemblerCase {
+    const char* name;
+    std::function<void(Config&)> setup;
+    std::vector<Step> steps;
+    std::vector<std::string> records;
+};
+
+void Delimited(Config& c, int fields, const char* delimiter) {
+    c.RecordStructure = 1;
+    c.FieldCount = static_cast<int16_t>(fields);
+    c.FieldDelimiter = delimiter;
+}
+
+void Fixed(Config& c, std::vector<int16_t> lengths) {
+    c.RecordStructure = 2;
+    c.FieldCount = static_cast<int16_t>(lengths.size());
+    for (size_t i = 0; i < lengths.size(); ++i)
+        c.FieldLength[i + 1] = lengths[i];
+}
+
+const AssemblerCase kCases[] = {
+    {"CrEndsSingleField", [](Config&) {}, {{"12.5\r", 1, 1}}, {"12.5\r"}},
+    {"CrLfLeavesLfAsFirstByteOfNextRecord", [](Config&) {}, {{"A\r\nB\r", 1, 2}}, {"A\r", "\nB\r"}},
+    {"RecordWithoutEndKeepsGrowingAcrossTicks",
+     [](Config&) {},
+     {{"12", 1, 0}, {"34", 3, 0}, {"\r", 1, 1}},
+     {"1234\r"}},
+    {"TwoRecordsInOneTickBothDelivered", [](Config&) {}, {{"1\r2\r", 1, 2}}, {"1\r", "2\r"}},
+    {"NumericStartWithCommaSeparatorStartsAtComma",
+     [](Config& c) {
+         c.StartOfRecordEvent = 2;
+         c.DecimalSeparator = ",";
+     },
+     {{"ABC,12\r", 1, 1}},
+     {",12\r"}},
+    {"PrintableStartDropsLeadingControlBytes",
+     [](Config& c) { c.StartOfRecordEvent = 1; },
+     {{"\x02\x03"
+       "AB\r",
+       1, 1}},
+     {"AB\r"}},
+    {"SpecialStartCharacters",
+     [](Config& c) {
+         c.StartOfRecordEvent = 3;
+         c.StartOfRecordChars = "$#";
+     },
+     {{"xx\r$1\rzz#2\r", 1, 2}},
+     {"$1\r", "#2\r"}},
+    {"SpecialEndCharacters",
+     [](Config& c) {
+         c.EndOfRecordEvent = 3;
+         c.EndOfRecordChars = "#!";
+     },
+     {{"12\r#34!", 1, 2}},
+     {"12\r#", "34!"}},
+    {"SpaceDelimiterRunsCountOnce",
+     [](Config& c) { Delimited(c, 3, " "); },
+     {{"1  2   3\r", 1, 1}},
+     {"1|2|3\r"}},
+    {"CommaDelimiterKeepsEmptyField",
+     [](Config& c) { Delimited(c, 3, ","); },
+     {{"1,,3\r", 1, 1}},
+     {"1||3\r"}},
+    {"ExtraFieldsGoToSpillSlotsAndAreDropped",
+     [](Config& c) { Delimited(c, 2, ","); },
+     {{"a,b,c,d\r", 1, 1}, {"e,f\r", 1, 2}},
+     {"a|b", "e|f\r"}},
+    {"MoreThanFortyDelimitersStayInSpillSlot",
+     [](Config& c) { Delimited(c, 40, ","); },
+     {{std::string(60, ',') + "x\r", 1, 1}, {"y\r", 1, 2}},
+     {std::string(39, '|'), "y\r" + std::string(39, '|')}},
+    {"DelimiterThatIsEndCharEndsOnlyAfterLastField",
+     [](Config& c) {
+         Delimited(c, 2, ";");
+         c.EndOfRecordEvent = 3;
+         c.EndOfRecordChars = ";";
+     },
+     {{"a;", 1, 0}, {"b;", 1, 1}},
+     {"a|b"}},
+    {"SingleFieldKeepsDelimiterAsData", [](Config&) {}, {{"1,2\r", 1, 1}}, {"1,2\r"}},
+    {"ByteCountSplitsFieldsAndRecords",
+     [](Config& c) {
+         Fixed(c, {2, 3});
+         c.EndOfRecordEvent = 2;
+         c.RecordLength = 5;
+     },
+     {{"ABCDE123", 1, 1}, {"45", 1, 2}},
+     {"AB|CDE", "12|345"}},
+    {"ByteCountShorterThanFieldsDoesNotShiftNextRecord",
+     [](Config& c) {
+         Fixed(c, {2, 3});
+         c.EndOfRecordEvent = 2;
+         c.RecordLength = 3;
+     },
+     {{"ABCDEF", 1, 2}},
+     {"AB|C", "DE|F"}},
+    {"TimeDelayEndsOnThirdIdleTick",
+     [](Config& c) {
+         c.EndOfRecordEvent = 1;
+         c.RecordDelayTicks = 3;
+     },
+     {{"AB", 1, 0}, {"", 2, 0}, {"", 1, 1}},
+     {"AB"}},
+    {"TimeDelayRestartsWhenByteArrivesOnSecondIdleTick",
+     [](Config& c) {
+         c.EndOfRecordEvent = 1;
+         c.RecordDelayTicks = 3;
+     },
+     {{"A", 1, 0}, {"", 2, 0}, {"B", 1, 0}, {"", 2, 0}, {"", 1, 1}},
+     {"AB"}},
+    {"TimeDelayIdleWithoutRecordDeliversNothing",
+     [](Config& c) { c.EndOfRecordEvent = 1; },
+     {{"", 10, 0}},
+     {}},
+    {"DelimitedTimeRule",
+     [](Config& c) {
+         Delimited(c, 2, " ");
+         c.EndOfRecordEvent = 1;
+         c.RecordDelayTicks = 2;
+     },
+     {{"1   2", 1, 0}, {"", 2, 1}},
+     {"1|2"}},
+    {"FixedLengthTimeRule",
+     [](Config& c) {
+         Fixed(c, {2, 2});
+         c.EndOfRecordEvent = 1;
+         c.RecordDelayTicks = 1;
+     },
+     {{"ABCDE", 1, 0}, {"", 1, 1}, {"XY", 2, 2}},
+     {"AB|CD", "XY|"}},
+    {"FixedLengthWithEndCharacter",
+     [](Config& c) {
+         Fixed(c, {2, 3});
+     },
+     {{"AB12\rCD", 1, 1}, {"345\r", 1, 2}},
+     {"AB|12\r", "CD|345"}},
+    {"VoidRecordByteBeforeStartStartsAndVoidsRecord",
+     [](Config& c) {
+         c.PreInputTable[2] = "Void Record";
+         c.StartOfRecordEvent = 1;
+     },
+     {{"\x02"
+       "12\r",
+       1, 0},
+      {"34\r", 1, 1}},
+     {"34\r"}},
+    {"VoidRecordByteBecomesFirstDigitOfItsCode",
+     [](Config& c) {
+         c.PreInputTable[13] = "Void Record";
+         c.EndOfRecordEvent = 3;
+         c.EndOfRecordChars = "#1";
+     },
+     {{"a\r", 1, 0}, {"b#", 1, 1}},
+     {"b#"}},
+    {"IgnoredBytesAreDropped",
+     [](Config& c) { c.PreInputTable['x'] = "Ignore"; },
+     {{"1x2x\r", 1, 1}},
+     {"12\r"}},
+    {"PreInputTranslationActsAsDelimiter",
+     [](Config& c) {
+         Delimited(c, 2, ",");
+         c.PreInputTable[';'] = ",";
+     },
+     {{"1;2\r", 1, 1}},
+     {"1|2\r"}},
+    {"FilterNumericKeepsSignDigitsAndSeparator",
+     [](Config& c) { c.FieldFilter[1] = "N"; },
+     {{"-12.5 kg\r", 1, 1}},
+     {"-12.5"}},
+    {"FilterBinaryGivesHexPairs",
+     [](Config& c) { c.FieldFilter[1] = "B"; },
+     {{"\x01\xFF\r", 1, 1}},
+     {"01FF0D"}},
+    {"FilterIgnoreEmptiesField",
+     [](Config& c) {
+         Delimited(c, 2, ",");
+         c.FieldFilter[1] = "I";
+     },
+     {{"abc,d\r", 1, 1}},
+     {"|d\r"}},
+    {"DdeModeTranslationDropsControlCharacters",
+     [](Config& c) { c.OutputMode = DdeServer; },
+     {{"1\t2\r", 1, 1}},
+     {"12"}},
+    {"LogModeKeepsControlCharacters", [](Config&) {}, {{"1\t2\r", 1, 1}}, {"1\t2\r"}},
+    {"NulByteIsData",
+     [](Config&) {},
+     {{std::string("a\0b\r", 4), 1, 1}},
+     {std::string("a\0b\r", 4)}},
+};
+
+class AssemblerTest : public testing::TestWithParam<AssemblerCase> {};
+
+TEST_P(AssemblerTest, DeliversRecords) {
+    const auto& c = GetParam();
+    Harness h;
+    c.setup(h.config);
+    h.Start();
+    int stepNo = 0;
+    for (const auto& step : c.steps) {
+        ++stepNo;
+        h.Feed(step.bytes);
+        h.Tick(step.ticks);
+        if (step.recordsSoFar >= 0) {
+            EXPECT_EQ(static_cast<int>(h.display.records.size()), step.recordsSoFar)
+                << "after step " << stepNo;
+        }
+    }
+    EXPECT_EQ(h.display.records, c.records);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, AssemblerTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<AssemblerCase>& i) {
+                             return std::string(i.param.name);
+                         });
+
+TEST(RecordModeTest, DerivedFromStructureAndEndEvent) {
+    EXPECT_EQ(RecordModeOf(0, 0), SingleFieldCharEnd);
+    EXPECT_EQ(RecordModeOf(0, 3), SingleFieldCharEnd);
+    EXPECT_EQ(RecordModeOf(0, 1), SingleFieldTimeEnd);
+    EXPECT_EQ(RecordModeOf(1, 0), DelimitedCharEnd);
+    EXPECT_EQ(RecordModeOf(2, 2), ByteCountEnd);
+    EXPECT_EQ(RecordModeOf(0, 2), ByteCountEnd);
+    EXPECT_EQ(RecordModeOf(1, 1), DelimitedTimeEnd);
+    EXPECT_EQ(RecordModeOf(2, 1), FixedLengthTimeEnd);
+    EXPECT_EQ(RecordModeOf(2, 3), FixedLengthCharEnd);
+}
+
+} // namespace
+} // namespace pv::test

@@ -1,0 +1,335 @@
+#include "platform/posix/serial_driver.h"
+
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "line_probe.h"
+#include "platform/posix/ticks.h"
+#include "pty_pair.h"
+#include "serial/port.h"
+#include "serial/recording_driver.h"
+
+namespace pv {
+namespace {
+
+using test::LineProbe;
+using test::ProbeLine;
+using test::PtyPair;
+
+/// Reads through the driver until `count` bytes arrived or time runs out.
+std::string ReadAll(SerialDriver& driver, size_t count, int timeoutMs = 2000) {
+    std::string got;
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.size() < count && std::chrono::steady_clock::now() < until) {
+        unsigned char byte;
+        if (driver.Read(&byte, 1) == 1)
+            got += static_cast<char>(byte);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return got;
+}
+
+struct PosixDriverTest : ::testing::Test {
+    PtyPair pty;
+    PosixSerialDriver driver;
+
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        ASSERT_TRUE(driver.Open(pty.path));
+        ASSERT_TRUE(driver.SetTimeouts());
+    }
+    LineProbe Probe() {
+        LineProbe p;
+        EXPECT_TRUE(ProbeLine(pty.slave, p));
+        return p;
+    }
+};
+
+// ------------------------------------------------------------- line setup
+
+struct LineCase {
+    const char* name;
+    LineSettings line;
+    unsigned cflagSet;   // must be set
+    unsigned cflagClear; // must be clear
+    unsigned iflagSet;
+    bool customRate;
+};
+
+class PosixLine : public PosixDriverTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(PosixLine, AppliesAndReadsBack) {
+    const LineCase& c = GetParam();
+    ASSERT_TRUE(driver.IsPseudoTerminal());
+    ASSERT_TRUE(driver.SetState(c.line));
+    LineProbe p = Probe();
+    // A pty reports CS8 without PARENB whatever it is given; the rest sticks.
+    const unsigned visible = ~static_cast<unsigned>(CSIZE | PARENB);
+    EXPECT_EQ(p.ospeed, static_cast<unsigned>(c.line.Baud));
+    EXPECT_EQ(p.customRate, c.customRate);
+    EXPECT_EQ(p.cflag & c.cflagSet & visible, c.cflagSet & visible);
+    EXPECT_EQ(p.cflag & c.cflagClear & visible, 0u);
+    EXPECT_EQ(p.iflag & c.iflagSet, c.iflagSet);
+
+    LineSettings back;
+    ASSERT_TRUE(driver.GetState(back));
+    EXPECT_EQ(test::RecordingDriver::Describe(back), test::RecordingDriver::Describe(c.line));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, PosixLine,
+    ::testing::Values(
+        LineCase{
+            "Even7Data1Stop", {9600, 7, 2, 0, 0}, CS7 | PARENB, PARODD | CMSPAR | CSTOPB, 0, false},
+        LineCase{"Odd8Data2Stop",
+                 {115200, 8, 1, 2, 0},
+                 CS8 | PARENB | PARODD | CSTOPB,
+                 CMSPAR,
+                 0,
+                 false},
+        LineCase{"MarkParity", {1200, 8, 3, 0, 0}, PARENB | PARODD | CMSPAR, 0, 0, false},
+        LineCase{"SpaceParity", {2400, 8, 4, 0, 0}, PARENB | CMSPAR, PARODD, 0, false},
+        LineCase{"FiveDataBitsNoParity", {110, 5, 0, 0, 0}, CS5, PARENB, 0, false},
+        LineCase{"RateWithoutConstant", {14400, 8, 0, 0, 0}, 0, 0, 0, true},
+        LineCase{"RateOutsideTable", {128000, 8, 0, 0, 0}, 0, 0, 0, true},
+        LineCase{"OneAndAHalfStopBitsAsTwo", {9600, 8, 0, 1, 0}, CSTOPB, 0, 0, false},
+        LineCase{"XonXoff", {9600, 8, 0, 0, 1}, 0, CRTSCTS, IXON | IXOFF, false},
+        LineCase{"Hardware", {9600, 8, 0, 0, 2}, CRTSCTS, 0, 0, false},
+        LineCase{"OptoRs", {9600, 8, 0, 0, 3}, 0, CRTSCTS, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PosixDriverTest, SetsRawNonBlockingMode) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
+    LineProbe p = Probe();
+    EXPECT_EQ(p.lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(p.iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXON), 0u);
+    EXPECT_EQ(p.oflag & OPOST, 0u);
+    EXPECT_EQ(p.cflag & (CREAD | CLOCAL), static_cast<unsigned>(CREAD | CLOCAL));
+    EXPECT_EQ(p.vmin, 0);
+    EXPECT_EQ(p.vtime, 0);
+}
+
+struct BadLine {
+    const char* name;
+    LineSettings line;
+};
+
+class PosixBadLine : public PosixDriverTest, public ::testing::WithParamInterface<BadLine> {};
+
+TEST_P(PosixBadLine, IsRefusedAndChangesNothing) {
+    ASSERT_TRUE(driver.SetState({4800, 7, 2, 0, 0}));
+    LineProbe before = Probe();
+    EXPECT_FALSE(driver.SetState(GetParam().line));
+    LineProbe after = Probe();
+    EXPECT_EQ(after.cflag, before.cflag);
+    EXPECT_EQ(after.ospeed, before.ospeed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, PosixBadLine,
+                         ::testing::Values(BadLine{"NineDataBits", {9600, 9, 0, 0, 0}},
+                                           BadLine{"FourDataBits", {9600, 4, 0, 0, 0}},
+                                           BadLine{"ParityFive", {9600, 8, 5, 0, 0}},
+                                           BadLine{"StopBitsThree", {9600, 8, 0, 3, 0}},
+                                           BadLine{"FlowFour", {9600, 8, 0, 0, 4}},
+                                           BadLine{"ZeroRate", {0, 8, 0, 0, 0}},
+                                           BadLine{"NegativeRate", {-9600, 8, 0, 0, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------- bytes
+
+TEST_F(PosixDriverTest, BytesInArriveUnchangedOneAtATime) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
+    std::string data;
+    for (int i = 0; i < 256; ++i)
+        data += static_cast<char>(i);
+    data += "\r\n\r";
+    pty.Send(data);
+    EXPECT_EQ(ReadAll(driver, data.size()), data);
+    unsigned char byte;
+    EXPECT_EQ(driver.Read(&byte, 1), 0);
+}
+
+TEST_F(PosixDriverTest, BytesOutArriveUnchanged) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
+    std::string data("ack\0\r\n\xff\x11\x13", 9);
+    EXPECT_EQ(driver.Write(data.data(), static_cast<int>(data.size())), 9);
+    EXPECT_EQ(pty.Receive(data.size()), data);
+}
+
+TEST_F(PosixDriverTest, ReadWithNothingWaitingReturnsAtOnce) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
+    unsigned char byte;
+    EXPECT_EQ(driver.Read(&byte, 1), 0);
+}
+
+TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
+    pty.Send("stale");
+    ASSERT_TRUE(pty.SlaveReadable());
+    unsigned char byte;
+    ASSERT_EQ(driver.Read(&byte, 1), 1); // the rest now sits in the driver's buffer
+    driver.Purge();
+    EXPECT_EQ(driver.Read(&byte, 1), 0);
+    pty.Send("new");
+    EXPECT_EQ(ReadAll(driver, 3), "new");
+}
+
+TEST_F(PosixDriverTest, ModemLinesAndBreakAreHarmlessOnAPty) {
+    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 3}));
+    driver.SetDtr(true);
+    driver.SetRts(false);
+    driver.SetBreak(true);
+    driver.SetBreak(false);
+    pty.Send("x");
+    EXPECT_EQ(ReadAll(driver, 1), "x");
+}
+
+// ------------------------------------------------------------- open
+
+TEST_F(PosixDriverTest, SecondOpenIsRefusedUntilClosed) {
+    PosixSerialDriver other;
+    EXPECT_FALSE(other.Open(pty.path));
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+
+    driver.Close();
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "exclusive flag left behind after close";
+    EXPECT_TRUE(other.Open(pty.path));
+}
+
+TEST(PosixDriver, OpenFailsOnMissingDevice) {
+    PosixSerialDriver driver;
+    EXPECT_FALSE(driver.Open("/dev/pv-no-such-port"));
+    EXPECT_FALSE(driver.Open(""));
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_EQ(driver.Handle(), -1);
+    unsigned char byte;
+    EXPECT_EQ(driver.Read(&byte, 1), 0);
+    EXPECT_EQ(driver.Write("x", 1), -1);
+    LineSettings line;
+    EXPECT_FALSE(driver.GetState(line));
+    driver.SetDtr(true);
+    driver.Purge();
+}
+
+TEST(PosixDriver, ANonTerminalIsNoPort) {
+    auto path =
+        std::filesystem::temp_directory_path() / ("pv_not_a_tty_" + std::to_string(getpid()));
+    std::ofstream(path) << "x";
+    PosixSerialDriver driver;
+    ASSERT_TRUE(driver.Open(path.string()));
+    EXPECT_FALSE(driver.SetTimeouts());
+    LineSettings line;
+    EXPECT_FALSE(driver.GetState(line));
+    driver.Close();
+    std::filesystem::remove(path);
+}
+
+// ------------------------------------------------- the port layer on a pty
+
+struct PtyPortTest : ::testing::Test {
+    PtyPair pty;
+    Config config;
+    PosixSerialDriver driver;
+    MonotonicTicks ticks;
+    test::RecordingMessages messages;
+    SerialPort port{config, &driver, ticks, messages};
+
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        port.DeviceOverride = pty.path;
+    }
+};
+
+TEST_F(PtyPortTest, OpenAppliesTheConfiguredLine) {
+    config.BaudRate = 7; // 14400
+    config.DataBits = 2;
+    config.Parity = 3; // mark
+    config.StopBits = 2;
+    ASSERT_TRUE(port.OpenPort()) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    LineProbe p;
+    ASSERT_TRUE(ProbeLine(pty.slave, p));
+    EXPECT_EQ(p.ospeed, 14400u);
+    EXPECT_EQ(p.cflag & (PARODD | CMSPAR | CSTOPB),
+              static_cast<unsigned>(PARODD | CMSPAR | CSTOPB));
+    EXPECT_EQ(port.CommHandle, driver.Handle());
+    LineSettings line;
+    ASSERT_TRUE(driver.GetState(line));
+    EXPECT_EQ(test::RecordingDriver::Describe(line), "14400,7,3,2,0");
+
+    port.SetPortBaud(38400);
+    ASSERT_TRUE(ProbeLine(pty.slave, p));
+    EXPECT_EQ(p.ospeed, 38400u);
+    EXPECT_EQ(config.BaudRate, 9);
+}
+
+TEST_F(PtyPortTest, RecordsInAcknowledgementsOut) {
+    ASSERT_TRUE(port.OpenPort());
+    pty.Send("12.5,OK\r");
+    std::string got;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (got.size() < 8 && std::chrono::steady_clock::now() < until)
+        if (port.ReadPortByte() == 1) got += static_cast<char>(port.InByte);
+    EXPECT_EQ(got, "12.5,OK\r");
+
+    port.PendingOutput = std::string("\x06\0", 2);
+    port.TransmitPending();
+    EXPECT_EQ(port.PendingOutput, "");
+    EXPECT_EQ(pty.Receive(2), std::string("\x06\0", 2));
+}
+
+TEST_F(PtyPortTest, AFullDeviceQueueKeepsTheTailUntilLater) {
+    ASSERT_TRUE(port.OpenPort());
+    std::string data(1 << 20, '\0');
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i % 251);
+    port.PendingOutput = data;
+    std::string received;
+    bool sawShortWrite = false;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((!port.PendingOutput.empty() || received.size() < data.size()) &&
+           std::chrono::steady_clock::now() < until) {
+        port.TransmitPending();
+        if (!port.PendingOutput.empty()) sawShortWrite = true;
+        received += pty.Receive(1, 5);
+    }
+    EXPECT_TRUE(sawShortWrite);
+    ASSERT_EQ(received.size(), data.size());
+    EXPECT_TRUE(received == data);
+}
+
+TEST_F(PtyPortTest, ClosedPortCanBeOpenedAgain) {
+    ASSERT_TRUE(port.OpenPort());
+    port.ClosePort();
+    EXPECT_FALSE(driver.IsOpen());
+    ASSERT_TRUE(port.OpenPort());
+}
+
+TEST_F(PtyPortTest, BusyDeviceIsReportedNotAvailable) {
+    PosixSerialDriver holder;
+    ASSERT_TRUE(holder.Open(pty.path));
+    config.CommPort = 4;
+    EXPECT_FALSE(port.OpenPort());
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, "COM5 Device Not Available.");
+}
+
+TEST(MonotonicTicks, AdvancesWithTime) {
+    MonotonicTicks ticks;
+    uint32_t a = ticks.TickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    uint32_t b = ticks.TickCount();
+    EXPECT_GE(static_cast<uint32_t>(b - a), 19u);
+    EXPECT_LT(static_cast<uint32_t>(b - a), 10000u);
+}
+
+} // namespace
+} // namespace pv

@@ -1,0 +1,712 @@
+#include "expr/format.h"
+
+#include "expr/leading_number.h"
+#include "text/locale.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace pv {
+
+const char* const kFormatKeywords[6] = {"General Number", "Currency", "Fixed",
+                                        "Standard",       "Percent",  "Scientific"};
+
+namespace {
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool StartsNoCase(std::string_view s, size_t i, std::string_view prefix) {
+    return s.size() - i >= prefix.size() && EqualsNoCase(s.substr(i, prefix.size()), prefix);
+}
+
+// ---- decimal digits -------------------------------------------------------
+
+// A non-negative number as 0.<digits> x 10^exp; no digits means zero.
+// Working in decimal makes rounding follow the digits the user sees
+// (2.675 rounds to 2.68) and scaling by 100 or 1000 exact.
+struct Decimal {
+    std::string digits;
+    int exp = 0;
+};
+
+Decimal ToDecimal(double x, bool single) {
+    Decimal d;
+    x = std::fabs(x);
+    if (x == 0 || !std::isfinite(x)) return d;
+    char buf[64];
+    auto r =
+        std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, single ? 6 : 14);
+    std::string_view s(buf, r.ptr - buf);
+    size_t e = s.find('e');
+    for (char c : s.substr(0, e))
+        if (c >= '0' && c <= '9') d.digits += c;
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    d.exp = std::atoi(std::string(s.substr(e + 1)).c_str()) + 1;
+    return d;
+}
+
+// Keeps `keep` leading digits, rounding half away from zero.
+void RoundDigits(Decimal& d, long keep) {
+    if (d.digits.empty() || keep >= static_cast<long>(d.digits.size())) return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    bool up = d.digits[static_cast<size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<size_t>(keep));
+    if (up) {
+        long i = keep - 1;
+        while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') {
+            d.digits[static_cast<size_t>(i)] = '0';
+            --i;
+        }
+        if (i < 0) {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exp;
+        } else {
+            ++d.digits[static_cast<size_t>(i)];
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    if (d.digits.empty()) d.exp = 0;
+}
+
+// Digit at decimal position p (10^p); '0' outside the held digits.
+char DigitAt(const Decimal& d, long p) {
+    long i = d.exp - 1 - p;
+    if (i < 0 || i >= static_cast<long>(d.digits.size())) return '0';
+    return d.digits[static_cast<size_t>(i)];
+}
+
+// ---- number patterns ------------------------------------------------------
+
+enum class T { Zero, Hash, Point, Comma, Percent, Exp, Literal };
+
+struct Tok {
+    T type;
+    std::string text; // literal text, or "E+"/"e-" for exponents
+};
+
+std::vector<std::string_view> SplitSections(std::string_view pattern) {
+    std::vector<std::string_view> out;
+    size_t start = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char c = pattern[i];
+        if (quoted) {
+            if (c == '"') quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '\\') {
+            ++i;
+        } else if (c == ';') {
+            out.push_back(pattern.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    out.push_back(pattern.substr(start));
+    if (out.size() > 4) out.resize(4);
+    return out;
+}
+
+std::vector<Tok> Tokenize(std::string_view s) {
+    std::vector<Tok> out;
+    bool seenPoint = false, seenExp = false;
+    auto literal = [&](std::string_view text) {
+        if (!out.empty() && out.back().type == T::Literal)
+            out.back().text += text;
+        else
+            out.push_back({T::Literal, std::string(text)});
+    };
+    for (size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        switch (c) {
+        case '0': out.push_back({T::Zero, {}}); break;
+        case '#': out.push_back({T::Hash, {}}); break;
+        case '.':
+            if (!seenPoint && !seenExp) {
+                seenPoint = true;
+                out.push_back({T::Point, {}});
+            } else {
+                literal(".");
+            }
+            break;
+        case ',': out.push_back({T::Comma, {}}); break;
+        case '%': out.push_back({T::Percent, {}}); break;
+        case 'E':
+        case 'e':
+            if (!seenExp && i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) {
+                seenExp = true;
+                out.push_back({T::Exp, std::string{c, s[i + 1]}});
+                ++i;
+            } else {
+                literal(std::string_view(&s[i], 1));
+            }
+            break;
+        case '\\':
+            if (i + 1 < s.size()) literal(s.substr(++i, 1));
+            break;
+        case '"': {
+            size_t end = s.find('"', i + 1);
+            if (end == std::string_view::npos) end = s.size();
+            literal(s.substr(i + 1, end - i - 1));
+            i = end;
+            break;
+        }
+        default: literal(std::string_view(&s[i], 1)); break;
+        }
+    }
+    return out;
+}
+
+bool IsDigitTok(T t) {
+    return t == T::Zero || t == T::Hash;
+}
+
+// Renders |x| with one section. `allZero` reports whether no non-zero digit
+// was shown, so the caller can drop the sign of a number rounded to zero.
+std::string RenderSection(double x, bool single, std::string_view section, bool& allZero) {
+    const NumericLocale& loc = CurrentNumericLocale();
+    std::vector<Tok> toks = Tokenize(section);
+
+    // Regions: integer placeholders, fraction placeholders, exponent.
+    size_t pointAt = toks.size(), expAt = toks.size();
+    for (size_t i = 0; i < toks.size(); ++i) {
+        if (toks[i].type == T::Point && pointAt == toks.size()) pointAt = i;
+        if (toks[i].type == T::Exp) expAt = i;
+    }
+    size_t mantissaEnd = std::min(pointAt, expAt);
+    int intPh = 0, fracPh = 0, percents = 0;
+    long firstInt = -1, lastInt = -1;
+    for (size_t i = 0; i < toks.size(); ++i) {
+        if (IsDigitTok(toks[i].type)) {
+            if (i < mantissaEnd) {
+                ++intPh;
+                if (firstInt < 0) firstInt = static_cast<long>(i);
+                lastInt = static_cast<long>(i);
+            } else if (i < expAt) {
+                ++fracPh;
+            }
+        }
+        if (toks[i].type == T::Percent) ++percents;
+    }
+    bool anyPlaceholder = intPh + fracPh > 0;
+    long lastDigit = -1;
+    for (size_t i = 0; i < expAt && i < toks.size(); ++i)
+        if (IsDigitTok(toks[i].type)) lastDigit = static_cast<long>(i);
+    // Commas between integer placeholders group; commas after the last
+    // whole-number placeholder or at the end of the number divide by 1000
+    // each; others are text.
+    bool grouping = false;
+    int scale = 0;
+    for (size_t i = 0; i < toks.size(); ++i) {
+        if (toks[i].type != T::Comma) continue;
+        long at = static_cast<long>(i);
+        if (i < mantissaEnd && firstInt >= 0 && at > firstInt && at < lastInt) {
+            grouping = true;
+            toks[i].type = T::Literal, toks[i].text.clear();
+        } else if ((i < mantissaEnd && lastInt >= 0 && at > lastInt) ||
+                   (lastDigit >= 0 && at > lastDigit && i < expAt)) {
+            ++scale;
+            toks[i].type = T::Literal, toks[i].text.clear();
+        } else if (i > pointAt && i < expAt) {
+            toks[i].type = T::Literal, toks[i].text.clear();
+        } else {
+            toks[i].type = T::Literal, toks[i].text = ",";
+        }
+    }
+
+    Decimal d = ToDecimal(x, single);
+    if (!d.digits.empty()) d.exp += 2 * percents - 3 * scale;
+
+    bool sci = expAt < toks.size();
+    long exponent = 0;
+    int expDigits = 1;
+    if (sci) {
+        int zeros = 0;
+        for (size_t i = expAt + 1; i < toks.size(); ++i)
+            if (toks[i].type == T::Zero) ++zeros;
+        expDigits = std::max(1, zeros);
+        if (!d.digits.empty()) {
+            // Shift so the mantissa has as many whole digits as placeholders.
+            exponent = d.exp - intPh;
+            d.exp = intPh;
+            RoundDigits(d, intPh + fracPh);
+            if (d.exp > intPh && intPh > 0) {
+                ++exponent;
+                d.exp = intPh;
+            } else if (intPh == 0 && d.exp > 0) {
+                exponent += d.exp;
+                d.exp = 0;
+            }
+        }
+    } else {
+        RoundDigits(d, d.exp + fracPh);
+    }
+    allZero = d.digits.empty();
+
+    // Whole digits: the leftmost placeholder also takes any surplus digits.
+    long wholeDigits = std::max(0, d.exp);
+    std::string out;
+    int intSeen = 0, fracSeen = 0;
+    bool expPrinted = false;
+    // Fraction: '#' positions at the end show nothing while their digit is 0.
+    int fracShown = fracPh;
+    {
+        int k = fracPh;
+        std::vector<T> fracTypes;
+        for (size_t i = pointAt; i < expAt && i < toks.size(); ++i)
+            if (IsDigitTok(toks[i].type)) fracTypes.push_back(toks[i].type);
+        while (k > 0 && fracTypes[k - 1] == T::Hash && DigitAt(d, -k) == '0')
+            --k;
+        fracShown = k;
+    }
+    auto emitDigit = [&](long pos) {
+        out += DigitAt(d, pos);
+        if (grouping && pos > 0 && pos % 3 == 0) out += loc.ThousandsSeparator;
+    };
+    for (size_t i = 0; i < toks.size(); ++i) {
+        const Tok& t = toks[i];
+        switch (t.type) {
+        case T::Zero:
+        case T::Hash:
+            if (i < mantissaEnd) {
+                long pos = intPh - 1 - intSeen; // decimal position of this placeholder
+                if (intSeen == 0)
+                    for (long p = wholeDigits - 1; p > pos; --p)
+                        emitDigit(p);
+                if (pos < wholeDigits || t.type == T::Zero) emitDigit(pos);
+                ++intSeen;
+            } else if (i < expAt) {
+                ++fracSeen;
+                if (fracSeen <= fracShown) out += DigitAt(d, -fracSeen);
+            } else if (!expPrinted) {
+                std::string e = std::to_string(std::labs(exponent));
+                if (static_cast<int>(e.size()) < expDigits)
+                    e.insert(0, static_cast<size_t>(expDigits) - e.size(), '0');
+                out += e;
+                expPrinted = true;
+            }
+            break;
+        case T::Point: out += loc.DecimalPoint; break;
+        case T::Percent: out += '%'; break;
+        case T::Exp:
+            out += t.text[0];
+            if (exponent < 0)
+                out += '-';
+            else if (t.text[1] == '+')
+                out += '+';
+            break;
+        case T::Literal:
+        case T::Comma: out += t.text; break;
+        }
+    }
+    if (sci && !expPrinted) out += std::to_string(std::labs(exponent));
+    if (!anyPlaceholder) allZero = true;
+    return out;
+}
+
+std::string FormatNumberPattern(double x, bool single, std::string_view pattern, bool isNull) {
+    std::vector<std::string_view> sec = SplitSections(pattern);
+    bool allZero = false;
+    if (isNull) return sec.size() >= 4 ? RenderSection(0, single, sec[3], allZero) : "";
+    if (x < 0 && sec.size() >= 2 && !sec[1].empty())
+        return RenderSection(x, single, sec[1], allZero);
+    if (x == 0 && sec.size() >= 3 && !sec[2].empty())
+        return RenderSection(x, single, sec[2], allZero);
+    std::string body = RenderSection(x, single, sec[0], allZero);
+    if (x < 0 && !allZero) body.insert(0, "-");
+    return body;
+}
+
+std::string Currency(double x, bool single) {
+    const NumericLocale& loc = CurrentNumericLocale();
+    bool zero = false;
+    std::string body = RenderSection(x, single, "#,##0.00", zero);
+    std::string out = x < 0 && !zero ? "-" : "";
+    if (loc.CurrencyPrecedes)
+        out += loc.CurrencySymbol + body;
+    else
+        out += body + " " + loc.CurrencySymbol;
+    return out;
+}
+
+// ---- date/time patterns ---------------------------------------------------
+
+const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+
+enum class D {
+    Literal,
+    General,
+    Day,
+    Day2,
+    DayName3,
+    DayName,
+    ShortDate,
+    LongDate,
+    Weekday,
+    Week,
+    Month,
+    Month2,
+    MonthName3,
+    MonthName,
+    Quarter,
+    DayOfYear,
+    Year2,
+    Year4,
+    Hour,
+    Hour2,
+    Minute,
+    Minute2,
+    Second,
+    Second2,
+    LongTime,
+    AmPm
+};
+
+struct DTok {
+    D type;
+    std::string text; // literal text, or the AM/PM marker as written
+};
+
+std::vector<DTok> TokenizeDate(std::string_view s) {
+    std::vector<DTok> out;
+    auto literal = [&](std::string_view text) {
+        if (!out.empty() && out.back().type == D::Literal)
+            out.back().text += text;
+        else
+            out.push_back({D::Literal, std::string(text)});
+    };
+    size_t i = 0;
+    auto run = [&](char c) {
+        size_t n = 0;
+        while (i + n < s.size() && Lower(s[i + n]) == c)
+            ++n;
+        return n;
+    };
+    while (i < s.size()) {
+        char c = Lower(s[i]);
+        size_t n = run(c);
+        switch (c) {
+        case 'c': out.push_back({D::General, {}}), i += 1; continue;
+        case 'd': {
+            size_t k = std::min<size_t>(n, 6);
+            static const D kD[] = {D::Day,     D::Day2,      D::DayName3,
+                                   D::DayName, D::ShortDate, D::LongDate};
+            out.push_back({kD[k - 1], {}});
+            i += k;
+            continue;
+        }
+        case 'w': {
+            size_t k = std::min<size_t>(n, 2);
+            out.push_back({k == 2 ? D::Week : D::Weekday, {}});
+            i += k;
+            continue;
+        }
+        case 'm': {
+            size_t k = std::min<size_t>(n, 4);
+            static const D kM[] = {D::Month, D::Month2, D::MonthName3, D::MonthName};
+            out.push_back({kM[k - 1], {}});
+            i += k;
+            continue;
+        }
+        case 'q': out.push_back({D::Quarter, {}}), i += 1; continue;
+        case 'y': {
+            size_t k = n >= 4 ? 4 : n >= 2 ? 2 : 1;
+            out.push_back({k == 4 ? D::Year4 : k == 2 ? D::Year2 : D::DayOfYear, {}});
+            i += k;
+            continue;
+        }
+        case 'h':
+        case 'n':
+        case 's': {
+            size_t k = std::min<size_t>(n, 2);
+            D one = c == 'h' ? D::Hour : c == 'n' ? D::Minute : D::Second;
+            D two = c == 'h' ? D::Hour2 : c == 'n' ? D::Minute2 : D::Second2;
+            out.push_back({k == 2 ? two : one, {}});
+            i += k;
+            continue;
+        }
+        case 't':
+            if (n >= 5) {
+                out.push_back({D::LongTime, {}});
+                i += 5;
+                continue;
+            }
+            break;
+        case 'a':
+            if (StartsNoCase(s, i, "am/pm")) {
+                out.push_back({D::AmPm, std::string(s.substr(i, 5))});
+                i += 5;
+                continue;
+            }
+            if (StartsNoCase(s, i, "ampm")) {
+                out.push_back({D::AmPm, "AMPM"});
+                i += 4;
+                continue;
+            }
+            if (StartsNoCase(s, i, "a/p")) {
+                out.push_back({D::AmPm, std::string(s.substr(i, 3))});
+                i += 3;
+                continue;
+            }
+            break;
+        case '\\':
+            if (i + 1 < s.size()) literal(s.substr(i + 1, 1));
+            i += 2;
+            continue;
+        case '"': {
+            size_t end = s.find('"', i + 1);
+            if (end == std::string_view::npos) end = s.size();
+            literal(s.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        default: break;
+        }
+        literal(s.substr(i, 1));
+        ++i;
+    }
+    // "m" next to an hour or before seconds means minutes.
+    for (size_t k = 0; k < out.size(); ++k) {
+        if (out[k].type != D::Month && out[k].type != D::Month2) continue;
+        long prev = static_cast<long>(k) - 1;
+        while (prev >= 0 && out[static_cast<size_t>(prev)].type == D::Literal)
+            --prev;
+        size_t next = k + 1;
+        while (next < out.size() && out[next].type == D::Literal)
+            ++next;
+        bool afterHour = prev >= 0 && (out[static_cast<size_t>(prev)].type == D::Hour ||
+                                       out[static_cast<size_t>(prev)].type == D::Hour2);
+        bool beforeSecond =
+            next < out.size() && (out[next].type == D::Second || out[next].type == D::Second2);
+        if (afterHour || beforeSecond)
+            out[k].type = out[k].type == D::Month ? D::Minute : D::Minute2;
+    }
+    return out;
+}
+
+std::string Pad2(int v) {
+    std::string s = std::to_string(v);
+    return s.size() < 2 ? "0" + s : s;
+}
+
+std::string RenderDate(const DateTime& dt, std::string_view pattern);
+
+bool IsMidnight(const DateTime& dt) {
+    return dt.Hour == 0 && dt.Minute == 0 && dt.Second == 0;
+}
+bool IsDayZero(const DateTime& dt) {
+    return dt.Year == 1899 && dt.Month == 12 && dt.Day == 30;
+}
+
+std::string GeneralDate(const DateTime& dt) {
+    if (IsDayZero(dt) && !IsMidnight(dt)) return RenderDate(dt, "ttttt");
+    if (IsMidnight(dt)) return RenderDate(dt, "ddddd");
+    return RenderDate(dt, "ddddd ttttt");
+}
+
+std::string RenderDate(const DateTime& dt, std::string_view pattern) {
+    std::vector<DTok> toks = TokenizeDate(pattern);
+    bool twelve = false;
+    for (const auto& t : toks)
+        if (t.type == D::AmPm) twelve = true;
+    int hour = dt.Hour;
+    if (twelve) {
+        hour %= 12;
+        if (hour == 0) hour = 12;
+    }
+    bool pm = dt.Hour >= 12;
+    std::string out;
+    for (const auto& t : toks) {
+        switch (t.type) {
+        case D::Literal: out += t.text; break;
+        case D::General: out += GeneralDate(dt); break;
+        case D::Day: out += std::to_string(dt.Day); break;
+        case D::Day2: out += Pad2(dt.Day); break;
+        case D::DayName3: out += std::string(kDayNames[DayOfWeek(dt) - 1]).substr(0, 3); break;
+        case D::DayName: out += kDayNames[DayOfWeek(dt) - 1]; break;
+        case D::ShortDate: out += RenderDate(dt, "m/d/yyyy"); break;
+        case D::LongDate: out += RenderDate(dt, "dddd, mmmm d, yyyy"); break;
+        case D::Weekday: out += std::to_string(DayOfWeek(dt)); break;
+        case D::Week: out += std::to_string(WeekOfYear(dt)); break;
+        case D::Month: out += std::to_string(dt.Month); break;
+        case D::Month2: out += Pad2(dt.Month); break;
+        case D::MonthName3: out += std::string(kMonthNames[dt.Month - 1]).substr(0, 3); break;
+        case D::MonthName: out += kMonthNames[dt.Month - 1]; break;
+        case D::Quarter: out += std::to_string((dt.Month - 1) / 3 + 1); break;
+        case D::DayOfYear: out += std::to_string(DayOfYear(dt)); break;
+        case D::Year2: out += Pad2(dt.Year % 100); break;
+        case D::Year4: {
+            std::string y = std::to_string(dt.Year);
+            out += std::string(y.size() < 4 ? 4 - y.size() : 0, '0') + y;
+            break;
+        }
+        case D::Hour: out += std::to_string(hour); break;
+        case D::Hour2: out += Pad2(hour); break;
+        case D::Minute: out += std::to_string(dt.Minute); break;
+        case D::Minute2: out += Pad2(dt.Minute); break;
+        case D::Second: out += std::to_string(dt.Second); break;
+        case D::Second2: out += Pad2(dt.Second); break;
+        case D::LongTime: out += RenderDate(dt, "h:mm:ss AM/PM"); break;
+        case D::AmPm:
+            if (t.text == "AMPM") {
+                out += pm ? "PM" : "AM";
+            } else {
+                // The marker's case as written: AM/PM, am/pm, A/P, a/p.
+                size_t slash = t.text.find('/');
+                std::string_view pick = pm ? std::string_view(t.text).substr(slash + 1)
+                                           : std::string_view(t.text).substr(0, slash);
+                out += pick;
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+// Named date and time formats.
+const char* NamedDatePattern(std::string_view name) {
+    static const struct {
+        const char* name;
+        const char* pattern;
+    } kNamed[] = {{"General Date", "c"},   {"Long Date", "dddddd"}, {"Medium Date", "dd-mmm-yy"},
+                  {"Short Date", "ddddd"}, {"Long Time", "ttttt"},  {"Medium Time", "hh:mm AM/PM"},
+                  {"Short Time", "hh:mm"}};
+    for (const auto& n : kNamed)
+        if (EqualsNoCase(name, n.name)) return n.pattern;
+    return nullptr;
+}
+
+// A pattern is a date pattern when, outside quotes and escapes, it has no
+// digit placeholder but a date or time letter.
+bool IsDatePattern(std::string_view p) {
+    if (NamedDatePattern(p)) return true;
+    bool dateLetter = false;
+    for (size_t i = 0; i < p.size(); ++i) {
+        char c = Lower(p[i]);
+        if (c == '\\') {
+            ++i;
+            continue;
+        }
+        if (c == '"') {
+            size_t end = p.find('"', i + 1);
+            if (end == std::string_view::npos) break;
+            i = end;
+            continue;
+        }
+        if (c == '0' || c == '#') return false;
+        if (c == 'd' || c == 'w' || c == 'm' || c == 'q' || c == 'y' || c == 'h' || c == 'n' ||
+            c == 's' || c == 'c' || StartsNoCase(p, i, "ttttt") || StartsNoCase(p, i, "a/p") ||
+            StartsNoCase(p, i, "am/pm") || StartsNoCase(p, i, "ampm"))
+            dateLetter = true;
+    }
+    return dateLetter;
+}
+
+// Number formats with a name; nullptr when the pattern is none of them.
+bool NamedNumber(double x, bool single, std::string_view name, std::string& out) {
+    if (EqualsNoCase(name, "General Number")) {
+        out = NumberText(x, single, CurrentNumericLocale().DecimalPoint);
+        return true;
+    }
+    static const struct {
+        const char* name;
+        const char* pattern;
+    } kPatterns[] = {{"Fixed", "0.00"},
+                     {"Standard", "#,##0.00"},
+                     {"Percent", "0.00%"},
+                     {"Scientific", "0.00E+00"}};
+    for (const auto& p : kPatterns) {
+        if (EqualsNoCase(name, p.name)) {
+            out = FormatNumberPattern(x, single, p.pattern, false);
+            return true;
+        }
+    }
+    if (EqualsNoCase(name, "Currency")) {
+        out = Currency(x, single);
+        return true;
+    }
+    static const struct {
+        const char* name;
+        const char* yes;
+        const char* no;
+    } kWords[] = {
+        {"Yes/No", "Yes", "No"}, {"True/False", "True", "False"}, {"On/Off", "On", "Off"}};
+    for (const auto& w : kWords) {
+        if (EqualsNoCase(name, w.name)) {
+            out = x != 0 ? w.yes : w.no;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsNamedNumber(std::string_view name) {
+    std::string ignored;
+    return NamedNumber(0, false, name, ignored);
+}
+
+} // namespace
+
+std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
+    if (pattern.empty()) return GeneralDate(dt);
+    if (const char* named = NamedDatePattern(pattern)) return RenderDate(dt, named);
+    if (IsNamedNumber(pattern) || !IsDatePattern(pattern))
+        return FormatValue(Value::MakeDouble(ToSerial(dt)), pattern);
+    return RenderDate(dt, pattern);
+}
+
+std::string FormatValue(const Value& value, std::string_view pattern) {
+    double x = 0;
+    bool single = value.Kind == ValueKind::Single;
+    bool isNull =
+        value.Kind == ValueKind::Empty || (value.Kind == ValueKind::Text && value.Text.empty());
+    bool numeric = !isNull && ToNumber(value, x);
+    if (pattern.empty()) return GeneralNumberText(value);
+    if (isNull) {
+        if (IsNamedNumber(pattern) || IsDatePattern(pattern)) return GeneralNumberText(value);
+        return FormatNumberPattern(0, false, pattern, true);
+    }
+    if (!numeric) {
+        // Text that is no number: dates can still be read from it.
+        if (!IsNamedNumber(pattern) && IsDatePattern(pattern)) {
+            if (auto dt = ParseDateTime(value.Text)) return FormatDateTime(*dt, pattern);
+        }
+        return value.Text;
+    }
+    std::string out;
+    if (NamedNumber(x, single, pattern, out)) return out;
+    if (IsDatePattern(pattern)) {
+        DateTime dt;
+        if (!FromSerial(x, dt)) return GeneralNumberText(value);
+        return FormatDateTime(dt, pattern);
+    }
+    return FormatNumberPattern(x, single, pattern, false);
+}
+
+std::string ResolveFormatName(std::string_view fieldFormat,
+                              std::span<const std::string> displayNames) {
+    for (size_t k = 0; k < displayNames.size() && k < 6; ++k)
+        if (fieldFormat == displayNames[k]) return kFormatKeywords[k];
+    return std::string(fieldFormat);
+}
+
+} // namespace pv

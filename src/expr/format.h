@@ -1,0 +1,34 @@
+#pragma once
+// The format engine behind field formats, the running window's date/time
+// display and dated output: named formats, custom number patterns with up
+// to four sections, and date/time patterns.
+#include "expr/datetime.h"
+#include "expr/value.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace pv {
+
+/// Formats a value. Numbers, truth values and text that reads as a number
+/// are formatted as numbers (or as serial dates under a date pattern); text
+/// that is no number passes numeric patterns unchanged, and under a date
+/// pattern is formatted when it reads as a date (ParseDateTime). An empty
+/// pattern gives the value's general text.
+std::string FormatValue(const Value& value, std::string_view pattern);
+
+/// Formats a date and time; an empty pattern gives the general date form.
+std::string FormatDateTime(const DateTime& dt, std::string_view pattern);
+
+/// The format a field's format setting stands for: when it equals display
+/// name k (displayNames[k-1], the localized names of the six named number
+/// formats), the keyword k ("General Number", "Currency", "Fixed",
+/// "Standard", "Percent", "Scientific"); otherwise the setting itself.
+std::string ResolveFormatName(std::string_view fieldFormat,
+                              std::span<const std::string> displayNames);
+
+/// The six named number format keywords in display-name order.
+extern const char* const kFormatKeywords[6];
+
+} // namespace pv

@@ -1,0 +1,153 @@
+// Playing macros: event order, pauses, keyboard state, "{DELAY}" splitting,
+// and the target window handling of the delivery.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "output/keystroke_fakes.h"
+#include "output/keystroke_sender.h"
+
+namespace pv {
+namespace {
+
+struct PlayCase {
+    const char* rule;
+    std::string text;
+    int delay;
+    std::string events;
+    int result = 0;
+};
+
+void PrintTo(const PlayCase& c, std::ostream* os) {
+    *os << c.rule << " [" << c.text << "]";
+}
+
+class Play : public testing::TestWithParam<PlayCase> {};
+
+TEST_P(Play, Events) {
+    const auto& c = GetParam();
+    test::RecordingKeyboard keyboard;
+    KeystrokeSender sender(keyboard);
+    sender.SetInterCharDelay(c.delay);
+    EXPECT_EQ(sender.SendKeystrokeText(c.text), c.result);
+    EXPECT_EQ(keyboard.Events(), c.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Play,
+    testing::Values(
+        PlayCase{"PressThenRelease", "abc", 0, "d65 u65 d66 u66 d67 u67"},
+        PlayCase{"ShiftHeldForOneItem", "+ab", 0, "d16 d65 u65 u16 d66 u66"},
+        PlayCase{"ShiftHeldOverGroup", "+(ab)", 0, "d16 d65 u65 d66 u66 u16"},
+        PlayCase{"DelayAfterPressAndRelease", "ab", 1, "d65 w1 u65 w1 d66 w1 u66 w1"},
+        PlayCase{"AltReleasePausesToSecondAfterNext", "%f", 0, "d18 d70 u70 u18 w2000"},
+        PlayCase{"AltPauseThenDelay", "%f", 5, "d18 w5 d70 w5 u70 w5 u18 w2000 w5"},
+        PlayCase{"DelaySplitsText", "x{DELAY 500}y", 0, "d88 u88 w500 d89 u89"},
+        PlayCase{"DelayIgnoresCase", "x{delay  250 }y", 0, "d88 u88 w250 d89 u89"},
+        PlayCase{"DelayAlone", "{DELAY 100}", 0, "w100"},
+        PlayCase{"TwoDelays", "{DELAY 1}a{DELAY 2}", 0, "w1 d65 u65 w2"},
+        PlayCase{"DelayNotANumberWaitsNothing", "a{DELAY x}b", 0, "d65 u65 d66 u66"},
+        PlayCase{"NegativeDelayWaitsNothing", "{DELAY -5}a", 0, "d65 u65"},
+        PlayCase{"DelayCappedAt16Bits", "{DELAY 99999}", 0, "w32767"},
+        PlayCase{"BraceAfterDelayIsTyped", "{DELAY 10}}", 0, "w10 d16 d221 u221 u16"},
+        PlayCase{"UnclosedDelaySendsNothing", "x{DELAY 500", 0, "", 1},
+        PlayCase{"UnclosedDelayDropsLaterPieces", "a{DELAY 1}b{DELAY 2", 0, "d65 u65 w1", 1},
+        PlayCase{"FailedPieceDroppedOthersTyped", "a{FOO}{DELAY 10}b", 0, "w10 d66 u66", 2},
+        PlayCase{"FailedMacroTypesNothing", "abc{LEFT 0}", 0, "", 4}),
+    [](const auto& info) { return std::string(info.param.rule); });
+
+TEST(Play, AltPauseEndsAtTheSecondAfterNext) {
+    test::RecordingKeyboard keyboard;
+    keyboard.msIntoSecond = 300;
+    KeystrokeSender sender(keyboard);
+    sender.SetInterCharDelay(0);
+    sender.SendMacro("%a");
+    EXPECT_EQ(keyboard.Events(), "d18 d65 u65 u18 w1700");
+}
+
+TEST(Play, CapsLockIsSwitchedOffAroundTheMacroAndBackOn) {
+    test::RecordingKeyboard keyboard;
+    keyboard.state[kCapsLockCode] = 1;
+    KeystrokeSender sender(keyboard);
+    sender.SetInterCharDelay(0);
+    sender.SendMacro("ab");
+    const std::vector<std::string> want{"clear", "d20", "u20",     "d65", "u65",
+                                        "d66",   "u66", "restore", "d20", "u20"};
+    EXPECT_EQ(keyboard.log, want);
+}
+
+TEST(Play, HeldKeysAreClearedAndRestored) {
+    test::RecordingKeyboard keyboard;
+    keyboard.state[kShiftCode] = 0x80;
+    KeystrokeSender sender(keyboard);
+    sender.SetInterCharDelay(0);
+    sender.SendMacro("a");
+    const std::vector<std::string> want{"clear", "d65", "u65", "restore"};
+    EXPECT_EQ(keyboard.log, want);
+    EXPECT_TRUE(keyboard.finished);
+}
+
+TEST(Play, ResetThenEventsOfAGroupUnderCtrl) {
+    test::RecordingKeyboard keyboard;
+    KeystrokeSender sender(keyboard);
+    ASSERT_EQ(sender.ParseMacro("^(ab)"), MacroOk);
+    int code = -1;
+    bool down = false;
+    EXPECT_FALSE(sender.NextKeyEvent(code, down)); // reset only
+    code = 0;
+    std::string seen;
+    while (sender.NextKeyEvent(code, down))
+        seen += (down ? "d" : "u") + std::to_string(code) + " ";
+    EXPECT_EQ(seen, "d17 d65 u65 d66 u66 u17 ");
+}
+
+// --- Target window ---------------------------------------------------------
+
+struct TargetFixture : testing::Test {
+    test::FakeWindows windows;
+    void SetUp() override {
+        windows.stack = {{1, "Portivox - COM1"},
+                         {2, "Notes - Editor"},
+                         {3, "Gr\xF6\xDF"
+                             "e - Calc"}};
+        windows.foreground = 1;
+    }
+};
+
+TEST_F(TargetFixture, TopmostMatchIsReturnedWithoutActivation) {
+    const auto r = ActivateTargetWindow(windows, "portivox");
+    EXPECT_EQ(r.Window, 1u);
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"list"});
+}
+
+TEST_F(TargetFixture, MatchBehindIsActivated) {
+    const auto r = ActivateTargetWindow(windows, "  editor ");
+    EXPECT_EQ(r.Window, 2u);
+    EXPECT_FALSE(r.RestoredFromMinimised);
+    EXPECT_EQ(windows.foreground, 2u);
+}
+
+TEST_F(TargetFixture, Latin1TitleComparedInUpperCase) {
+    EXPECT_EQ(ActivateTargetWindow(windows, "gr\xF6\xDF"
+                                            "E")
+                  .Window,
+              3u);
+}
+
+TEST_F(TargetFixture, MinimisedMatchIsRestoredAndReported) {
+    windows.minimised = {3};
+    const auto r = ActivateTargetWindow(windows, "calc");
+    EXPECT_EQ(r.Window, 3u);
+    EXPECT_TRUE(r.RestoredFromMinimised);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"list", "restore 3", "activate 3"}));
+}
+
+TEST_F(TargetFixture, NoMatchOrBlankTitleGivesNoWindow) {
+    EXPECT_EQ(ActivateTargetWindow(windows, "spreadsheet").Window, 0u);
+    windows.calls.clear();
+    EXPECT_EQ(ActivateTargetWindow(windows, "   ").Window, 0u);
+    EXPECT_TRUE(windows.calls.empty());
+}
+
+} // namespace
+} // namespace pv

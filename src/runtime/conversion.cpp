@@ -1,9 +1,8 @@
 #include "runtime/conversion.h"
 
-#include <cstdio>
-
 #include "expr/datetime.h"
 #include "expr/evaluator.h"
+#include "expr/format.h"
 
 namespace pv::conv {
 
@@ -11,15 +10,12 @@ Value EvaluateField(std::string_view expression, const std::array<Value, 43>& fi
     return pv::EvaluateExpression(expression, fields).Result;
 }
 
-std::string FormatField(const Value& value, const std::string& /*format*/) {
-    return value.Kind == ValueKind::Text ? value.Text : GeneralNumberText(value);
+std::string FormatField(const Value& value, const std::string& format) {
+    return FormatValue(value, format);
 }
 
-std::string FormatClock(const DateTime& now, const std::string& /*format*/) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", now.Year, now.Month, now.Day,
-                  now.Hour, now.Minute, now.Second);
-    return buf;
+std::string FormatClock(const DateTime& now, const std::string& format) {
+    return FormatDateTime(now, format);
 }
 
 std::string ExpandDateTime(const std::string& text, const DateTime& now) {

@@ -178,7 +178,16 @@ void Runtime::PollTick() {
     }
     TimedOutputStep();
     port_.TransmitPending();
-    if (Suspended) return;
+    // A tick that fires while a record is being delivered (the keystroke
+    // target launch lets events run) must not start the next record in the
+    // middle of this one: it keeps the timers and output going and reads
+    // nothing.
+    if (Suspended || inByteLoop_) return;
+    struct LoopGuard {
+        bool& flag;
+        explicit LoopGuard(bool& f) : flag(f) { flag = true; }
+        ~LoopGuard() { flag = false; }
+    } guard(inByteLoop_);
 
     IdleTicks = static_cast<int16_t>((IdleTicks + 1) % 256);
     for (;;) {

@@ -180,6 +180,7 @@ class Runtime {
     DdeDelivery* dde_;
     RuntimeHost* host_;
     bool stopByteLoop_ = false;
+    bool inByteLoop_ = false;
     int delimiter_ = -1;                       // first byte of FieldDelimiter
     std::array<bool, 256> identityTransfer_{}; // TransferTable(i) is i itself
 };

@@ -8,6 +8,7 @@
 
 #include "runtime/fakes.h"
 #include "text/locale.h"
+#include "text/strings.h"
 
 namespace pv::test {
 namespace {
@@ -74,6 +75,47 @@ TEST(ConversionOrderTest, PreTransferTranslationAppliesAfterConversion) {
     h.Tick();
     EXPECT_EQ(h.display.records, std::vector<std::string>{"3X"});
 }
+
+struct FormatCase {
+    const char* name;
+    const char* format;
+    const char* expression;
+    const char* input;
+    const char* expected;
+};
+
+class FormatTest : public testing::TestWithParam<FormatCase> {
+  protected:
+    void SetUp() override {
+        SetCurrentNumericLocale(NumericLocale{});
+        SetLanguage(Language::German);
+    }
+    void TearDown() override { SetLanguage(Language::English); }
+};
+
+TEST_P(FormatTest, FormatsField) {
+    const auto& c = GetParam();
+    Harness h;
+    BuildNamedFormats(h.config); // German display names
+    h.config.OutputMode = DdeServer;
+    h.config.FieldFormat[1] = c.format;
+    h.config.FieldMathExpression[1] = c.expression;
+    h.Start();
+    h.Feed(c.input);
+    h.Tick();
+    ASSERT_EQ(h.display.records.size(), 1u);
+    EXPECT_EQ(h.display.records[0], c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chain, FormatTest,
+    testing::Values(FormatCase{"DisplayNameSelectsNamedFormat", "Festkomma", "", "3.14159\r",
+                               "3.14"},
+                    FormatCase{"CustomPattern", "000.0", "", "7.25\r", "007.3"},
+                    FormatCase{"FormatAfterExpression", "0.00", "field(1) / 4", "1\r", "0.25"},
+                    FormatCase{"TextPassesNumericFormat", "0.00", "", "OK\r", "OK"},
+                    FormatCase{"UnknownNameIsUsedAsPattern", "Fixed", "", "2\r", "2.00"}),
+    [](const testing::TestParamInfo<FormatCase>& i) { return std::string(i.param.name); });
 
 // --- Send Keystrokes -------------------------------------------------------
 
@@ -173,6 +215,37 @@ TEST(KeystrokeTest, LaunchFailureShowsMessageAndSendsNothing) {
     h.Tick();
     EXPECT_EQ(h.messages.shown.size(), 2u);
     EXPECT_EQ(h.display.number, "2");
+}
+
+// The launch wait lets timer events run: a tick inside it keeps the output
+// flowing but must not take the next record while this one is delivered.
+class TickingKeystrokes : public RecordingKeystrokes {
+  public:
+    using RecordingKeystrokes::RecordingKeystrokes;
+    Harness* harness = nullptr;
+    WindowId WaitForLaunchedWindow(WindowId previous) override {
+        harness->port.PendingOutput += "|";
+        harness->Tick();
+        return RecordingKeystrokes::WaitForLaunchedWindow(previous);
+    }
+};
+
+TEST(KeystrokeTest, TickDuringLaunchWaitReadsNothing) {
+    KeystrokeHarness h;
+    TickingKeystrokes keys(h.events);
+    keys.harness = &h;
+    keys.launch = {true, ""};
+    h.config.KeyTargetCommand = "editor";
+    h.config.AckString = "A";
+    h.runtime = std::make_unique<Runtime>(h.config, h.port, h.clock, h.messages, h.store,
+                                          RuntimeParts{&h.display, &keys, &h.dde, &h.host});
+    h.display.fieldCount = 2;
+    h.runtime->Start();
+    h.Feed("a,b\rc,d\r");
+    h.Tick();
+    EXPECT_EQ(keys.sent,
+              (std::vector<std::string>{"<24>a{TAB}b{ENTER}{ENTER}", "<24>c{TAB}d{ENTER}{ENTER}"}));
+    EXPECT_EQ(h.display.records, (std::vector<std::string>{"a|b{ENTER}", "c|d{ENTER}"}));
 }
 
 TEST(ExpandDateTimeTest, FirstOccurrenceOfEachPlaceholderAnyCase) {

@@ -1,0 +1,89 @@
+// Pipeline throughput: bytes through the assembler, the field chain
+// (expression, format, pre-transfer translation) and keystroke text
+// building, delivered to do-nothing deliveries.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "runtime/runtime.h"
+#include "text/messages.h"
+
+namespace {
+
+class StillClock : public pv::Clock {
+  public:
+    uint32_t TickCount() override { return 1000; }
+    pv::DateTime Now() override { return pv::DateTime{2024, 3, 5, 14, 7, 9}; }
+};
+
+struct Pipeline {
+    pv::Config config;
+    StillClock clock;
+    pv::SilentMessages messages;
+    pv::MemorySettingsStore store;
+    pv::SerialPort port{config, nullptr, clock, messages, &store};
+    std::unique_ptr<pv::Runtime> runtime;
+
+    explicit Pipeline(pv::OutputModes mode) {
+        config.RunMode = pv::RunVirtual;
+        config.OutputMode = mode;
+        config.LogFileName = std::string("/dev/null");
+        config.KeyTargetSpecified = pv::False;
+        config.RecordStructure = 1;
+        config.FieldCount = 3;
+        config.FieldDelimiter = std::string(",");
+        config.FieldFilter[1] = std::string("N");
+        config.FieldMathExpression[1] = std::string("field(1) * 2.5");
+        config.FieldFormat[1] = std::string("0.00");
+        config.FieldPostamble[1] = std::string("{TAB}");
+        config.FieldPostamble[2] = std::string("{TAB}");
+        config.FieldPostamble[3] = std::string("{ENTER}");
+        runtime = std::make_unique<pv::Runtime>(config, port, clock, messages, store);
+        runtime->Start();
+    }
+};
+
+// One record: a weight, a product code and a lot description.
+const std::string kRecord = "  1234.567,PRODUCT-CODE-000123,LOT 2024-03-05 LINE 7 STATION 12 OK\r";
+
+void RunPipeline(benchmark::State& state, pv::OutputModes mode) {
+    Pipeline p(mode);
+    std::string block;
+    while (block.size() < 64 * 1024)
+        block += kRecord;
+    for (auto _ : state) {
+        for (unsigned char b : block)
+            p.runtime->HandleByte(b);
+        benchmark::DoNotOptimize(p.runtime->FieldValue);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(block.size() / kRecord.size()));
+    state.counters["record_bytes"] = double(kRecord.size());
+}
+
+void BM_PipelineKeystrokes(benchmark::State& state) {
+    RunPipeline(state, pv::SendKeystrokes);
+}
+void BM_PipelineDde(benchmark::State& state) {
+    RunPipeline(state, pv::DdeServer);
+}
+BENCHMARK(BM_PipelineKeystrokes);
+BENCHMARK(BM_PipelineDde);
+
+// The same path fed through PollTick and the port's InputBuffer, one tick
+// per block, as the running window does.
+void BM_PollTickVirtual(benchmark::State& state) {
+    Pipeline p(pv::SendKeystrokes);
+    std::string block;
+    while (block.size() < 4 * 1024)
+        block += kRecord;
+    for (auto _ : state) {
+        p.port.InputBuffer = block;
+        p.runtime->PollTick();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
+}
+BENCHMARK(BM_PollTickVirtual);
+
+} // namespace

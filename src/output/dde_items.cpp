@@ -1,0 +1,71 @@
+#include "output/dde_items.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "output/dde_link_text.h"
+
+namespace pv {
+
+namespace {
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+int ClampCount(int fieldCount) {
+    return std::clamp(fieldCount, 1, kMaxFields);
+}
+
+} // namespace
+
+void DdeItems::ShowField(int i, const std::string& text) {
+    if (inner_) inner_->ShowField(i, text);
+    if (i < 1 || i > kMaxFields) return;
+    fields_[size_t(i)] = text;
+    Announce(FieldItemName(i), text);
+}
+
+void DdeItems::ShowRecordNumber(const std::string& text) {
+    if (inner_) inner_->ShowRecordNumber(text);
+    recordNumber_ = text;
+    Announce("RecordNumber", text);
+}
+
+void DdeItems::ShowDateTime(const std::string& text) {
+    if (inner_) inner_->ShowDateTime(text);
+    dateTime_ = text;
+    Announce("DateTime", text);
+}
+
+std::vector<std::string> DdeItems::Names(int fieldCount) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= ClampCount(fieldCount); ++i)
+        names.push_back(FieldItemName(i));
+    names.push_back("DateTime");
+    names.push_back("RecordNumber");
+    return names;
+}
+
+std::string DdeItems::Canonical(const std::string& item, int fieldCount) {
+    for (const auto& name : Names(fieldCount))
+        if (SameNoCase(name, item)) return name;
+    return {};
+}
+
+bool DdeItems::Get(const std::string& item, int fieldCount, std::string& value) const {
+    std::string name = Canonical(item, fieldCount);
+    if (name.empty()) return false;
+    if (name == "DateTime")
+        value = dateTime_;
+    else if (name == "RecordNumber")
+        value = recordNumber_;
+    else
+        value = fields_[Slot(std::stoi(name.substr(6)))];
+    return true;
+}
+
+} // namespace pv

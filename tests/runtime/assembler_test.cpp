@@ -231,17 +231,5 @@ INSTANTIATE_TEST_SUITE_P(Rules, AssemblerTest, testing::ValuesIn(kCases),
                              return std::string(i.param.name);
                          });
 
-TEST(RecordModeTest, DerivedFromStructureAndEndEvent) {
-    EXPECT_EQ(RecordModeOf(0, 0), SingleFieldCharEnd);
-    EXPECT_EQ(RecordModeOf(0, 3), SingleFieldCharEnd);
-    EXPECT_EQ(RecordModeOf(0, 1), SingleFieldTimeEnd);
-    EXPECT_EQ(RecordModeOf(1, 0), DelimitedCharEnd);
-    EXPECT_EQ(RecordModeOf(2, 2), ByteCountEnd);
-    EXPECT_EQ(RecordModeOf(0, 2), ByteCountEnd);
-    EXPECT_EQ(RecordModeOf(1, 1), DelimitedTimeEnd);
-    EXPECT_EQ(RecordModeOf(2, 1), FixedLengthTimeEnd);
-    EXPECT_EQ(RecordModeOf(2, 3), FixedLengthCharEnd);
-}
-
 } // namespace
 } // namespace pv::test

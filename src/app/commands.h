@@ -9,5 +9,7 @@ namespace pv::app {
 using Args = std::vector<std::string>;
 
 int ConfigCommand(const Args& args);
+int EvalCommand(const Args& args);
+int FormatCommand(const Args& args);
 
 } // namespace pv::app

@@ -15,6 +15,10 @@ struct SubCommand {
 };
 
 const SubCommand kCommands[] = {
+    {"eval", pv::app::EvalCommand,
+     "eval [--field N=TEXT ...] EXPR  evaluate a math expression over field texts"},
+    {"format", pv::app::FormatCommand,
+     "format VALUE|--date DT PATTERN  format a value or a date/time with a pattern"},
     {"config", pv::app::ConfigCommand,
      "config show|new|set FILE ...  inspect, create or edit a configuration file"},
 };

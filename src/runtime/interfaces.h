@@ -106,7 +106,8 @@ class RuntimeHost {
     /// Timed-output menu TOutCtrl: hidden when !visible; otherwise its text
     /// names the next action (3007 while on, 3008 while off).
     virtual void TimedOutputMenu(bool /*visible*/, bool /*on*/) {}
-    /// The window's Exit command (after "{APPEXIT}").
+    /// The window's Exit command (after "{APPEXIT}"). Called last in a
+    /// PollTick, so it may stop and destroy the runtime.
     virtual void Exit() {}
     /// The command source and output buffer DDE client links.
     virtual void EstablishCommandLink() {}

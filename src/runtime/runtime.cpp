@@ -183,26 +183,8 @@ void Runtime::PollTick() {
     // middle of this one: it keeps the timers and output going and reads
     // nothing.
     if (Suspended || inByteLoop_) return;
-    struct LoopGuard {
-        bool& flag;
-        explicit LoopGuard(bool& f) : flag(f) { flag = true; }
-        ~LoopGuard() { flag = false; }
-    } guard(inByteLoop_);
-
     IdleTicks = static_cast<int16_t>((IdleTicks + 1) % 256);
-    for (;;) {
-        if (port_.ReadPortByte() == 0) {
-            if (config_.EndOfRecordEvent == 1 && InRecord &&
-                IdleTicks == config_.RecordDelayTicks) {
-                FieldIndex = 1;
-                RecordByteCount = 0;
-                FieldByteCount = 0;
-                if (!RecordDone()) return;
-            }
-            break;
-        }
-        if (!HandleByte(port_.InByte)) return;
-    }
+    if (!ReadInput()) return;
 
     if (ExitRequest != 0) {
         ExitRequest = static_cast<int16_t>(ExitRequest + 2);
@@ -210,6 +192,27 @@ void Runtime::PollTick() {
             ExitRequest = 0;
             host_->Exit();
         }
+    }
+}
+
+bool Runtime::ReadInput() {
+    struct LoopGuard {
+        bool& flag;
+        explicit LoopGuard(bool& f) : flag(f) { flag = true; }
+        ~LoopGuard() { flag = false; }
+    } guard(inByteLoop_);
+    for (;;) {
+        if (port_.ReadPortByte() == 0) {
+            if (config_.EndOfRecordEvent == 1 && InRecord &&
+                IdleTicks == config_.RecordDelayTicks) {
+                FieldIndex = 1;
+                RecordByteCount = 0;
+                FieldByteCount = 0;
+                return RecordDone();
+            }
+            return true;
+        }
+        if (!HandleByte(port_.InByte)) return false;
     }
 }
 

@@ -71,7 +71,9 @@ class Runtime {
     /// caption, SpecialBeep, field slots, TransferTable, RecordMode, DDE
     /// links on activation, hot keys, ActivateSuspended.
     void Start();
-    /// One firing of the 50 ms timer.
+    /// One firing of the 50 ms timer. May be entered again from inside a
+    /// delivery that lets events run (message box, launch wait): the inner
+    /// tick does the timers and transmission but reads no input.
     void PollTick();
     /// The non-window part of closing: DDE client down, port closed (not in
     /// Virtual Instrument mode), RunMode back to 0 outside Normal mode.
@@ -159,6 +161,7 @@ class Runtime {
     void ClearSlots();
     void ShowRecordNumberPlusOne();
     void TimedOutputStep();
+    bool ReadInput();
     void DeliverKeystrokes();
     void DeliverDde();
     void DeliverLog();

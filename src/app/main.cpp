@@ -50,6 +50,5 @@ int main(int argc, char** argv) {
             if (!std::strcmp(argv[1], c.name)) return c.run(pv::app::Args(argv + 2, argv + argc));
         }
     }
-    PrintHelp();
-    return 2;
+    return pv::app::RunGui(argc, argv);
 }

@@ -1,0 +1,67 @@
+// The desktop program: the setup window, or with a configuration named on
+// the command line, that configuration running in Normal mode at once.
+#include "app/commands.h"
+
+#if __has_include(<QApplication>) && __has_include("ui/setup_window.h")
+#include <QApplication>
+#include <QIcon>
+#include <QPointer>
+#include <cstdio>
+#include <vector>
+
+#include "config/command_line.h"
+#include "config/config.h"
+#include "platform/qt/settings_store.h"
+#include "ui/message_box_sink.h"
+#include "ui/setup_window.h"
+
+namespace pv::app {
+
+int RunGui(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Portivox"));
+    QApplication::setApplicationVersion(QStringLiteral(PORTIVOX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("portivox"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("portivox")));
+    // The program ends when its main window says so: in Normal mode that is
+    // the running window, which may sit hidden in the notification area.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ui::MessageBoxSink messages;
+    ui::SetMessages(&messages);
+    QtSettingsStore store;
+
+    // QApplication has taken its own options out of argv by now.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string path = ConfigPathFromCommandLine(JoinArguments(args));
+
+    QPointer<ui::SetupWindow> setup = new ui::SetupWindow(TheConfig(), store, messages);
+    setup->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(setup, &ui::SetupWindow::quitRequested, &app, &QApplication::quit);
+    if (!setup->Start(path)) {
+        std::fprintf(stderr, "portivox: cannot load the configuration %s\n", path.c_str());
+        delete setup;
+        return 1;
+    }
+    // Normal mode started from the command line has unloaded the setup window.
+    if (setup && !setup->Session()) setup->show();
+    const int code = app.exec();
+    delete setup;
+    ui::SetMessages(nullptr);
+    return code;
+}
+
+} // namespace pv::app
+
+#else
+#include <cstdio>
+
+namespace pv::app {
+
+int RunGui(int, char**) {
+    std::fprintf(stderr, "portivox: this build has no desktop program; see --help\n");
+    return 2;
+}
+
+} // namespace pv::app
+#endif

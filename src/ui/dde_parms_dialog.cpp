@@ -1,0 +1,130 @@
+#include "ui/dde_parms_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/resource_texts_qt.h"
+
+namespace pv::ui {
+
+DdeParmsDialog::DdeParmsDialog(Config& config, QWidget* parent) : QDialog(parent), config_(config) {
+    setObjectName("DDEParms");
+    setModal(true);
+
+    explain1_ = Tag(new QLabel("1505"), 1505);
+    explain1_->setWordWrap(true);
+    explain2_ = Tag(new QLabel("1506"), 1506);
+    explain2_->setWordWrap(true);
+
+    app_ = new QLineEdit;
+    app_->setObjectName("DDEApp");
+    topic_ = new QLineEdit;
+    topic_->setObjectName("DDETop");
+    item_ = new QLineEdit;
+    item_->setObjectName("DDEItm");
+    auto* appLabel = Tag(new QLabel("1502"), 1502);
+    auto* topicLabel = Tag(new QLabel("1503"), 1503);
+    itemLabel_ = Tag(new QLabel("1504"), 1504);
+    appLabel->setBuddy(app_);
+    topicLabel->setBuddy(topic_);
+    itemLabel_->setBuddy(item_);
+    auto* form = new QFormLayout;
+    form->addRow(appLabel, app_);
+    form->addRow(topicLabel, topic_);
+    form->addRow(itemLabel_, item_);
+
+    linkStatus_ = Tag(new QCheckBox("6006"), 6006);
+    linkStatus_->setObjectName("DDELinkStatus");
+    stripCrLf_ = Tag(new QCheckBox("6007"), 6007);
+    stripCrLf_->setObjectName("StripCrLf");
+    // A click on either box counts as a change even if the dialog is cancelled.
+    connect(linkStatus_, &QCheckBox::clicked, this, [this] { config_.ConfigChanged = True; });
+    connect(stripCrLf_, &QCheckBox::clicked, this, [this] { config_.ConfigChanged = True; });
+
+    auto* buttons = new QDialogButtonBox;
+    auto* ok = Tag(buttons->addButton("&OK", QDialogButtonBox::AcceptRole), 1507);
+    auto* cancel = Tag(buttons->addButton("&Cancel", QDialogButtonBox::RejectRole), 1508);
+    ok->setObjectName("DDEOkButton");
+    cancel->setObjectName("DDECancelButton");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &DdeParmsDialog::Ok);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(explain1_);
+    layout->addWidget(explain2_);
+    layout->addLayout(form);
+    layout->addWidget(linkStatus_);
+    layout->addWidget(stripCrLf_);
+    layout->addWidget(buttons);
+    setMinimumWidth(460);
+    ApplyResourceTexts(this);
+}
+
+void DdeParmsDialog::Fill() {
+    const int kind = config_.DDEParmsKind;
+    const bool link = kind == 1 || kind == 2;
+    explain1_->setVisible(!link);
+    explain2_->setVisible(!link);
+    item_->setVisible(link);
+    itemLabel_->setVisible(link);
+    linkStatus_->setVisible(link);
+    stripCrLf_->setVisible(kind == 2);
+    switch (kind) {
+    case 1:
+        setWindowTitle(Tx(6004));
+        app_->setText(FromBytes(config_.CmdLinkApp));
+        topic_->setText(FromBytes(config_.CmdLinkTopic));
+        item_->setText(FromBytes(config_.CmdLinkItem));
+        linkStatus_->setChecked(IsSet(config_.CmdLinkOnActivation));
+        break;
+    case 2:
+        setWindowTitle(Tx(6005));
+        app_->setText(FromBytes(config_.BufferLinkApp));
+        topic_->setText(FromBytes(config_.BufferLinkTopic));
+        item_->setText(FromBytes(config_.BufferLinkItem));
+        linkStatus_->setChecked(IsSet(config_.BufferLinkOnActivation));
+        stripCrLf_->setChecked(IsSet(config_.BufferLinkStripCrLf));
+        break;
+    default:
+        setWindowTitle(Tx(1501));
+        app_->setText(FromBytes(config_.DDECommandApp));
+        topic_->setText(FromBytes(config_.DDECommandTopic));
+        item_->setText(FromBytes(config_.DDECommand));
+        break;
+    }
+    adjustSize();
+}
+
+void DdeParmsDialog::Ok() {
+    const std::string app = ToBytes(app_->text());
+    const std::string topic = ToBytes(topic_->text());
+    const std::string item = ToBytes(item_->text());
+    auto store = [&](std::string& a, std::string& t, std::string& i) {
+        if (a == app && t == topic && i == item) return;
+        config_.ConfigChanged = True;
+        a = app;
+        t = topic;
+        i = item;
+    };
+    switch (config_.DDEParmsKind) {
+    case 1:
+        store(config_.CmdLinkApp, config_.CmdLinkTopic, config_.CmdLinkItem);
+        config_.CmdLinkOnActivation = linkStatus_->isChecked() ? True : False;
+        break;
+    case 2:
+        store(config_.BufferLinkApp, config_.BufferLinkTopic, config_.BufferLinkItem);
+        config_.BufferLinkOnActivation = linkStatus_->isChecked() ? True : False;
+        config_.BufferLinkStripCrLf = stripCrLf_->isChecked() ? True : False;
+        break;
+    default: store(config_.DDECommandApp, config_.DDECommandTopic, config_.DDECommand); break;
+    }
+    accept();
+}
+
+} // namespace pv::ui

@@ -1,0 +1,66 @@
+#pragma once
+// PortSetup: the serial port settings (CommPort .. OutputBufferSize) and
+// the device node each COM entry stands for.
+#include <QDialog>
+#include <array>
+#include <map>
+
+#include "config/config.h"
+#include "config/settings_store.h"
+#include "text/messages.h"
+
+class QButtonGroup;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+
+namespace pv::ui {
+
+class DigitFilter;
+
+class PortSetupDialog : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kPorts = 99;
+    static constexpr int kBufferMin = 128;
+    static constexpr int kBufferMax = 131072;
+
+    PortSetupDialog(Config& config, SettingsStore& store, MessageSink& messages,
+                    QWidget* parent = nullptr);
+
+    /// Sets every control from the configuration (before each showing).
+    void Fill();
+
+    /// The OK button: takes the settings over when both buffer sizes are in
+    /// range; otherwise tells the user and stays open.
+    void Ok();
+
+    QLineEdit* BuffSize() const { return buffSize_; }
+    QLineEdit* OutBuffSize() const { return outBuffSize_; }
+    QListWidget* PortList() const { return portList_; }
+    QLineEdit* Device() const { return device_; }
+    QButtonGroup* Group(const char* frameName) const;
+
+  private:
+    QButtonGroup* MakeGroup(const char* frame, int tag, const QStringList& captions,
+                            const std::array<int, 12>& tags, int columns);
+    void BufferChanged(QLineEdit* edit, DigitFilter* filter);
+    void PortSelected(int row);
+    void InvalidBuffer();
+
+    Config& config_;
+    SettingsStore& store_;
+    MessageSink& messages_;
+    QListWidget* portList_ = nullptr;
+    QLineEdit* device_ = nullptr;
+    QLineEdit* buffSize_ = nullptr;
+    QLineEdit* outBuffSize_ = nullptr;
+    DigitFilter* buffFilter_ = nullptr;
+    DigitFilter* outBuffFilter_ = nullptr;
+    std::map<QString, QButtonGroup*> groups_;
+    std::map<int, QString> devices_; // edited device nodes by COM index
+    int shownPort_ = -1;
+    bool restoring_ = false;
+};
+
+} // namespace pv::ui

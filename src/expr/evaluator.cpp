@@ -117,6 +117,11 @@ double ComparisonOperand(const Value& v) {
     case ValueKind::Boolean: return 0;
     case ValueKind::Integer: return v.Number;
     case ValueKind::Text: return LeadingNumber(v.Text);
+    case ValueKind::Double:
+        // Whole numbers of up to 15 digits survive the text round trip
+        // unchanged; skip it for them.
+        if (std::fabs(v.Number) < 1e15 && v.Number == std::trunc(v.Number)) return v.Number;
+        return LeadingNumber(PlainText(v));
     default: return LeadingNumber(PlainText(v));
     }
 }

@@ -6,7 +6,7 @@
 
 #include "runtime/fakes.h"
 
-namespace pv::test {
+namespace pv::runtime_test {
 namespace {
 
 struct Step {
@@ -232,4 +232,4 @@ INSTANTIATE_TEST_SUITE_P(Rules, AssemblerTest, testing::ValuesIn(kCases),
                          });
 
 } // namespace
-} // namespace pv::test
+} // namespace pv::runtime_test

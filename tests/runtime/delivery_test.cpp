@@ -10,7 +10,7 @@
 #include "text/locale.h"
 #include "text/strings.h"
 
-namespace pv::test {
+namespace pv::runtime_test {
 namespace {
 
 struct ConversionCase {
@@ -372,4 +372,4 @@ TEST(LogTest, OpenFailureOnMissingDirectoryReportsIt) {
 }
 
 } // namespace
-} // namespace pv::test
+} // namespace pv::runtime_test

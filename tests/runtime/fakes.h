@@ -13,7 +13,7 @@
 #include "serial/port.h"
 #include "text/messages.h"
 
-namespace pv::test {
+namespace pv::runtime_test {
 
 using Events = std::vector<std::string>;
 
@@ -189,4 +189,4 @@ struct Harness {
     }
 };
 
-} // namespace pv::test
+} // namespace pv::runtime_test

@@ -5,7 +5,7 @@
 
 #include "runtime/fakes.h"
 
-namespace pv::test {
+namespace pv::runtime_test {
 namespace {
 
 TEST(RecordFrameTest, AcknowledgesEveryRecordIncludingVoidOnes) {
@@ -315,4 +315,4 @@ TEST(StopTest, VirtualRunReturnsToSetupAndDisconnectsDde) {
 }
 
 } // namespace
-} // namespace pv::test
+} // namespace pv::runtime_test

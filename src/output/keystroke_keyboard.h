@@ -2,6 +2,7 @@
 // The keyboard the keystroke sender types on: a real one (X11 + XTest) in the
 // program, a recorder in tests and in `portivox keys --dry-run`.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace pv {
@@ -27,6 +28,9 @@ class Keyboard {
     /// kDirectChar | c when only a spare key can type it; -1 when it cannot
     /// be typed at all.
     virtual int KeyForChar(unsigned char c) = 0;
+    /// Called with the whole queue before a macro is played, so that keys
+    /// it needs can be set up at once rather than between key events.
+    virtual void Prepare(const uint16_t* /*codes*/, size_t /*count*/) {}
     /// Presses (`down`) or releases the key of a code.
     virtual void KeyEvent(int code, bool down) = 0;
     /// The keys held and the locks on, as the user left them.

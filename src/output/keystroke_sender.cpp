@@ -251,6 +251,7 @@ void KeystrokeSender::PlayQueue() {
     int code = -1;
     bool down = false;
     NextKeyEvent(code, down);
+    keyboard_.Prepare(queue_.data(), write_);
 
     const KeyboardState saved = keyboard_.GetState();
     keyboard_.SetState(KeyboardState{});

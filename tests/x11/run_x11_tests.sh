@@ -1,0 +1,34 @@
+#!/bin/sh
+# Runs an X11 test program on a private Xvfb display with openbox as the
+# window manager.  Usage: run_x11_tests.sh PROGRAM [ARGS...]
+# Exits 77 (skipped) when Xvfb or openbox is not installed.
+set -u
+if [ -z "${PV_X11_INNER:-}" ]; then
+    for tool in xvfb-run Xvfb openbox; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+    PV_X11_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+# The window manager is ready once it has set its check window on the root.
+i=0
+while [ $i -lt 100 ]; do
+    if command -v xprop >/dev/null 2>&1; then
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    elif [ $i -ge 20 ]; then
+        break
+    fi
+    sleep 0.05
+    i=$((i + 1))
+done
+
+"$@"
+rc=$?
+kill "$wm" 2>/dev/null
+wait "$wm" 2>/dev/null
+exit $rc

@@ -664,6 +664,105 @@ bool IsNamedNumber(std::string_view name) {
     return NamedNumber(0, false, name, ignored);
 }
 
+// Text patterns: "@" (character or space) and "&" (character or nothing)
+// placeholders, "<" / ">" for lower / upper case, "!" to fill from the
+// left. A second section applies to empty text.
+bool IsTextPattern(std::string_view p) {
+    bool placeholder = false, caseOnly = false;
+    for (size_t i = 0; i < p.size(); ++i) {
+        char c = p[i];
+        if (c == '\\') {
+            ++i;
+            continue;
+        }
+        if (c == '"') {
+            size_t end = p.find('"', i + 1);
+            if (end == std::string_view::npos) break;
+            i = end;
+            continue;
+        }
+        if (c == '0' || c == '#') return false;
+        if (c == '@' || c == '&') placeholder = true;
+        if ((c == '<' || c == '>') && i == 0) caseOnly = true;
+    }
+    return placeholder || (caseOnly && !IsDatePattern(p.substr(1)));
+}
+
+std::string FormatText(std::string text, std::string_view pattern) {
+    std::vector<std::string_view> sec = SplitSections(pattern);
+    std::string_view s = sec[0];
+    if (text.empty() && sec.size() >= 2) s = sec[1];
+    struct Piece {
+        char kind; // '@', '&' or 0 for literal
+        std::string text;
+    };
+    std::vector<Piece> pieces;
+    bool fromLeft = false;
+    int caseMode = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '@' || c == '&')
+            pieces.push_back({c, {}});
+        else if (c == '<')
+            caseMode = -1;
+        else if (c == '>')
+            caseMode = 1;
+        else if (c == '!')
+            fromLeft = true;
+        else if (c == '\\') {
+            if (i + 1 < s.size()) pieces.push_back({0, std::string(1, s[++i])});
+        } else if (c == '"') {
+            size_t end = s.find('"', i + 1);
+            if (end == std::string_view::npos) end = s.size();
+            pieces.push_back({0, std::string(s.substr(i + 1, end - i - 1))});
+            i = end;
+        } else {
+            pieces.push_back({0, std::string(1, c)});
+        }
+    }
+    for (char& ch : text) {
+        unsigned char u = static_cast<unsigned char>(ch);
+        if (caseMode < 0 && ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)))
+            ch = static_cast<char>(u + 32);
+        if (caseMode > 0 && ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)))
+            ch = static_cast<char>(u - 32);
+    }
+    size_t slots = 0;
+    for (const auto& p : pieces)
+        if (p.kind) ++slots;
+    if (slots == 0) {
+        std::string out;
+        for (const auto& p : pieces)
+            out += p.text;
+        return pieces.empty() ? text : out + text;
+    }
+    // Characters beyond the placeholders go before the first placeholder
+    // (filling from the right) or after the last (from the left).
+    size_t surplus = text.size() > slots ? text.size() - slots : 0;
+    size_t missing = slots > text.size() ? slots - text.size() : 0;
+    std::string out;
+    size_t slot = 0, next = 0;
+    for (const auto& p : pieces) {
+        if (!p.kind) {
+            out += p.text;
+            continue;
+        }
+        bool empty = fromLeft ? next >= text.size() : slot < missing;
+        if (!fromLeft && slot == 0 && surplus) {
+            out += text.substr(0, surplus);
+            next = surplus;
+        }
+        if (empty) {
+            if (p.kind == '@') out += ' ';
+        } else {
+            out += text[next++];
+        }
+        ++slot;
+        if (fromLeft && slot == slots && next < text.size()) out += text.substr(next);
+    }
+    return out;
+}
+
 } // namespace
 
 std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
@@ -681,6 +780,7 @@ std::string FormatValue(const Value& value, std::string_view pattern) {
         value.Kind == ValueKind::Empty || (value.Kind == ValueKind::Text && value.Text.empty());
     bool numeric = !isNull && ToNumber(value, x);
     if (pattern.empty()) return GeneralNumberText(value);
+    if (IsTextPattern(pattern)) return FormatText(GeneralNumberText(value), pattern);
     if (isNull) {
         if (IsNamedNumber(pattern) || IsDatePattern(pattern)) return GeneralNumberText(value);
         return FormatNumberPattern(0, false, pattern, true);

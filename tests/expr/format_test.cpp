@@ -125,6 +125,19 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"SerialOutOfRangePasses", D(1e9), "yyyy", "1000000000"}),
     CaseName);
 
+INSTANTIATE_TEST_SUITE_P(
+    TextPatterns, FormatC,
+    testing::Values(FormatCase{"AtPadsFromTheLeft", S("abc"), "@@@@@", "  abc"},
+                    FormatCase{"AmpersandSkipsMissing", S("abc"), "&&&&&", "abc"},
+                    FormatCase{"PlaceholdersWithLiterals", S("5551234"), "@@@-@@@@", "555-1234"},
+                    FormatCase{"SurplusCharactersKept", S("abcd"), "@@", "abcd"},
+                    FormatCase{"FillFromTheLeft", S("abc"), "!@@@@@", "abc  "},
+                    FormatCase{"Upper", S("abc"), ">", "ABC"},
+                    FormatCase{"LowerWithPlaceholders", S("ABC"), "<@@@@", " abc"},
+                    FormatCase{"NumberAsText", D(12.5), "@@@@@@", "  12.5"},
+                    FormatCase{"EmptyTextSection", S(""), "@;\"(none)\"", "(none)"}),
+    CaseName);
+
 TEST(FormatLocale, SeparatorsAndCurrencyFollowTheLocale) {
     SetCurrentNumericLocale(GermanLocale());
     EXPECT_EQ(FormatValue(D(1234567.891), "Standard"), "1.234.567,89");

@@ -97,8 +97,10 @@ void Runtime::Start() {
     TimerState = config_.TimerFlags;
     TimerDueBase = 0;
 
-    std::string portName =
-        config_.PortName.empty() ? PortNameOf(config_.CommPort) : config_.PortName;
+    // No port is opened for the virtual device, so PortName may be stale.
+    std::string portName = port_.IsVirtual() || config_.PortName.empty()
+                               ? PortNameOf(config_.CommPort)
+                               : config_.PortName;
     if (DdeTopic == "SYSTEM")
         DdeTopic = config_.DDETopicName.empty() ? portName : config_.DDETopicName;
     WindowTitle = "Portivox - " + portName;

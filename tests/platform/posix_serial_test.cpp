@@ -162,12 +162,6 @@ TEST_F(PosixDriverTest, BytesOutArriveUnchanged) {
     EXPECT_EQ(pty.Receive(data.size()), data);
 }
 
-TEST_F(PosixDriverTest, ReadWithNothingWaitingReturnsAtOnce) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
-    unsigned char byte;
-    EXPECT_EQ(driver.Read(&byte, 1), 0);
-}
-
 TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
     ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
     pty.Send("stale");

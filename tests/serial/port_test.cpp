@@ -289,12 +289,6 @@ TEST_F(PortFixture, NulReachesTheDeviceAsByteZero) {
     EXPECT_EQ(driver.Written, std::string("a\0b", 3));
 }
 
-TEST_F(PortFixture, EmptyQueueWritesNothing) {
-    Open();
-    port.TransmitPending();
-    EXPECT_TRUE(driver.Log.empty());
-}
-
 TEST_F(PortFixture, VirtualOutputGoesToTheWindowWithNulsMasked) {
     config.RunMode = RunVirtual;
     test::RecordingVirtualDevice window;

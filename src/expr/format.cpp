@@ -3,6 +3,7 @@
 #include "expr/leading_number.h"
 #include "text/locale.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -534,6 +535,8 @@ std::string RenderDate(const DateTime& dt, std::string_view pattern) {
         if (hour == 0) hour = 12;
     }
     bool pm = dt.Hour >= 12;
+    // A caller's out-of-range month must not index past the names.
+    const size_t month = static_cast<size_t>(std::clamp(dt.Month, 1, 12) - 1);
     std::string out;
     for (const auto& t : toks) {
         switch (t.type) {
@@ -549,8 +552,8 @@ std::string RenderDate(const DateTime& dt, std::string_view pattern) {
         case D::Week: out += std::to_string(WeekOfYear(dt)); break;
         case D::Month: out += std::to_string(dt.Month); break;
         case D::Month2: out += Pad2(dt.Month); break;
-        case D::MonthName3: out += std::string(kMonthNames[dt.Month - 1]).substr(0, 3); break;
-        case D::MonthName: out += kMonthNames[dt.Month - 1]; break;
+        case D::MonthName3: out += std::string(kMonthNames[month]).substr(0, 3); break;
+        case D::MonthName: out += kMonthNames[month]; break;
         case D::Quarter: out += std::to_string((dt.Month - 1) / 3 + 1); break;
         case D::DayOfYear: out += std::to_string(DayOfYear(dt)); break;
         case D::Year2: out += Pad2(dt.Year % 100); break;

@@ -200,6 +200,11 @@ TEST(DateFormat, MidnightAndNoonInTwelveHourClock) {
     EXPECT_EQ(FormatDateTime({2024, 1, 5, 0, 0, 0}, ""), "1/5/2024");
 }
 
+TEST(DateFormat, OutOfRangeFieldsDoNotCrash) {
+    EXPECT_EQ(FormatDateTime({2024, 13, 40, 30, 70, 80}, "mmm"), "Dec");
+    EXPECT_FALSE(FormatDateTime({-5, 0, 0, -1, -1, -1}, "dddd mmmm yyyy c").empty());
+}
+
 TEST(FormatName, DisplayNameMapsToKeyword) {
     const std::string names[6] = {"Allgemeine Zahl", "Währung", "Festkomma",
                                   "Standard",        "Prozent", "Wissenschaftlich"};

@@ -79,14 +79,27 @@ class SerialPort {
     SerialPort(Config& config, SerialDriver* driver, TickSource& ticks, MessageSink& messages,
                SettingsStore* store = nullptr);
 
+    /// Opens and configures the port of the configuration; sets
+    /// config.PortName. On failure one message has been shown; false.
     bool OpenPort();
+    /// Run-time line changes. Each re-reads the driver state, changes one
+    /// value and applies it; the setting follows only if the driver took it.
+    /// Nothing is reported. A rate outside the baud table is applied but
+    /// leaves BaudRate as it was; parity and stop bits use the low byte.
     void SetPortBaud(int32_t rate);
     void SetPortParity(int32_t code);
     void SetPortDataBits(int32_t bits);
     void SetPortStopBits(int32_t code);
+    /// One byte into InByte without waiting: 1, or 0 when none is waiting
+    /// (or on a read error). Virtual Instrument mode reads InputBuffer.
     int ReadPortByte();
+    /// Writes PendingOutput; what the driver did not take stays queued, in
+    /// order, ahead of anything appended later. Virtual Instrument mode
+    /// shows it (NULs masked) in the Virtual window instead.
     void TransmitPending();
+    /// DTR low for 155 ms, busy-waiting on the tick counter, then high.
     void PulseDtr();
+    /// Sets BREAK and BreakDtrState = 2; BreakTick clears it.
     void StartBreak();
     /// The tick's BREAK countdown: clears BREAK when BreakDtrState reaches 0.
     void BreakTick();
@@ -94,8 +107,12 @@ class SerialPort {
     void LowerDtr();
     void RaiseRts();
     void LowerRts();
+    /// Drops the driver's queues and InputBuffer (PendingOutput stays).
     void PurgePort();
+    /// Appends a whole file to PendingOutput if the queue stays within
+    /// kQueueFileLimit; false (queue unchanged) if too large or unreadable.
     bool QueueFile(const std::string& path);
+    /// Lowers DTR and RTS, then closes.
     void ClosePort();
 
     bool IsVirtual() const { return config_.RunMode == RunVirtual; }

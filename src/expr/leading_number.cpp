@@ -107,6 +107,7 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
     long exponent = 0;
     c = r.Peek();
     if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
+        Reader beforeExponent = r;
         r.Take();
         bool expNegative = false;
         c = r.Peek();
@@ -114,11 +115,15 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
             expNegative = c == '-';
             r.Take();
         }
+        bool expDigits = false;
         while (IsDigit(r.Peek())) {
+            expDigits = true;
             if (exponent < 100000) exponent = exponent * 10 + (r.Peek() - '0');
             r.Take();
         }
         if (expNegative) exponent = -exponent;
+        // A letter without exponent digits is not part of the number.
+        if (!expDigits) r = beforeExponent;
     }
     out.Value = 0;
     if (!nonZero) return true;

@@ -85,6 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                     WholeCase{"InnerBlank", "1 2", false, 0}, WholeCase{"Empty", "", false, 0},
                     WholeCase{"Word", "abc", false, 0}, WholeCase{"TwoPoints", "1.2.3", false, 0},
                     WholeCase{"HexWithoutDigits", "&H", false, 0},
+                    WholeCase{"ExponentWithoutDigits", "1e", false, 0},
+                    WholeCase{"ExponentD", "2D-1", true, 0.2},
                     WholeCase{"Overflow", "1e400", false, 0}),
     [](const testing::TestParamInfo<WholeCase>& i) { return std::string(i.param.name); });
 

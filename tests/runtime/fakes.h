@@ -2,6 +2,7 @@
 // Test doubles for the runtime's collaborators: a hand-driven clock and
 // recorders that write every call into one shared event list, so a test can
 // check the order of calls across display and deliveries.
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -176,7 +177,7 @@ struct Harness {
         config.LogFileName = "/dev/null";
     }
     Runtime& Start() {
-        display.fieldCount = config.FieldCount;
+        display.fieldCount = std::clamp<int>(config.FieldCount, 1, kMaxFields);
         runtime = std::make_unique<Runtime>(config, port, clock, messages, store,
                                             RuntimeParts{&display, &keys, &dde, &host});
         runtime->Start();

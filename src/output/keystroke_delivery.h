@@ -2,6 +2,7 @@
 // Send Keystrokes mode for the runtime: the record's text typed on a
 // Keyboard, the target window handled through a WindowSystem.
 #include <string>
+#include <vector>
 
 #include "config/config.h"
 #include "output/keystroke_keyboard.h"
@@ -37,6 +38,8 @@ class KeystrokeOutput : public KeystrokeDelivery {
     void SetForegroundWindow(WindowId window) override;
 
   private:
+    WindowId NewWindowSinceLaunch();
+
     const Config& config_;
     Keyboard& keyboard_;
     WindowSystem& windows_;
@@ -45,6 +48,7 @@ class KeystrokeOutput : public KeystrokeDelivery {
     int launchTimeoutMs_ = 30000;
     int launchSettleMs_ = 2592; // 0.00003 day
     int16_t lastResult_ = MacroOk;
+    std::vector<WindowId> windowsBeforeLaunch_;
 };
 
 } // namespace pv

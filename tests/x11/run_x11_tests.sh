@@ -13,19 +13,22 @@ if [ -z "${PV_X11_INNER:-}" ]; then
     PV_X11_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
-openbox --sm-disable >/dev/null 2>&1 &
+openbox --sm-disable >"${PV_X11_WM_LOG:-/dev/null}" 2>&1 &
 wm=$!
-# The window manager is ready once it has set its check window on the root.
+# The window manager is ready once it has published its check window and
+# its client list on the root; a window mapped earlier may go unmanaged.
 i=0
 while [ $i -lt 100 ]; do
     if command -v xprop >/dev/null 2>&1; then
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q 'window id' && break
     elif [ $i -ge 20 ]; then
         break
     fi
     sleep 0.05
     i=$((i + 1))
 done
+sleep 0.3
 
 "$@"
 rc=$?

@@ -14,10 +14,7 @@ bool DbusDdeDelivery::IsConnected() {
     if (target_.BusName.isEmpty()) return false;
     // A disconnect that the watcher has not delivered yet (the event loop
     // did not run since) is noticed here, so no execute goes to a dead peer.
-    if (QDBusConnectionInterface* iface = bus_.interface()) {
-        auto reply = iface->isServiceRegistered(target_.BusName);
-        if (reply.isValid() && !reply.value()) PeerGone();
-    }
+    if (!dde::NameHasOwner(bus_, target_.BusName)) PeerGone();
     return !target_.BusName.isEmpty();
 }
 

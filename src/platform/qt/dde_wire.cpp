@@ -18,11 +18,19 @@ bool Answers(QDBusConnection& bus, const QString& name, const QString& path) {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+// The bus daemon is asked plainly: the typed interface warns on the error
+// reply about a name that has no owner.
+QDBusMessage AskBus(QDBusConnection& bus, const char* method, const QString& name) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method);
+    call << name;
+    return bus.call(call, QDBus::Block, kCallTimeoutMs);
+}
+
 QString OwnerOf(QDBusConnection& bus, const QString& name) {
-    QDBusConnectionInterface* iface = bus.interface();
-    if (!iface) return {};
-    QDBusReply<QString> owner = iface->serviceOwner(name);
-    return owner.isValid() ? owner.value() : QString();
+    QDBusMessage reply = AskBus(bus, "GetNameOwner", name);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    return reply.arguments().first().toString();
 }
 
 QStringList ChildNodes(QDBusConnection& bus, const QString& name, const QString& path) {
@@ -47,6 +55,12 @@ QStringList ChildNodes(QDBusConnection& bus, const QString& name, const QString&
 }
 
 } // namespace
+
+bool NameHasOwner(QDBusConnection& bus, const QString& name) {
+    QDBusMessage reply = AskBus(bus, "NameHasOwner", name);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().first().toBool();
+}
 
 QString EscapeName(const std::string& name) {
     QString out;

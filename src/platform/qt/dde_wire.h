@@ -36,6 +36,9 @@ QString ToWire(const std::string& bytes);
 /// The reverse; a character beyond U+00FF (other than U+2400) becomes "?".
 std::string FromWire(const QString& text);
 
+/// Whether a bus name (well-known or unique) has an owner now.
+bool NameHasOwner(QDBusConnection& bus, const QString& name);
+
 /// Where service|topic is served.
 struct Target {
     QString BusName; // the owner's unique name

@@ -13,5 +13,6 @@ int ConfigCommand(const Args& args);
 int RunGui(int argc, char** argv);
 int EvalCommand(const Args& args);
 int FormatCommand(const Args& args);
+int KeysCommand(const Args& args);
 
 } // namespace pv::app

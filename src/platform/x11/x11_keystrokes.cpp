@@ -33,6 +33,8 @@ class Working : public X11Keystrokes {
         keyboard_->SetEventPump(std::move(pump));
     }
     void SetLaunchSettleMs(int ms) override { output_.SetLaunchSettleMs(ms); }
+    std::string WhyUnavailable() const override { return {}; }
+    int16_t LastResult() const override { return output_.LastResult(); }
 
     WindowId ForegroundWindow() override { return output_.ForegroundWindow(); }
     WindowId ActivateTargetWindow(const std::string& title, bool& restored) override {
@@ -68,12 +70,13 @@ class Unavailable : public X11Keystrokes {
     void SetRunningWindow(WindowId) override {}
     void SetEventPump(std::function<void()>) override {}
     void SetLaunchSettleMs(int) override {}
+    std::string WhyUnavailable() const override { return why_; }
+    int16_t LastResult() const override { return 0; }
     LaunchResult LaunchProgram(const std::string&) override { return {false, why_}; }
     bool SendKeystrokeText(const std::string&) override {
         if (!reported_) {
             reported_ = true;
-            messages_.Show("Keystrokes cannot be sent: " + why_, "Portivox Error",
-                           MsgIcon::Exclamation, MsgButtons::Ok);
+            messages_.Show(why_, "Portivox Error", MsgIcon::Exclamation, MsgButtons::Ok);
         }
         return false;
     }
@@ -92,16 +95,16 @@ std::unique_ptr<X11Keystrokes> MakeX11KeystrokeDelivery(const Config& config, Me
     Display* dpy = XOpenDisplay(displayName);
     if (!dpy) {
         const char* name = displayName ? displayName : std::getenv("DISPLAY");
-        std::string why = name && *name
-                              ? "the X display \"" + std::string(name) + "\" cannot be opened."
-                              : "there is no X display (DISPLAY is not set).";
-        return std::make_unique<Unavailable>(messages, why);
+        const std::string why =
+            name && *name ? "the X display \"" + std::string(name) + "\" cannot be opened."
+                          : "there is no X display (DISPLAY is not set).";
+        return std::make_unique<Unavailable>(messages, "Keystrokes cannot be sent: " + why);
     }
     std::string error;
     auto keyboard = X11Keyboard::Create(dpy, error);
     if (!keyboard) {
         XCloseDisplay(dpy);
-        return std::make_unique<Unavailable>(messages, error + ".");
+        return std::make_unique<Unavailable>(messages, "Keystrokes cannot be sent: " + error + ".");
     }
     return std::make_unique<Working>(dpy, std::move(keyboard), config);
 }

@@ -5,6 +5,7 @@
 //   auto keys = pv::x11::MakeX11KeystrokeDelivery(config, messages);
 //   pv::RuntimeParts parts;
 //   parts.Keystrokes = keys.get();
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,10 @@ class X11Keystrokes : public KeystrokeDelivery {
     virtual void SetEventPump(std::function<void()> pump) = 0;
     /// The settle time after a launched program took the focus (2592 ms).
     virtual void SetLaunchSettleMs(int ms) = 0;
+    /// Why keystrokes cannot be sent ("" when Available()).
+    virtual std::string WhyUnavailable() const = 0;
+    /// The MacroResult of the last typed text (0 parsed and typed).
+    virtual int16_t LastResult() const = 0;
 };
 
 /// Opens `displayName` (nullptr: $DISPLAY). `config` and `messages` must

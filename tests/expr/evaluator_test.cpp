@@ -197,6 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EvalCase{"MissingOperand", "1 +", false, K::Double, 1},
                     EvalCase{"MissingParenAfterArgument", "abs(-3", false, K::Double, 3},
                     EvalCase{"MissingParenAfterField", "field(2", false, K::Text, 0, "3"},
+                    EvalCase{"EmptyArgumentIsSlotZero", "field(", false, K::Text, 0, "zero"},
                     EvalCase{"MissingParenOfGroup", "(1 + 2", false, K::Double, 3},
                     EvalCase{"FunctionWithoutParenthesis", "abs -3", false, K::Double, 3},
                     EvalCase{"UnknownFunction", "foo(1)", false, K::Empty},

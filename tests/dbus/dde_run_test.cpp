@@ -1,0 +1,225 @@
+// A headless run in DDE Server mode seen from other processes: items and
+// their changes, the command language, the command client and the links.
+#include "dbus/bus_harness.h"
+
+#include "platform/qt/dde_link.h"
+
+namespace pv::test {
+namespace {
+
+const QStringList kDdeServer{"OutputMode=1", "RecordStructure=1", "FieldCount=2"};
+
+QString Path(const std::string& p) {
+    return QString::fromStdString(p);
+}
+
+/// `portivox run FILE --virtual`, fed through stdin, serving Portivox|COM1.
+struct Headless {
+    Child child;
+    explicit Headless(const std::string& config) : child({"run", Path(config), "--virtual"}) {
+        EXPECT_TRUE(WaitForName("org.portivox.dde.Portivox")) << child.Err();
+    }
+};
+
+/// `portivox dde serve SERVICE TOPIC`, ready to take calls.
+struct Serve {
+    Child child;
+    Serve(const QString& service, const QString& topic) : child({"dde", "serve", service, topic}) {
+        EXPECT_TRUE(child.WaitForErr("serving")) << child.Err();
+    }
+};
+
+TEST(DdeRun, WatcherSeesEveryRecordsItemsInOrder) {
+    Headless run(MakeConfig("watch", kDdeServer));
+    Child watch({"dde", "watch", "Portivox", "COM1", "--count=9"});
+    ASSERT_TRUE(watch.WaitForErr("watching"));
+    run.child.Write("1,2\r3,4\r5,6\r");
+    ASSERT_TRUE(watch.WaitForExit()) << watch.Out();
+    EXPECT_EQ(watch.Lines(),
+              (std::vector<std::string>{"Field(1)\t1", "Field(2)\t2", "RecordNumber\t1",
+                                        "Field(1)\t3", "Field(2)\t4", "RecordNumber\t2",
+                                        "Field(1)\t5", "Field(2)\t6", "RecordNumber\t3"}));
+}
+
+TEST(DdeRun, ItemsAnswerRequestsAndListTheFields) {
+    Headless run(MakeConfig("request", kDdeServer));
+    run.child.Write("12.5,kg\r");
+    ASSERT_TRUE(run.child.WaitForOut("12.5"));
+    std::string out;
+    EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "Field(1)"}, &out), 0);
+    EXPECT_EQ(out, "12.5\n");
+    EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "recordnumber"}, &out), 0);
+    EXPECT_EQ(out, "1\n");
+    EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "Field(3)"}), 1)
+        << "a field past FieldCount is no item";
+    EXPECT_EQ(RunTool({"dde", "poke", "Portivox", "COM1", "Field(1)", "x"}), 1);
+    EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
+    EXPECT_EQ(out, "Portivox COM1\n");
+}
+
+TEST(DdeRun, ExecuteQueuesOutputAndRefusesUnknownCommands) {
+    Headless run(MakeConfig("execute", kDdeServer));
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SENDOUT('AB',13,10)}"}), 0);
+    EXPECT_TRUE(run.child.WaitForOut(">> AB\\x0D\\x0A\n")) << run.child.Out();
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{NOSUCHCOMMAND}"}), 1);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM2", "{BEEP}"}), 2);
+    EXPECT_EQ(RunTool({"dde", "execute", "Nobody", "COM1", "{BEEP}"}), 2);
+}
+
+TEST(DdeRun, AppExitEndsTheRun) {
+    Headless run(MakeConfig("appexit", kDdeServer));
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "[APPEXIT]"}), 0);
+    ASSERT_TRUE(run.child.WaitForExit(3000));
+    EXPECT_EQ(run.child.ExitCode(), 0);
+}
+
+TEST(DdeRun, NamedTopicIsServed) {
+    Headless run(MakeConfig("topic", kDdeServer + QStringList{"DDETopicName=Scale 1"}));
+    std::string out;
+    EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
+    EXPECT_EQ(out, "Portivox Scale_1\n");
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "Scale 1", "{SEND(k)}"}), 0);
+    EXPECT_TRUE(run.child.WaitForOut(">> k\n"));
+}
+
+TEST(DdeRun, PreambleAndPostamblesReachTheTargetInOrder) {
+    Serve target("Target", "Sheet");
+    Headless run(MakeConfig("commands", kDdeServer + QStringList{
+                                                         "DDECommandApp=Target",
+                                                         "DDECommandTopic=Sheet",
+                                                         "RecordPreamble=[NEW]",
+                                                         "FieldPostamble(1)=[F1]",
+                                                         "FieldPostamble(2)=[F2]",
+                                                     }));
+    run.child.Write("1,2\r3,4\r");
+    ASSERT_TRUE(
+        target.child.WaitForOut("execute [F2]\nexecute [NEW]\nexecute [F1]\nexecute [F2]\n"))
+        << target.child.Out();
+    EXPECT_EQ(target.child.Lines(),
+              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [F2]",
+                                        "execute [NEW]", "execute [F1]", "execute [F2]"}));
+}
+
+TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
+    QStringList settings = kDdeServer + QStringList{"DDECommandApp=Target", "DDECommandTopic=Sheet",
+                                                    "FieldPostamble(2)=[REC]"};
+    auto first = std::make_unique<Serve>("Target", "Sheet");
+    Headless run(MakeConfig("restart", settings));
+    run.child.Write("1,2\r");
+    ASSERT_TRUE(first->child.WaitForOut("execute [REC]\n"));
+    first.reset();
+    ASSERT_TRUE(PumpUntil([] {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        return !dde::NameHasOwner(bus, "org.portivox.dde.Target");
+    }));
+    run.child.Write("3,4\r"); // nobody there: sent nowhere, the run goes on
+    ASSERT_TRUE(run.child.WaitForOut("2\t3\t4"));
+    Serve second("Target", "Sheet");
+    run.child.Write("5,6\r");
+    ASSERT_TRUE(second.child.WaitForOut("execute [REC]\n")) << run.child.Err();
+    EXPECT_EQ(second.child.Lines(), (std::vector<std::string>{"execute [REC]"}));
+}
+
+TEST(DdeRun, NoCommandsMeansNoConversation) {
+    Serve target("Excel", "System");
+    Headless run(MakeConfig("nocommands", kDdeServer));
+    run.child.Write("1,2\r");
+    ASSERT_TRUE(run.child.WaitForOut("1\t1\t2"));
+    Pump(200);
+    EXPECT_EQ(target.child.Out(), "");
+}
+
+// --- The two client links -----------------------------------------------------
+
+TEST(DdeLinks, CommandSourceItemIsExecutedOnce) {
+    Serve source("Sheet", "Cells");
+    Headless run(MakeConfig(
+        "cmdlink", kDdeServer + QStringList{"CmdLinkApp=Sheet", "CmdLinkTopic=Cells",
+                                            "CmdLinkItem=R1C1", "CmdLinkOnActivation=-1"}));
+    Pump(300); // the link is made at start-up
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "{SEND(x)}"}), 0);
+    ASSERT_TRUE(run.child.WaitForOut(">> x\n"));
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "other", "{SEND(y)}"}), 0);
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "[SENDOUT(66)]"}), 0);
+    ASSERT_TRUE(run.child.WaitForOut(">> B\n"));
+    EXPECT_EQ(run.child.Out(), ">> x\n>> B\n") << "each text once, other items ignored";
+}
+
+TEST(DdeLinks, CommandSourcesCurrentTextRunsWhenLinked) {
+    Serve source("Sheet", "Cells");
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "{SEND(now)}"}), 0);
+    Headless run(MakeConfig(
+        "cmdlinkinit", kDdeServer + QStringList{"CmdLinkApp=Sheet", "CmdLinkTopic=Cells",
+                                                "CmdLinkItem=R1C1", "CmdLinkOnActivation=-1"}));
+    ASSERT_TRUE(run.child.WaitForOut(">> now\n"));
+}
+
+TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLf) {
+    Serve source("Sheet", "Cells");
+    Headless run(MakeConfig(
+        "buflink", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
+                                            "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
+    Pump(300);
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "12\\x0D\\x0A"}), 0);
+    ASSERT_TRUE(run.child.WaitForOut(">> 12\n"));
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "\\x0D\\x0A"}), 0);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{STRIPCRLF-OFF}"}), 0);
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "34\\x0D\\x0A"}), 0);
+    ASSERT_TRUE(run.child.WaitForOut(">> 34\\x0D\\x0A\n"));
+    EXPECT_EQ(run.child.Out(), ">> 12\n>> 34\\x0D\\x0A\n") << "a lone CR LF queues nothing";
+}
+
+TEST(DdeLinks, TerminatedLinkTakesNoMoreText) {
+    Serve source("Sheet", "Cells");
+    Headless run(MakeConfig(
+        "terminate", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
+                                              "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
+    Pump(300);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 0);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 1)
+        << "nothing left to terminate";
+    EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "lost"}), 0);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{REFRESH-BUFFER}"}), 0);
+    Pump(300); // the next tick links again and reads the current text
+    ASSERT_TRUE(run.child.WaitForOut(">> lost\n"));
+    EXPECT_EQ(run.child.Out(), ">> lost\n");
+}
+
+TEST(DdeLinks, MissingSourceIsReported) {
+    Headless run(MakeConfig("missing",
+                            kDdeServer + QStringList{"CmdLinkApp=Nobody", "CmdLinkTopic=T",
+                                                     "CmdLinkItem=A1", "CmdLinkOnActivation=-1"}));
+    EXPECT_TRUE(run.child.WaitForErr("Cannot Establish DDE Command Link With: Nobody,T,A1"))
+        << run.child.Err();
+}
+
+// --- The tools themselves -------------------------------------------------------
+
+TEST(DdeTools, ServeKeepsPokedBytesIncludingNul) {
+    Serve target("Bytes", "T");
+    EXPECT_EQ(RunTool({"dde", "poke", "Bytes", "T", "v", "a\\x00b\\xFF"}), 0);
+    std::string out;
+    EXPECT_EQ(RunTool({"dde", "request", "Bytes", "T", "v"}, &out), 0);
+    EXPECT_EQ(out, "a\\x00b\\xFF\n");
+}
+
+TEST(DdeTools, SecondServerOfAServiceIsReachedByItsTopic) {
+    Serve a("Same", "A");
+    Serve b("Same", "B");
+    std::string out;
+    EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
+    EXPECT_EQ(out, "Same A\nSame B\n");
+    EXPECT_EQ(RunTool({"dde", "execute", "Same", "B", "{X}"}), 0);
+    ASSERT_TRUE(b.child.WaitForOut("execute {X}\n"));
+    EXPECT_EQ(a.child.Out(), "");
+}
+
+TEST(DdeTools, UsageErrors) {
+    EXPECT_EQ(RunTool({"dde"}), 3);
+    EXPECT_EQ(RunTool({"dde", "execute", "A"}), 3);
+    EXPECT_EQ(RunTool({"dde", "frobnicate"}), 3);
+    EXPECT_EQ(RunTool({"dde", "watch", "A", "B", "--count=0"}), 3);
+}
+
+} // namespace
+} // namespace pv::test

@@ -9,6 +9,8 @@ namespace pv::app {
 using Args = std::vector<std::string>;
 
 int ConfigCommand(const Args& args);
+/// DDE over the session bus: execute, request, poke, watch, list, serve.
+int DdeCommand(const Args& args);
 /// The desktop program (setup window); argv as main() got it.
 int RunGui(int argc, char** argv);
 int EvalCommand(const Args& args);

@@ -21,6 +21,8 @@ const SubCommand kCommands[] = {
      "format VALUE|--date DT PATTERN  format a value or a date/time with a pattern"},
     {"config", pv::app::ConfigCommand,
      "config show|new|set FILE ...  inspect, create or edit a configuration file"},
+    {"dde", pv::app::DdeCommand,
+     "dde execute|request|poke|watch|list|serve ...  talk DDE on the session bus"},
     {"keys", pv::app::KeysCommand,
      "keys [--dry-run] MACRO          show or type the key events of a keystroke macro"},
 };

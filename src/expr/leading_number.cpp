@@ -137,6 +137,21 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
         return true;
     }
     if (magnitude < -400) return true;
+    // Short numbers (the usual case) are exact as a whole mantissa and a
+    // power of ten, each representable, so one operation rounds correctly.
+    long scale = magnitude - static_cast<long>(buf.size());
+    if (buf.size() <= 15 && scale >= -22 && scale <= 22) {
+        static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        uint64_t mantissa = 0;
+        for (char d : buf)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(d - '0');
+        double m = static_cast<double>(mantissa);
+        double v = scale >= 0 ? m * kPow10[scale] : m / kPow10[-scale];
+        out.Value = negative ? -v : v;
+        return true;
+    }
     std::string text = "0.";
     text += buf;
     text += 'e';

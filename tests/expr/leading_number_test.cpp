@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
+#include <random>
+#include <string>
 
 namespace pv {
 namespace {
@@ -102,6 +105,28 @@ TEST(WholeNumberLocale, AcceptsLocaleDecimalComma) {
     EXPECT_DOUBLE_EQ(v, 12.5);
     SetCurrentNumericLocale(NumericLocale{});
     EXPECT_FALSE(ParseWholeNumber("12,5", v));
+}
+
+} // namespace
+} // namespace pv
+
+namespace pv {
+namespace {
+
+// The reader must round exactly like a correctly rounded decimal parser.
+TEST(LeadingNumberRule, MatchesCorrectlyRoundedParsing) {
+    std::mt19937_64 rng(12345);
+    for (int i = 0; i < 200000; ++i) {
+        std::string digits = std::to_string(rng() % 1000000000000000000ull);
+        digits.resize(1 + rng() % digits.size());
+        size_t point = rng() % (digits.size() + 1);
+        std::string text = digits.substr(0, point) + "." + digits.substr(point);
+        int exponent = static_cast<int>(rng() % 80) - 40;
+        text += "e" + std::to_string(exponent);
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_EQ(LeadingNumber(text), expected) << text;
+    }
 }
 
 } // namespace

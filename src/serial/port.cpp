@@ -1,5 +1,6 @@
 #include "serial/port.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -23,6 +24,19 @@ std::string DevicePathFor(int16_t commPort, SettingsStore* store) {
         if (!mapped.empty()) return mapped;
     }
     return "/dev/ttyS" + std::to_string(commPort);
+}
+
+int16_t CommPortFromName(const std::string& name) {
+    if (name.size() < 4 || name.size() > 5) return -1;
+    for (int i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
+    if (name[3] == '0') return -1;
+    int n = 0;
+    for (size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return -1;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= 1 && n <= kMaxComNumber ? static_cast<int16_t>(n - 1) : -1;
 }
 
 std::string MaskNuls(std::string text) {

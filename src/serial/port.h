@@ -65,6 +65,13 @@ class VirtualDevice {
 /// /dev/ttyS<n-1>.
 std::string DevicePathFor(int16_t commPort, SettingsStore* store);
 
+/// CommPort of a port name "COM1".."COM99" (any letter case, no leading
+/// zeros); -1 for anything else.
+int16_t CommPortFromName(const std::string& name);
+
+/// Highest COM number the program offers.
+constexpr int kMaxComNumber = 99;
+
 /// Every NUL replaced by the character 255, for display.
 std::string MaskNuls(std::string text);
 

@@ -86,6 +86,14 @@ TEST(DevicePathFor, WorksWithoutAStore) {
     EXPECT_EQ(DevicePathFor(11, nullptr), "/dev/ttyS11");
 }
 
+TEST(CommPortFromName, AcceptsOnlyTheOfferedNames) {
+    const std::pair<const char*, int> rows[] = {
+        {"COM1", 0},   {"com10", 9}, {"Com99", 98}, {"COM0", -1}, {"COM100", -1},
+        {"COM01", -1}, {"COM", -1},  {"COM1 ", -1}, {"LPT1", -1}, {"", -1}};
+    for (const auto& [name, expected] : rows)
+        EXPECT_EQ(CommPortFromName(name), expected) << name;
+}
+
 class OpenBaud : public PortFixture, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 TEST_P(OpenBaud, MapsTheIndexToARate) {

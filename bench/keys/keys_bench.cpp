@@ -1,0 +1,200 @@
+// Keystrokes into a real window on the X display of $DISPLAY:
+//  - BM_TypingRate: characters per second the window receives from one
+//    SendKeystrokeText, at InterCharDelay 0 and 1;
+//  - BM_RecordLatency: from a record's last byte written to a pseudo-
+//    terminal to its last character arriving in the window, with the
+//    runtime polling the port every 50 ms as the running window does
+//    (median and 99th percentile over 200 records).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "config/settings_store.h"
+#include "platform/posix/serial_driver.h"
+#include "platform/x11/x11_keystrokes.h"
+#include "platform/x11/x11_windows.h"
+#include "runtime/runtime.h"
+
+// Xlib last: its macros (True, False, None) clash with names of the tree.
+#include "x11/x11_helpers.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+long FileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
+class NoMessages : public pv::MessageSink {
+  public:
+    pv::MsgResult Show(const std::string&, const std::string&, pv::MsgIcon,
+                       pv::MsgButtons) override {
+        return pv::MsgResult::Ok;
+    }
+    void Beep() override {}
+};
+
+struct Desktop {
+    Display* dpy = nullptr;
+    std::unique_ptr<pv::x11::X11Windows> windows;
+    Desktop() {
+        dpy = XOpenDisplay(nullptr);
+        if (dpy) windows = std::make_unique<pv::x11::X11Windows>(dpy);
+    }
+    ~Desktop() {
+        windows.reset();
+        if (dpy) XCloseDisplay(dpy);
+    }
+};
+
+void BM_TypingRate(benchmark::State& state) {
+    Desktop desktop;
+    if (!desktop.dpy) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    pv::test::TempDir dir;
+    const std::string file = dir.File("typed");
+    pv::test::KeyWindow window(*desktop.windows, "Typing Rate", file);
+    pv::Config config;
+    config.InterCharDelay = int32_t(state.range(0));
+    NoMessages messages;
+    auto keys = pv::x11::MakeX11KeystrokeDelivery(config, messages);
+    // A balance reading as it is typed: digits, a sign, a unit, Enter.
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "{+}0012.345 g~";
+    const long perText = 12 * 40;
+    long received = 0;
+    for (auto _ : state) {
+        const long before = FileSize(file);
+        const auto start = Clock::now();
+        keys->SendKeystrokeText(text);
+        while (FileSize(file) < before + perText && Clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        received += FileSize(file) - before;
+    }
+    state.counters["chars_per_s"] =
+        benchmark::Counter(double(received), benchmark::Counter::kIsRate);
+    if (received != perText * long(state.iterations())) state.SkipWithError("characters lost");
+}
+BENCHMARK(BM_TypingRate)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_RecordLatency(benchmark::State& state) {
+    Desktop desktop;
+    if (!desktop.dpy) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    int master = -1, slave = -1;
+    char slaveName[256];
+    if (openpty(&master, &slave, slaveName, nullptr, nullptr) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    pv::test::TempDir dir;
+    const std::string file = dir.File("records");
+    pv::test::KeyWindow window(*desktop.windows, "Latency Target", file);
+
+    pv::Config config;
+    config.RunMode = pv::RunTest;
+    config.OutputMode = pv::SendKeystrokes;
+    config.KeyTargetSpecified = 0; // the focused window
+    config.InterCharDelay = int32_t(state.range(0));
+    NoMessages messages;
+    pv::MemorySettingsStore store;
+    pv::SystemClock clock;
+    pv::PosixSerialDriver driver;
+    pv::SerialPort port(config, &driver, clock, messages, &store);
+    port.DeviceOverride = slaveName;
+    if (!port.OpenPort()) {
+        state.SkipWithError("cannot open the pseudo-terminal");
+        return;
+    }
+    auto keys = pv::x11::MakeX11KeystrokeDelivery(config, messages);
+    pv::Runtime runtime(config, port, clock, messages, store,
+                        {nullptr, keys.get(), nullptr, nullptr});
+    runtime.Start();
+
+    constexpr int kRecords = 200;
+    const std::string record = "+0012.345 g\r"; // the CR ends the record and is typed as Enter
+    for (auto _ : state) {
+        std::vector<Clock::time_point> written(kRecords), arrived(kRecords);
+        std::atomic<int> writtenCount{0};
+        std::atomic<bool> done{false};
+        const long base = FileSize(file);
+        std::thread writer([&] {
+            std::mt19937 random(7);
+            std::uniform_int_distribution<int> gap(60, 140);
+            for (int i = 0; i < kRecords; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(gap(random)));
+                written[size_t(i)] = Clock::now();
+                (void)!write(master, record.data(), record.size());
+                writtenCount = i + 1;
+            }
+        });
+        std::thread watcher([&] {
+            int seen = 0;
+            while (seen < kRecords && !done) {
+                const long size = FileSize(file) - base;
+                while (seen < kRecords && size >= long(record.size()) * (seen + 1))
+                    arrived[size_t(seen++)] = Clock::now();
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        });
+        // The running window's 50 ms timer.
+        auto next = Clock::now();
+        const auto deadline = next + std::chrono::seconds(120);
+        while (FileSize(file) - base < long(record.size()) * kRecords && Clock::now() < deadline) {
+            next += std::chrono::milliseconds(50);
+            std::this_thread::sleep_until(next);
+            runtime.PollTick();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        done = true;
+        writer.join();
+        watcher.join();
+        std::vector<double> latency;
+        for (int i = 0; i < kRecords; ++i)
+            if (arrived[size_t(i)] >= written[size_t(i)])
+                latency.push_back(Ms(arrived[size_t(i)] - written[size_t(i)]));
+        std::sort(latency.begin(), latency.end());
+        if (latency.size() != size_t(kRecords)) {
+            state.SkipWithError("records lost");
+            break;
+        }
+        state.counters["median_ms"] = latency[latency.size() / 2];
+        state.counters["p99_ms"] = latency[size_t(double(latency.size()) * 0.99) - 1];
+        state.counters["max_ms"] = latency.back();
+    }
+    runtime.Stop();
+    close(master);
+    close(slave);
+}
+BENCHMARK(BM_RecordLatency)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

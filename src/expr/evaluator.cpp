@@ -286,7 +286,8 @@ Fn LookupFunction(std::string_view name) {
                   {"tan", Fn::Tan},     {"trim", Fn::Trim}, {"ucase", Fn::Ucase}, {"val", Fn::Val},
                   {"field", Fn::Field}};
     for (const auto& e : kTable)
-        if (e.name[0] == low[0] && std::strcmp(e.name, low) == 0) return e.fn;
+        if (e.name[0] == low[0] && e.name[1] == low[1] && std::strcmp(e.name, low) == 0)
+            return e.fn;
     return Fn::Unknown;
 }
 

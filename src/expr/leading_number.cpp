@@ -70,6 +70,10 @@ double ReadRadix(Reader& r, int base, bool* consumedAll) {
 // Decimal number with an exponent; `point` is the extra decimal mark the
 // caller accepts besides ".". Returns whether any mantissa digit was read.
 bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
+    // The first 15 significant digits go into `mantissa`; `buf` holds all of
+    // them only for the rare longer number.
+    uint64_t mantissa = 0;
+    size_t count = 0;
     std::string buf;
     bool negative = false;
     char c = r.Peek();
@@ -87,7 +91,15 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
             if (c != '0') nonZero = true;
             if (!seenPoint && nonZero) ++significantInt;
             if (seenPoint && !nonZero) ++leadingFractionZeros;
-            if (nonZero) buf += c;
+            if (nonZero) {
+                if (count < 15) {
+                    mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+                } else {
+                    if (buf.empty()) buf = std::to_string(mantissa);
+                    buf += c;
+                }
+                ++count;
+            }
             continue;
         }
         if (!seenPoint && c == '.') {
@@ -127,7 +139,7 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
     }
     out.Value = 0;
     if (!nonZero) return true;
-    // buf holds the significant digits d1d2...dn; the value is
+    // The significant digits d1d2...dn give the value
     // 0.d1d2...dn * 10^magnitude.
     long magnitude = (significantInt > 0 ? significantInt : -leadingFractionZeros) + exponent;
     if (magnitude > 400) {
@@ -139,19 +151,17 @@ bool ReadDecimal(Reader& r, std::string_view point, LeadingNumberResult& out) {
     if (magnitude < -400) return true;
     // Short numbers (the usual case) are exact as a whole mantissa and a
     // power of ten, each representable, so one operation rounds correctly.
-    long scale = magnitude - static_cast<long>(buf.size());
-    if (buf.size() <= 15 && scale >= -22 && scale <= 22) {
+    long scale = magnitude - static_cast<long>(count);
+    if (count <= 15 && scale >= -22 && scale <= 22) {
         static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        uint64_t mantissa = 0;
-        for (char d : buf)
-            mantissa = mantissa * 10 + static_cast<uint64_t>(d - '0');
         double m = static_cast<double>(mantissa);
         double v = scale >= 0 ? m * kPow10[scale] : m / kPow10[-scale];
         out.Value = negative ? -v : v;
         return true;
     }
+    if (buf.empty()) buf = std::to_string(mantissa);
     std::string text = "0.";
     text += buf;
     text += 'e';

@@ -70,7 +70,9 @@ PortSetupDialog::PortSetupDialog(Config& config, SettingsStore& store, MessageSi
     MakeGroup("FlowCtrlFrame", 2212, {"None", "Xon/Xoff", "Hardware", "Opto-RS"},
               {2213, 2214, 2215, 2216}, 1);
 
-    auto frame = [this](const char* name) { return findChild<QGroupBox*>(name); };
+    auto frame = [this](const char* name) {
+        return static_cast<QGroupBox*>(Group(name)->parent());
+    };
     auto* groups = new QGridLayout;
     groups->addWidget(frame("BaudFrame"), 0, 0, 2, 1);
     groups->addWidget(frame("ParityFrame"), 0, 1);

@@ -1,0 +1,109 @@
+#pragma once
+// A setup window over an in-memory settings store, scripted message boxes,
+// scripted file dialogs and dialogs that are recorded instead of run.
+#include <QApplication>
+#include <QDialog>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "config/config.h"
+#include "config/config_file.h"
+#include "config/settings_store.h"
+#include "fakes/recording_messages.h"
+#include "serial/recording_driver.h"
+#include "ui/resource_texts_qt.h"
+#include "ui/run_session.h"
+#include "ui/running_window.h"
+#include "ui/virtual_device.h"
+#include "ui/setup_window.h"
+
+namespace pv::test {
+
+inline QApplication& SetupApp() {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return *static_cast<QApplication*>(QApplication::instance());
+}
+
+/// Answers file dialogs from a script ("" = cancelled) and records the calls.
+class ScriptedFileDialogs : public ui::FileDialogs {
+  public:
+    struct Call {
+        QString title, filters, initial;
+        bool save;
+    };
+    QString Open(QWidget*, const QString& title, const QString& filters, const QString& initial,
+                 bool) override {
+        calls->push_back({title, filters, initial, false});
+        return Next();
+    }
+    QString Save(QWidget*, const QString& title, const QString& filters, const QString& initial,
+                 const QString&) override {
+        calls->push_back({title, filters, initial, true});
+        return Next();
+    }
+    std::shared_ptr<std::deque<QString>> answers = std::make_shared<std::deque<QString>>();
+    std::shared_ptr<std::vector<Call>> calls = std::make_shared<std::vector<Call>>();
+
+  private:
+    QString Next() {
+        if (answers->empty()) return {};
+        QString a = answers->front();
+        answers->pop_front();
+        return a;
+    }
+};
+
+struct SetupFixture {
+    Config config;
+    MemorySettingsStore store;
+    testing::RecordingMessages messages;
+    std::shared_ptr<std::deque<QString>> fileAnswers;
+    std::shared_ptr<std::vector<ScriptedFileDialogs::Call>> fileCalls;
+    std::vector<QString> dialogsRun; // object names, in order
+    std::function<int(QDialog*)> onDialog;
+    RecordingDriver* driver = nullptr; // of the last session
+    bool failOpen = false;
+    ui::SetupWindow* window = nullptr;
+    QTemporaryDir dir;
+
+    SetupFixture() {
+        SetupApp();
+        BuildStartupTables(config);
+        window = new ui::SetupWindow(config, store, messages);
+        auto files = std::make_unique<ScriptedFileDialogs>();
+        fileAnswers = files->answers;
+        fileCalls = files->calls;
+        window->SetFileDialogs(std::move(files));
+        window->SetDialogRunner([this](QDialog* d) {
+            dialogsRun.push_back(d->objectName());
+            return onDialog ? onDialog(d) : int(QDialog::Rejected);
+        });
+        window->SetSessionFactory([this](Config& c, SettingsStore& s, MessageSink& m) {
+            RunSession::Parts parts;
+            auto d = std::make_unique<RecordingDriver>();
+            d->FailOpen = failOpen;
+            driver = d.get();
+            parts.Driver = std::move(d);
+            return new RunSession(c, s, m, std::move(parts));
+        });
+    }
+    ~SetupFixture() { delete window; }
+
+    /// A configuration file in the temporary directory with `edit` applied.
+    std::string WriteFile(const QString& name, const std::function<void(Config&)>& edit = {}) {
+        Config c;
+        if (edit) edit(c);
+        c.ConfigFileName = ui::ToPath(dir.filePath(name));
+        testing::RecordingMessages quiet;
+        WriteConfigFile(c, quiet);
+        return c.ConfigFileName;
+    }
+};
+
+} // namespace pv::test

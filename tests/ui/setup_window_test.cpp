@@ -1,0 +1,508 @@
+// The setup window's commands: save prompt, File commands, recent files,
+// caption, modes, option toggles and the three activations.
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "config/config_file.h"
+#include "setup_test_support.h"
+#include "text/strings.h"
+#include "ui/dde_parms_dialog.h"
+#include "ui/running_window.h"
+
+namespace pv::test {
+namespace {
+
+using testing::RecordingMessages;
+
+std::string Serialized(const Settings& s) {
+    return SerializeConfig(s);
+}
+
+// --- Save prompt ------------------------------------------------------------------
+
+struct PromptCase {
+    const char* name;
+    bool loaded;
+    MsgResult answer;
+    int question;
+    bool cancelled;
+    bool stillChanged;
+};
+
+class SavePromptTest : public ::testing::TestWithParam<PromptCase> {};
+
+TEST_P(SavePromptTest, AsksAndActsOnTheAnswer) {
+    const PromptCase& p = GetParam();
+    SetupFixture f;
+    f.config.ConfigFileName = f.WriteFile("a.PV3");
+    f.config.ConfigLoaded = p.loaded ? True : False;
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(p.answer);
+
+    f.window->SavePrompt();
+
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, Text(p.question));
+    EXPECT_EQ(f.messages.shown[0].title, "Portivox");
+    EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
+    EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(IsSet(f.config.FileOpCancelled), p.cancelled);
+    EXPECT_EQ(IsSet(f.config.ConfigChanged), p.stillChanged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SavePromptTest,
+    ::testing::Values(PromptCase{"YesSavesLoadedFile", true, MsgResult::Yes, 4027, false, false},
+                      PromptCase{"NoLeavesItChanged", true, MsgResult::No, 4027, false, true},
+                      PromptCase{"CancelCancels", true, MsgResult::Cancel, 4027, true, true},
+                      PromptCase{"NewConfigurationAsksToSave", false, MsgResult::No, 4028, false,
+                                 true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SetupWindowTest, UnchangedConfigurationIsNotPrompted) {
+    SetupFixture f;
+    f.config.FileOpCancelled = True;
+    f.window->SavePrompt();
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_FALSE(IsSet(f.config.FileOpCancelled));
+}
+
+TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
+    SetupFixture f;
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::Yes);
+    f.window->SavePrompt(); // the save dialog answers "" (cancel)
+    ASSERT_EQ(f.fileCalls->size(), 1u);
+    EXPECT_TRUE(f.fileCalls->at(0).save);
+    EXPECT_EQ(f.fileCalls->at(0).title, "Save Portivox Configuration As...");
+    EXPECT_TRUE(IsSet(f.config.FileOpCancelled));
+}
+
+// --- File commands -------------------------------------------------------------------
+
+TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfiguration) {
+    SetupFixture f;
+    f.config.ConfigFileName = "/x/a.PV3";
+    f.config.FieldCount = 7;
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::Cancel);
+    f.window->FileNew();
+    EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
+    EXPECT_EQ(f.config.FieldCount, 7);
+}
+
+TEST(SetupWindowTest, NewResetsToDefaultsAndMarksSendKeystrokes) {
+    SetupFixture f;
+    f.config.ConfigFileName = "/x/a.PV3";
+    f.config.OutputMode = LogToDisk;
+    f.config.BeepOnInput = True;
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::No);
+    f.window->FileNew();
+    EXPECT_EQ(f.config.ConfigFileName, "");
+    EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
+    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
+    EXPECT_FALSE(f.window->Action("PortControl")->isChecked());
+    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(Text(5008)));
+}
+
+TEST(SetupWindowTest, OpenLoadsTheChosenFileAndListsIt) {
+    SetupFixture f;
+    const std::string path = f.WriteFile("scale.PV3", [](Config& c) { c.FieldCount = 5; });
+    f.fileAnswers->push_back(ui::FromPath(path));
+    f.window->FileOpen();
+    ASSERT_EQ(f.fileCalls->size(), 1u);
+    EXPECT_EQ(f.fileCalls->at(0).title, "Open Portivox Configuration...");
+    EXPECT_EQ(f.fileCalls->at(0).filters, "Portivox Config (*.PV3);;All Files (*)");
+    EXPECT_EQ(f.config.ConfigFileName, path);
+    EXPECT_EQ(f.config.FieldCount, 5);
+    EXPECT_TRUE(IsSet(f.config.ConfigLoaded));
+    EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(scale.PV3)");
+    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{path});
+    EXPECT_TRUE(f.window->Action("mnuMRU0")->isVisible());
+    EXPECT_FALSE(f.window->Action("mnuMRU1")->isVisible());
+}
+
+TEST(SetupWindowTest, OpenCancelledAtThePromptShowsNoFileDialog) {
+    SetupFixture f;
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::Cancel);
+    f.window->FileOpen();
+    EXPECT_TRUE(f.fileCalls->empty());
+}
+
+TEST(SetupWindowTest, OpenDialogCancelledChangesNothing) {
+    SetupFixture f;
+    f.config.ConfigFileName = "/x/a.PV3";
+    f.config.FieldCount = 9;
+    f.window->FileOpen();
+    EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
+    EXPECT_EQ(f.config.FieldCount, 9);
+    EXPECT_TRUE(f.window->Recent().Empty());
+}
+
+TEST(SetupWindowTest, OpenListsEvenAFileThatFailsToLoad) {
+    SetupFixture f;
+    const QString missing = f.dir.filePath("missing.PV3");
+    f.fileAnswers->push_back(missing);
+    f.window->FileOpen();
+    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{ui::ToPath(missing)});
+    EXPECT_FALSE(IsSet(f.config.ConfigLoaded));
+}
+
+TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
+    SetupFixture f;
+    f.config.ConfigChanged = True;
+    const QString path = f.dir.filePath("new.PV3");
+    f.fileAnswers->push_back(path);
+    f.window->FileSaveAs();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(IsSet(f.config.ConfigLoaded));
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(new.PV3)");
+    EXPECT_EQ(f.window->Recent().Entries().front(), ui::ToPath(path));
+}
+
+TEST(SetupWindowTest, SaveWithAFileNameWritesWithoutAsking) {
+    SetupFixture f;
+    f.config.ConfigFileName = ui::ToPath(f.dir.filePath("b.PV3"));
+    f.config.ConfigChanged = True;
+    f.window->FileSave();
+    EXPECT_TRUE(f.fileCalls->empty());
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_TRUE(QFile::exists(f.dir.filePath("b.PV3")));
+}
+
+struct CaptionCase {
+    const char* name;
+    const char* file;
+    const char* caption;
+};
+
+class CaptionTest : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(CaptionTest, ShowsTheFileNameAfterTheLastSlash) {
+    SetupFixture f;
+    f.config.ConfigFileName = GetParam().file;
+    f.window->RefreshCaption();
+    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(GetParam().caption));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CaptionTest,
+    ::testing::Values(CaptionCase{"Untitled", "", "Portivox Pro Setup (Untitled)"},
+                      CaptionCase{"PathKeepsCase", "/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
+                      CaptionCase{"NoDirectory", "scale.pv3", "Portivox Pro Setup(scale.pv3)"},
+                      CaptionCase{"BackslashIsPartOfTheName", "/d/c:\\x.PV3",
+                                  "Portivox Pro Setup(c:\\x.PV3)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Recent files -------------------------------------------------------------------------
+
+TEST(SetupWindowTest, RecentFilesAreReadAtStartAndWrittenOnClose) {
+    SetupApp();
+    Config config;
+    MemorySettingsStore store;
+    RecordingMessages messages;
+    store.Set("MRUFiles", "0", "/a/one.PV3");
+    store.Set("MRUFiles", "1", "/a/two.PV3");
+    {
+        ui::SetupWindow window(config, store, messages);
+        EXPECT_EQ(window.Action("mnuMRU0")->text(), "/a/one.PV3");
+        EXPECT_EQ(window.Action("mnuMRU1")->text(), "/a/two.PV3");
+        EXPECT_FALSE(window.Action("mnuMRU2")->isVisible());
+        EXPECT_TRUE(window.Action("mnuMRUSsep1")->isVisible());
+        window.InsertRecent("/a/three.PV3");
+        window.close();
+    }
+    EXPECT_EQ(store.Get("MRUFiles", "0"), "/a/three.PV3");
+    EXPECT_EQ(store.Get("MRUFiles", "2"), "/a/two.PV3");
+}
+
+TEST(SetupWindowTest, ChoosingARecentFileLoadsItWithoutAsking) {
+    SetupFixture f;
+    const std::string a = f.WriteFile("a.PV3", [](Config& c) { c.FieldCount = 3; });
+    const std::string b = f.WriteFile("b.PV3");
+    f.window->InsertRecent(a);
+    f.window->InsertRecent(b);
+    f.config.ConfigChanged = True;
+    f.window->OpenRecent(1);
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_EQ(f.config.ConfigFileName, a);
+    EXPECT_EQ(f.config.FieldCount, 3);
+    EXPECT_EQ(f.window->Action("mnuMRU0")->text(), ui::FromPath(a));
+}
+
+TEST(SetupWindowTest, AmpersandInARecentPathIsShownLiterally) {
+    SetupFixture f;
+    f.window->InsertRecent("/a/R&D.PV3");
+    EXPECT_EQ(f.window->Action("mnuMRU0")->text(), "/a/R&&D.PV3");
+}
+
+// --- Modes and options ---------------------------------------------------------------------
+
+TEST(SetupWindowTest, ModeMenuMarksTheCurrentOutputMode) {
+    SetupFixture f;
+    f.config.OutputMode = DdeServer;
+    emit f.window->Menu("XferMethod")->aboutToShow();
+    EXPECT_FALSE(f.window->Action("SendKeystrokes")->isChecked());
+    EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
+    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
+}
+
+TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDialog) {
+    SetupFixture f;
+    f.config.OutputMode = DdeServer;
+    emit f.window->Menu("XferMethod")->aboutToShow();
+    f.window->Action("SendKeystrokes")->trigger();
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+    EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
+    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"AppSelect"});
+    EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
+
+    f.config.ConfigChanged = False;
+    f.window->Action("SendKeystrokes")->trigger();
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
+}
+
+TEST(SetupWindowTest, DdeServerOpensTheCommandTargetDialogWithoutItemAndChecks) {
+    SetupFixture f;
+    f.window->show();
+    f.window->ModeDdeServer();
+    EXPECT_EQ(f.config.OutputMode, DdeServer);
+    EXPECT_EQ(f.config.DDEParmsKind, 0);
+    ui::DdeParmsDialog* d = f.window->DdeParms();
+    EXPECT_EQ(d->windowTitle(), "DDE Command Target Application");
+    d->show();
+    EXPECT_FALSE(d->Item()->isVisible());
+    EXPECT_FALSE(d->LinkStatus()->isVisible());
+    EXPECT_EQ(d->App()->text(), "Excel");
+    d->hide();
+}
+
+TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
+    SetupFixture f;
+    f.window->ModeLogToDisk(); // cancelled
+    EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    ASSERT_EQ(f.fileCalls->size(), 1u);
+    EXPECT_EQ(f.fileCalls->at(0).title, "Log Incoming Serial Data To File...");
+
+    f.fileAnswers->push_back("/tmp/balance.log");
+    f.window->ModeLogToDisk();
+    EXPECT_EQ(f.config.LogFileName, "/tmp/balance.log");
+    EXPECT_EQ(f.config.OutputMode, LogToDisk);
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+    EXPECT_TRUE(f.window->Action("SaveToFile")->isChecked());
+}
+
+struct ToggleCase {
+    const char* name;
+    const char* action;
+    std::function<int(const Config&)> value;
+};
+
+class OptionToggleTest : public ::testing::TestWithParam<ToggleCase> {};
+
+TEST_P(OptionToggleTest, InvertsTheSettingAndItsMark) {
+    SetupFixture f;
+    const ToggleCase& t = GetParam();
+    const int before = t.value(f.config);
+    f.window->Action(t.action)->trigger();
+    EXPECT_NE(t.value(f.config), before);
+    EXPECT_EQ(f.window->Action(t.action)->isChecked(), t.value(f.config) != 0);
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+    f.window->Action(t.action)->trigger();
+    EXPECT_EQ(t.value(f.config), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, OptionToggleTest,
+    ::testing::Values(ToggleCase{"ActivateSuspended", "ActDisable",
+                                 [](const Config& c) { return int(c.ActivateSuspended); }},
+                      ToggleCase{"MinimizeOnActivation", "MiniVurud",
+                                 [](const Config& c) { return int(c.MinimizeOnActivation); }},
+                      ToggleCase{"VurudOnTop", "OnTop",
+                                 [](const Config& c) { return int(c.VurudOnTop); }},
+                      ToggleCase{"BeepOnInput", "PortControl",
+                                 [](const Config& c) { return int(c.BeepOnInput); }},
+                      ToggleCase{"DtrButtonBit0", "DisplayDTR",
+                                 [](const Config& c) { return c.VurudButtons & 1; }},
+                      ToggleCase{"BreakButtonBit1", "DisplayBrk",
+                                 [](const Config& c) { return c.VurudButtons & 2; }},
+                      ToggleCase{"ShowDateTime", "DateTime",
+                                 [](const Config& c) { return int(c.ShowDateTime); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SetupWindowTest, DateTimeOnAsksForTheFormatOffDoesNot) {
+    SetupFixture f;
+    f.window->Toggle(ui::SetupWindow::Option::DateTime);
+    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"frmDateTimeFmt"});
+    f.window->Toggle(ui::SetupWindow::Option::DateTime);
+    EXPECT_EQ(f.dialogsRun.size(), 1u);
+}
+
+TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
+    SetupFixture f;
+    f.config.VurudOnTop = True;
+    f.config.VurudButtons = 2;
+    emit f.window->Menu("Run")->aboutToShow();
+    EXPECT_TRUE(f.window->Action("OnTop")->isChecked());
+    EXPECT_FALSE(f.window->Action("DisplayDTR")->isChecked());
+    EXPECT_TRUE(f.window->Action("DisplayBrk")->isChecked());
+}
+
+TEST(SetupWindowTest, PortMenuDisablesSettingsWhilePortTestRuns) {
+    SetupFixture f;
+    f.config.PortTestActive = True;
+    emit f.window->Menu("PortPullDown")->aboutToShow();
+    EXPECT_FALSE(f.window->Action("PortSettings")->isEnabled());
+    f.config.PortTestActive = False;
+    emit f.window->Menu("PortPullDown")->aboutToShow();
+    EXPECT_TRUE(f.window->Action("PortSettings")->isEnabled());
+}
+
+TEST(SetupWindowTest, DefineItemsWithoutTheirWindowAreDisabledUntilHooked) {
+    SetupFixture f;
+    EXPECT_FALSE(f.window->Action("DefineRecords")->isEnabled());
+    QString caption;
+    ui::SetupHooks hooks;
+    hooks.Translation = [&](QWidget*, const QString& c) { caption = c; };
+    f.window->SetHooks(hooks);
+    f.config.OutputMode = DdeServer;
+    f.window->Action("DefineTranslate")->trigger();
+    EXPECT_EQ(caption, "Translation Table - DDE Server Mode");
+    EXPECT_EQ(f.config.TranslationTableKind, 1);
+    f.window->Action("PreInTrans")->trigger();
+    EXPECT_EQ(caption, "Pre-Input Character Translations...");
+    EXPECT_EQ(f.config.TranslationTableKind, 2);
+}
+
+// --- Activation ------------------------------------------------------------------------------
+
+TEST(SetupWindowTest, RunNormalCancelledAtThePromptClosesThePortAgain) {
+    SetupFixture f;
+    f.window->show();
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::Cancel);
+    QPointer<ui::SetupWindow> alive = f.window;
+    f.window->RunNormal();
+    ASSERT_NE(f.driver, nullptr);
+    EXPECT_EQ(f.window->Session(), nullptr);
+    EXPECT_EQ(f.config.RunMode, NotRunning);
+    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive);
+    EXPECT_TRUE(f.window->isVisible());
+}
+
+TEST(SetupWindowTest, RunNormalWhosePortFailsStaysInSetupWithoutAsking) {
+    SetupFixture f;
+    f.failOpen = true;
+    f.config.ConfigChanged = True;
+    f.window->RunNormal();
+    EXPECT_EQ(f.window->Session(), nullptr);
+    EXPECT_EQ(f.config.RunMode, NotRunning);
+    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
+    for (const auto& m : f.messages.shown)
+        EXPECT_NE(m.text, Text(4028));
+}
+
+TEST(SetupWindowTest, RunNormalUnloadsTheSetupWindow) {
+    SetupFixture f;
+    f.window->show();
+    f.window->InsertRecent("/a/x.PV3");
+    QPointer<ui::SetupWindow> alive = f.window;
+    f.window->RunNormal();
+    ASSERT_NE(f.driver, nullptr);
+    EXPECT_TRUE(f.driver->Opened);
+    EXPECT_EQ(f.config.RunMode, pv::RunNormal);
+    EXPECT_FALSE(IsSet(f.config.QuitOnSetupUnload));
+    EXPECT_EQ(f.store.Get("MRUFiles", "0"), "/a/x.PV3");
+    RunSession* session = f.window->Session();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(alive);
+    f.window = nullptr;
+    ASSERT_NE(session, nullptr);
+    delete session;
+}
+
+TEST(SetupWindowTest, RunTestReturnsWithTheConfigurationUntouched) {
+    SetupFixture f;
+    f.window->show();
+    f.config.FieldCount = 4;
+    f.config.ConfigChanged = True;
+    const std::string before = Serialized(f.config);
+    f.window->RunTest();
+    ASSERT_NE(f.window->Session(), nullptr);
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_EQ(f.config.RunMode, pv::RunTest);
+    EXPECT_TRUE(f.messages.shown.empty());
+
+    f.window->Session()->Quit();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.window->isVisible());
+    EXPECT_EQ(f.window->Session(), nullptr);
+    EXPECT_EQ(f.config.RunMode, NotRunning);
+    EXPECT_FALSE(f.driver && f.driver->Opened);
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+    EXPECT_EQ(Serialized(f.config), before);
+}
+
+TEST(SetupWindowTest, RunVirtualOpensNoPortAndNamesIt) {
+    SetupFixture f;
+    f.window->show();
+    f.config.CommPort = 2;
+    f.window->RunVirtual();
+    ASSERT_NE(f.window->Session(), nullptr);
+    EXPECT_EQ(f.config.PortName, "COM3");
+    EXPECT_EQ(f.config.RunMode, pv::RunVirtual);
+    EXPECT_FALSE(f.driver->Opened);
+    f.window->Session()->Quit();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.window->isVisible());
+}
+
+TEST(SetupWindowTest, CommandLineFileThatCannotBeLoadedEndsTheProgram) {
+    SetupFixture f;
+    EXPECT_FALSE(f.window->Start(ui::ToPath(f.dir.filePath("nothere.PV3"))));
+}
+
+TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnce) {
+    SetupFixture f;
+    const std::string path = f.WriteFile("Run.PV3");
+    QPointer<ui::SetupWindow> alive = f.window;
+    EXPECT_TRUE(f.window->Start(path));
+    EXPECT_EQ(f.config.ConfigFileName, path);
+    EXPECT_TRUE(IsSet(f.config.CommandLineConfig));
+    EXPECT_EQ(f.config.RunMode, pv::RunNormal);
+    RunSession* session = f.window->Session();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(alive);
+    f.window = nullptr;
+    delete session;
+}
+
+TEST(SetupWindowTest, ClosingAsksToSaveAndCancelKeepsTheWindow) {
+    SetupFixture f;
+    bool quit = false;
+    QObject::connect(f.window, &ui::SetupWindow::quitRequested, [&] { quit = true; });
+    f.window->show();
+    f.config.ConfigChanged = True;
+    f.messages.answers.push_back(MsgResult::Cancel);
+    EXPECT_FALSE(f.window->close());
+    EXPECT_FALSE(quit);
+    f.messages.answers.push_back(MsgResult::No);
+    EXPECT_TRUE(f.window->close());
+    EXPECT_TRUE(quit);
+}
+
+} // namespace
+} // namespace pv::test

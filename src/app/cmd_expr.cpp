@@ -25,16 +25,16 @@ int FormatUsage() {
     return 2;
 }
 
-bool ParseSlot(const std::string& spec, FieldArray& fields) {
-    size_t eq = spec.find('=');
+bool ParseSlot(const std::string& slotArg, FieldArray& fields) {
+    size_t eq = slotArg.find('=');
     if (eq == 0 || eq == std::string::npos || eq > 2) return false;
     int n = 0;
     for (size_t i = 0; i < eq; ++i) {
-        if (spec[i] < '0' || spec[i] > '9') return false;
-        n = n * 10 + (spec[i] - '0');
+        if (slotArg[i] < '0' || slotArg[i] > '9') return false;
+        n = n * 10 + (slotArg[i] - '0');
     }
     if (n > 42) return false;
-    fields[static_cast<size_t>(n)] = Value::MakeText(spec.substr(eq + 1));
+    fields[static_cast<size_t>(n)] = Value::MakeText(slotArg.substr(eq + 1));
     return true;
 }
 
@@ -48,11 +48,11 @@ int EvalCommand(const Args& args) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") return EvalUsage();
         if (a == "--field" || a.rfind("--field=", 0) == 0) {
-            std::string spec =
+            std::string slotArg =
                 a == "--field" ? (i + 1 < args.size() ? args[++i] : "") : a.substr(8);
-            if (!ParseSlot(spec, fields)) {
+            if (!ParseSlot(slotArg, fields)) {
                 std::fprintf(stderr, "eval: bad --field '%s' (want N=TEXT, N 0..42)\n",
-                             spec.c_str());
+                             slotArg.c_str());
                 return 2;
             }
             continue;

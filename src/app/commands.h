@@ -16,5 +16,7 @@ int RunGui(int argc, char** argv);
 int EvalCommand(const Args& args);
 int FormatCommand(const Args& args);
 int KeysCommand(const Args& args);
+/// Which device each COM number opens: list, map, unmap.
+int PortsCommand(const Args& args);
 
 } // namespace pv::app

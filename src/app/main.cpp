@@ -25,6 +25,8 @@ const SubCommand kCommands[] = {
      "dde execute|request|poke|watch|list|serve ...  talk DDE on the session bus"},
     {"keys", pv::app::KeysCommand,
      "keys [--dry-run] MACRO          show or type the key events of a keystroke macro"},
+    {"ports", pv::app::PortsCommand,
+     "ports [map COMn DEVICE|unmap COMn]  list or change the device each COM number opens"},
 };
 
 void PrintHelp() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "config/config_file.h"
 #include "expr/format.h"
@@ -303,6 +304,9 @@ bool CommandInterpreter::SetTimerInterval(double value) {
 
 bool CommandInterpreter::LoadConfiguration(const std::string& path) {
     if (Virtual()) return false;
+    // A device or a pipe would never end (or never answer) when read whole.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     if (CheckFile(path, messages_) != config_.CommPort) return false;
     if (parts_.Window) parts_.Window->RemoveDynamicControls();
     config_.ConfigFileName = path;

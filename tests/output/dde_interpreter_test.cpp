@@ -615,6 +615,13 @@ TEST_F(DdeConfig, MissingFileRefused) {
     EXPECT_TRUE(rig.window.calls.empty());
 }
 
+TEST_F(DdeConfig, DeviceIsRefusedWithoutReadingIt) {
+    DdeRig rig;
+    rig.Start();
+    EXPECT_FALSE(rig.Run("{CONFIG(/dev/zero)}"));
+    EXPECT_TRUE(rig.window.calls.empty());
+}
+
 TEST_F(DdeConfig, RefusedWithoutAPort) {
     DdeRig rig(true);
     rig.Start();

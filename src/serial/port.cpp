@@ -1,8 +1,10 @@
 #include "serial/port.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <system_error>
 
 #include "text/strings.h"
@@ -149,7 +151,8 @@ void SerialPort::TransmitPending() {
         return;
     }
     if (driver_ == nullptr) return;
-    int size = static_cast<int>(PendingOutput.size());
+    int size =
+        static_cast<int>(std::min<size_t>(PendingOutput.size(), std::numeric_limits<int>::max()));
     int written = driver_->Write(PendingOutput.data(), size);
     if (written >= size) {
         PendingOutput.clear();

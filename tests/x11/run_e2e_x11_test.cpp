@@ -1,0 +1,97 @@
+// End to end: `portivox run` reads the simulated balance on a pseudo-
+// terminal and types its records into a window found by its title.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/x11/x11_windows.h"
+
+// Xlib last: its macros (True, False, None) clash with names of the tree.
+#include "x11/x11_helpers.h"
+
+namespace pv {
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Runs a program to its end; its output goes to `out` (appended).
+int RunToEnd(const std::vector<std::string>& argv, const std::string& out) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
+    const std::string portivox = Env("PV_PORTIVOX"), sim = Env("PV_SIM");
+    if (Env("DISPLAY").empty() || portivox.empty() || sim.empty() ||
+        access(portivox.c_str(), X_OK) != 0 || access(sim.c_str(), X_OK) != 0)
+        GTEST_SKIP() << "needs DISPLAY, PV_PORTIVOX and PV_SIM (set by CTest)";
+    Display* dpy = XOpenDisplay(nullptr);
+    ASSERT_NE(dpy, nullptr);
+    x11::X11Windows windows(dpy);
+    test::TempDir dir;
+    test::KeyWindow target(windows, "Balance Sheet - Calc", dir.File("typed"));
+    test::KeyWindow front(windows, "Front Editor", dir.File("front"));
+    ASSERT_NE(target.Id(), 0u);
+
+    const std::string config = dir.File("balance.PV3"), log = dir.File("log");
+    ASSERT_EQ(RunToEnd({portivox, "config", "new", config}, log), 0);
+    ASSERT_EQ(
+        RunToEnd({portivox, "config", "set", config, "OutputMode=0", "KeyTargetTitle=balance sheet",
+                  "KeyTargetSpecified=-1", "InterCharDelay=0"},
+                 log),
+        0);
+
+    // The simulator prints its pseudo-terminal first, then plays 8 records.
+    const std::string simOut = dir.File("sim");
+    const std::string simCmd = "'" + sim + "' --profile balance --interval 150 --count 8 " +
+                               "--linger 4000 --seed 5 > '" + simOut + "' 2>/dev/null &";
+    ASSERT_EQ(std::system(simCmd.c_str()), 0);
+    std::string device;
+    for (int i = 0; i < 100 && device.empty(); ++i) {
+        const std::string out = test::ReadWholeFile(simOut);
+        if (out.find('\n') != std::string::npos) device = out.substr(0, out.find('\n'));
+        test::SleepMs(20);
+    }
+    ASSERT_FALSE(device.empty());
+
+    const std::string runLog = dir.File("run");
+    RunToEnd({portivox, "run", config, "--port", device, "--quiet", "--exit-after-idle=40"},
+             runLog);
+    const std::string said = test::ReadWholeFile(runLog);
+    if (said.find("types nothing") != std::string::npos)
+        GTEST_SKIP() << "this runner does not type keystrokes: " << said;
+
+    const std::string typed = target.Received(std::string(8 * 19, 'x'), 2000);
+    const std::regex record("(ST|US),GS,[+-][0-9]{4}\\.[0-9]{3} g\r");
+    size_t count = 0;
+    for (auto it = std::sregex_iterator(typed.begin(), typed.end(), record);
+         it != std::sregex_iterator(); ++it)
+        ++count;
+    EXPECT_EQ(count, 8u) << typed << "\n" << said;
+    EXPECT_EQ(front.ReceivedSoFar(), "");
+    XCloseDisplay(dpy);
+}
+
+} // namespace
+} // namespace pv

@@ -21,9 +21,12 @@
 
 #include "config/config.h"
 #include "config/settings_store.h"
+#include "output/dde_interpreter.h"
+#include "output/dde_items.h"
 #include "runtime/interfaces.h"
 #include "serial/port.h"
 #include "text/messages.h"
+#include "ui/clipboard_link.h"
 
 namespace pv {
 
@@ -67,8 +70,8 @@ class RunSession : public QObject {
 
     SerialPort& Port() { return *port_; }
     Runtime* RuntimeState() { return runtime_.get(); }
-    RunningWindow* Window() { return window_; }
-    VirtualDeviceWindow* VirtualWindow() { return virtual_; }
+    RunningWindow* Window();
+    VirtualDeviceWindow* VirtualWindow();
     Config& Configuration() { return config_; }
 
   signals:
@@ -87,11 +90,15 @@ class RunSession : public QObject {
     std::unique_ptr<SerialDriver> driver_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<DdeItems> items_;
     std::unique_ptr<Runtime> runtime_;
+    QtDdeClipboard clipboard_;
+    std::unique_ptr<CommandInterpreter> commands_;
     QPointer<RunningWindow> window_;
     QPointer<VirtualDeviceWindow> virtual_;
     bool shown_ = false;
     bool done_ = false;
+    bool destroying_ = false;
 };
 
 } // namespace pv

@@ -1,0 +1,639 @@
+#include "ui/running_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+#include "output/dde_link_text.h"
+#include "runtime/runtime.h"
+#include "serial/port.h"
+#include "ui/clipboard_link.h"
+#include "ui/resource_texts_qt.h"
+
+#ifndef PORTIVOX_VERSION
+#define PORTIVOX_VERSION "3"
+#endif
+
+namespace pv {
+
+using ui::FromBytes;
+using ui::Tx;
+
+// ---------------------------------------------------------------------------
+// ReadOnlyBox
+
+ReadOnlyBox::ReadOnlyBox(const QString& item, QWidget* parent) : QLineEdit(parent), item_(item) {
+    setReadOnly(true);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+bool ReadOnlyBox::KeyPasses(int key) {
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_F1:
+    case Qt::Key_F4: return true;
+    default: return false;
+    }
+}
+
+void ReadOnlyBox::keyPressEvent(QKeyEvent* event) {
+    if (KeyPasses(event->key()))
+        QLineEdit::keyPressEvent(event);
+    else
+        event->accept();
+}
+
+void ReadOnlyBox::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+}
+
+bool ReadOnlyBox::event(QEvent* event) {
+    // Leave the window's shortcuts (Ctrl+C copies the link) to the window.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return false;
+    }
+    return QLineEdit::event(event);
+}
+
+void ReadOnlyBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    emit focused(this);
+}
+
+void ReadOnlyBox::contextMenuEvent(QContextMenuEvent* event) {
+    // The box's own menu would offer editing; the window's popup replaces it.
+    event->accept();
+    emit contextRequested(this, event->globalPos());
+}
+
+// ---------------------------------------------------------------------------
+// PointerButton
+
+void PointerButton::mouseReleaseEvent(QMouseEvent* event) {
+    bool inside = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    QPushButton::mouseReleaseEvent(event);
+    if (inside) emit releasedInside();
+}
+
+void PointerButton::keyPressEvent(QKeyEvent* event) {
+    // Space and Enter would press the button; only the pointer may.
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter || event->key() == Qt::Key_Select) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void PointerButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyReleaseEvent(event);
+}
+
+void PointerButton::focusInEvent(QFocusEvent* event) {
+    QPushButton::focusInEvent(event);
+    emit focused();
+}
+
+// ---------------------------------------------------------------------------
+// RunningWindow
+
+namespace {
+
+QIcon AppIcon() {
+    QIcon themed = QIcon::fromTheme(QStringLiteral("portivox"));
+    if (!themed.isNull()) return themed;
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(0x2a, 0x6f, 0xb0));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+        // A connector's pins feeding a line of data.
+        p.setBrush(Qt::white);
+        double r = size / 12.0;
+        for (int i = 0; i < 3; ++i)
+            p.drawEllipse(QPointF(size * (0.28 + 0.22 * i), size * 0.36), r, r);
+        p.setPen(QPen(Qt::white, std::max(1.0, size / 14.0), Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(size * 0.2, size * 0.68), QPointF(size * 0.8, size * 0.68));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+QFont BoxFont(int pixelSize) {
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(std::max(8, pixelSize));
+    return f;
+}
+
+} // namespace
+
+RunningWindow::RunningWindow(Config& config, SerialPort& port, SettingsStore& store,
+                             QWidget* parent)
+    : QMainWindow(parent), config_(config), port_(port), store_(store) {
+    setObjectName(QStringLiteral("Vurud"));
+    setWindowIcon(AppIcon());
+    setFont(ui::InterfaceQFont());
+    BuildMenus();
+    BuildControls();
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(50);
+    timer_->setTimerType(Qt::PreciseTimer);
+    connect(timer_, &QTimer::timeout, this, &RunningWindow::Tick);
+}
+
+RunningWindow::~RunningWindow() {
+    if (tray_) tray_->hide();
+}
+
+int RunningWindow::Px(int twips) const {
+    double dpi = logicalDpiY();
+    if (dpi <= 0) dpi = 96;
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+int RunningWindow::Twips(int pixels) const {
+    double dpi = logicalDpiY();
+    if (dpi <= 0) dpi = 96;
+    return static_cast<int>(std::lround(pixels * 1440.0 / dpi));
+}
+
+void RunningWindow::Attach(Runtime* runtime) {
+    runtime_ = runtime;
+}
+
+void RunningWindow::AttachCommands(CommandInterpreter* commands, DdeLinkControl* links) {
+    commands_ = commands;
+    links_ = links;
+}
+
+void RunningWindow::BuildMenus() {
+    editMenu_ = menuBar()->addMenu(Tx(3002));
+    editMenu_->setObjectName(QStringLiteral("EditMenu"));
+    editCopy_ = editMenu_->addAction(Tx(3003), this, &RunningWindow::EditCopy);
+    editCopy_->setObjectName(QStringLiteral("EditCopy"));
+    editCopy_->setShortcut(QKeySequence::Copy);
+    editMenu_->addSeparator();
+    ddePaste_ = editMenu_->addAction(Tx(9100), this, [this] {
+        if (commands_) commands_->PasteCommandLink();
+    });
+    ddeRefresh_ = editMenu_->addAction(Tx(9101), this, [this] {
+        if (commands_) commands_->RefreshCommandLink();
+    });
+    ddeKill_ = editMenu_->addAction(Tx(9102), this, [this] {
+        if (commands_) commands_->TerminateCommandLink();
+    });
+    editMenu_->addSeparator();
+    ddePasteBuffer_ = editMenu_->addAction(Tx(9103), this, [this] {
+        if (commands_) commands_->PasteBufferLink();
+    });
+    ddeRefreshBuffer_ = editMenu_->addAction(Tx(9104), this, [this] {
+        if (commands_) commands_->RefreshBufferLink();
+    });
+    ddeKillBuffer_ = editMenu_->addAction(Tx(9105), this, [this] {
+        if (commands_) commands_->TerminateBufferLink();
+    });
+    connect(editMenu_, &QMenu::aboutToShow, this, &RunningWindow::RefreshEditMenu);
+    RefreshEditMenu();
+
+    quitMenu_ = menuBar()->addMenu(Tx(3004));
+    quitMenu_->setObjectName(QStringLiteral("QuitMenu"));
+    suspendMenu_ = quitMenu_->addAction(Tx(3005), this, &RunningWindow::ToggleSuspend);
+    suspendMenu_->setObjectName(QStringLiteral("SuspendMenu"));
+    resume1_ = quitMenu_->addAction(Tx(5002).trimmed(), this, &RunningWindow::ResumeForOneRecord);
+    resume1_->setObjectName(QStringLiteral("Resume1"));
+    resume1_->setVisible(false);
+    reset_ = quitMenu_->addAction(Tx(3006), this, &RunningWindow::ResetRun);
+    reset_->setObjectName(QStringLiteral("MReset"));
+    quitMenu_->addSeparator();
+    tOutCtrl_ = quitMenu_->addAction(Tx(3007), this, &RunningWindow::ToggleTimedOutput);
+    tOutCtrl_->setObjectName(QStringLiteral("TOutCtrl"));
+    exitMenu_ = quitMenu_->addAction(Tx(3009), this, &RunningWindow::QuitRun);
+    exitMenu_->setObjectName(QStringLiteral("ExitMenu"));
+    about_ = quitMenu_->addAction(Tx(3010), this, &RunningWindow::ShowAbout);
+    about_->setObjectName(QStringLiteral("MAbout"));
+
+    popEdit_ = new QMenu(this);
+    popEdit_->setObjectName(QStringLiteral("popEdit"));
+    QAction* popCopy = popEdit_->addAction(ui::TxPlain(3003));
+    popCopy->setObjectName(QStringLiteral("mPopCopy"));
+    connect(popCopy, &QAction::triggered, this, &RunningWindow::EditCopy);
+}
+
+void RunningWindow::ClearControls() {
+    copySource_ = nullptr;
+    if (central_) {
+        central_->hide();
+        central_->deleteLater();
+    }
+    central_ = nullptr;
+    label1_ = label2_ = dateLabel_ = nullptr;
+    recordNumber_ = dateTime_ = nullptr;
+    fields_.fill(nullptr);
+    fieldLabels_.fill(nullptr);
+    stringButtons_.fill(nullptr);
+    dtrButton_ = breakButton_ = nullptr;
+}
+
+void RunningWindow::BuildControls() {
+    layout_ = ComputeRunningLayout(config_);
+    central_ = new QWidget(this);
+    setCentralWidget(central_);
+
+    auto makeLabel = [this](const QString& text, Qt::Alignment align) {
+        auto* l = new QLabel(text, central_);
+        l->setAlignment(align | Qt::AlignVCenter);
+        return l;
+    };
+    auto makeBox = [this](const QString& item) {
+        auto* b = new ReadOnlyBox(item, central_);
+        b->setObjectName(item);
+        connect(b, &ReadOnlyBox::focused, this, &RunningWindow::BoxFocused);
+        connect(b, &ReadOnlyBox::contextRequested, this, &RunningWindow::PopupCopy);
+        return b;
+    };
+
+    // Tab order: the field boxes first, in number order.
+    for (int n = 1; n <= layout_.FieldCount; ++n) {
+        fields_[n] = makeBox(QString::fromLatin1(FieldItemName(n).c_str()));
+        fieldLabels_[n] = makeLabel(QString::number(n), Qt::AlignRight);
+        fieldLabels_[n]->setObjectName(QStringLiteral("Label(%1)").arg(n));
+    }
+    label1_ = makeLabel(Tx(3011), Qt::AlignLeft);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label2_ = makeLabel(Tx(3012), Qt::AlignRight);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    recordNumber_ = makeBox(QStringLiteral("RecordNumber"));
+    dateLabel_ = makeLabel(Tx(3013), Qt::AlignRight);
+    dateLabel_->setObjectName(QStringLiteral("DDEClient"));
+    dateTime_ = makeBox(QStringLiteral("DateTime"));
+
+    dtrButton_ = new PointerButton(QStringLiteral("DTR~"), central_);
+    dtrButton_->setObjectName(QStringLiteral("DTRToggleButton"));
+    connect(dtrButton_, &PointerButton::releasedInside, this, [this] { port_.PulseDtr(); });
+    breakButton_ = new PointerButton(QStringLiteral("Break"), central_);
+    breakButton_->setObjectName(QStringLiteral("BreakButton"));
+    connect(breakButton_, &PointerButton::releasedInside, this, [this] {
+        if (config_.RunMode != RunVirtual) port_.StartBreak();
+    });
+    for (auto* b : {dtrButton_, breakButton_})
+        connect(b, &PointerButton::focused, this, &RunningWindow::ButtonFocused);
+
+    for (int n = 1; n <= kOutputStrings; ++n) {
+        auto* b = new PointerButton(FromBytes(config_.OutputStringCaption[n]), central_);
+        b->setObjectName(QStringLiteral("StringButton(%1)").arg(n));
+        connect(b, &PointerButton::releasedInside, this,
+                [this, n] { port_.PendingOutput += config_.OutputStringText[n]; });
+        connect(b, &PointerButton::focused, this, &RunningWindow::ButtonFocused);
+        stringButtons_[n] = b;
+    }
+    PlaceControls();
+}
+
+void RunningWindow::Place(QWidget* w, const TwipRect& r) {
+    if (!w) return;
+    w->setGeometry(Px(r.Left), Px(r.Top), std::max(1, Px(r.Width)), std::max(1, Px(r.Height)));
+    w->setVisible(r.Visible);
+}
+
+void RunningWindow::PlaceControls() {
+    const RunningLayout& l = layout_;
+    QFont boxFont = BoxFont(Px(255) - 6);
+    QFont small = font();
+    // The rows are a fixed number of twips; the interface font must fit them.
+    small.setPixelSize(std::min(QFontInfo(small).pixelSize(), Px(255) - 4));
+    for (int n = 1; n <= l.FieldCount; ++n) {
+        fields_[n]->setFont(boxFont);
+        fieldLabels_[n]->setFont(small);
+        Place(fields_[n], l.Field[n]);
+        Place(fieldLabels_[n], l.FieldLabel[n]);
+    }
+    for (auto* w : {static_cast<QWidget*>(recordNumber_), static_cast<QWidget*>(dateTime_)})
+        w->setFont(boxFont);
+    for (auto* w : {label1_, label2_, dateLabel_})
+        w->setFont(small);
+    Place(label1_, l.Label1);
+    Place(label2_, l.Label2);
+    Place(recordNumber_, l.RecordNumber);
+    Place(dateLabel_, l.DateLabel);
+    Place(dateTime_, l.DateTime);
+    Place(dtrButton_, l.DtrButton);
+    Place(breakButton_, l.BreakButton);
+    for (int n = 1; n <= kOutputStrings; ++n) {
+        stringButtons_[n]->setFont(small);
+        Place(stringButtons_[n], l.StringButton[n]);
+    }
+    for (auto* w : central_->findChildren<QWidget*>())
+        if (auto* b = qobject_cast<QLineEdit*>(w)) b->setStyleSheet(QStringLiteral("padding:0px"));
+    for (auto* b : {dtrButton_, breakButton_})
+        b->setFont(small);
+
+    central_->setFixedSize(Px(l.ClientWidth), Px(l.ClientHeight));
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void RunningWindow::BuildTray() {
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    trayMenu_ = new QMenu(this);
+    trayMenu_->setObjectName(QStringLiteral("mnuPopup"));
+    QAction* open = trayMenu_->addAction(Tx(5006), this, &RunningWindow::OpenFromTray);
+    open->setObjectName(QStringLiteral("mnuOpen"));
+    QAction* about = trayMenu_->addAction(Tx(3010), this, &RunningWindow::ShowAbout);
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    trayMenu_->setDefaultAction(about);
+    tray_->setContextMenu(trayMenu_);
+    tray_->setToolTip(windowTitle().left(63));
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick) ShowAbout();
+    });
+    tray_->show();
+}
+
+void RunningWindow::StartUp() {
+    int left = 1000, top = 1000;
+    if (runtime_) runtime_->LoadWindowPosition(left, top);
+    move(Px(left), Px(top));
+    BuildTray();
+    if (IsSet(config_.VurudOnTop)) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (IsSet(config_.MinimizeOnActivation))
+        showMinimized();
+    else
+        show();
+    if (fields_[1]) fields_[1]->setFocus();
+    timer_->start();
+}
+
+void RunningWindow::StopTimer() {
+    timer_->stop();
+}
+
+void RunningWindow::Tick() {
+    // A keystroke target being started lets events run; the tick it would
+    // start meanwhile is skipped rather than nested.
+    if (!runtime_ || inTick_ || unloaded_) return;
+    inTick_ = true;
+    runtime_->PollTick();
+    inTick_ = false;
+}
+
+// --- RecordDisplay ---------------------------------------------------------
+
+ReadOnlyBox* RunningWindow::FieldBox(int n) const {
+    return n >= 1 && n < kFieldSlots ? fields_[n] : nullptr;
+}
+
+PointerButton* RunningWindow::StringButton(int n) const {
+    return n >= 1 && n <= kOutputStrings ? stringButtons_[n] : nullptr;
+}
+
+void RunningWindow::ShowField(int i, const std::string& text) {
+    if (ReadOnlyBox* b = FieldBox(i)) b->setText(FromBytes(MaskNuls(text)));
+}
+
+void RunningWindow::ShowRecordNumber(const std::string& text) {
+    if (recordNumber_) recordNumber_->setText(FromBytes(text));
+}
+
+void RunningWindow::ShowDateTime(const std::string& text) {
+    if (dateTime_) dateTime_->setText(FromBytes(text));
+}
+
+// --- RuntimeHost -----------------------------------------------------------
+
+void RunningWindow::SetCaption(const std::string& caption) {
+    setWindowTitle(QString::fromUtf8(caption));
+    if (tray_) tray_->setToolTip(windowTitle().left(63));
+}
+
+void RunningWindow::SuspendChanged(bool suspended) {
+    suspendMenu_->setText(Tx(suspended ? 5001 : 3005));
+    resume1_->setVisible(suspended);
+}
+
+void RunningWindow::TimedOutputMenu(bool visible, bool on) {
+    tOutCtrl_->setVisible(visible);
+    tOutCtrl_->setText(Tx(on ? 3007 : 3008));
+}
+
+void RunningWindow::TimedOutputMenuState(bool enabled, bool on) {
+    tOutCtrl_->setEnabled(enabled);
+    tOutCtrl_->setText(Tx(on ? 3007 : 3008));
+}
+
+void RunningWindow::Exit() {
+    // Called from inside the tick: close once the runtime has returned.
+    QMetaObject::invokeMethod(this, &RunningWindow::QuitRun, Qt::QueuedConnection);
+}
+
+void RunningWindow::EstablishCommandLink() {
+    if (OnEstablishCommandLink) OnEstablishCommandLink();
+}
+
+void RunningWindow::EstablishBufferLink() {
+    if (OnEstablishBufferLink) OnEstablishBufferLink();
+}
+
+void RunningWindow::RegisterHotKeys() {}
+
+void RunningWindow::MessageBeep(int) {
+    QApplication::beep();
+}
+
+// --- CommandWindow ---------------------------------------------------------
+
+void RunningWindow::ShowNormal() {
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (minimized_) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void RunningWindow::Minimize() {
+    showMinimized();
+}
+
+void RunningWindow::RemoveDynamicControls() {
+    for (int n = 2; n <= kOutputStrings; ++n)
+        if (stringButtons_[n]) stringButtons_[n]->hide();
+    for (int n = 2; n < kFieldSlots; ++n) {
+        if (fields_[n]) fields_[n]->hide();
+        if (fieldLabels_[n]) fieldLabels_[n]->hide();
+    }
+    if (stringButtons_[1]) stringButtons_[1]->hide();
+}
+
+void RunningWindow::Rebuild() {
+    ClearControls();
+    BuildControls();
+    if (fields_[1] && isVisible()) fields_[1]->setFocus();
+}
+
+// --- Commands --------------------------------------------------------------
+
+void RunningWindow::ToggleSuspend() {
+    if (runtime_) runtime_->ToggleSuspend();
+}
+
+void RunningWindow::ResumeForOneRecord() {
+    if (runtime_) runtime_->ResumeForOneRecord();
+}
+
+void RunningWindow::ResetRun() {
+    if (runtime_) runtime_->Reset();
+}
+
+void RunningWindow::ToggleTimedOutput() {
+    if (runtime_) runtime_->ToggleTimedOutput();
+}
+
+void RunningWindow::QuitRun() {
+    close();
+}
+
+void RunningWindow::ShowAbout() {
+    if (!aboutBox_) {
+        aboutBox_ = new QMessageBox(QMessageBox::Information, ui::TxPlain(3010).remove("..."),
+                                    QStringLiteral("<b>Portivox</b> %1<br><br>"
+                                                   "Serial device data into other programs.<br>"
+                                                   "Free software under the GNU GPL, version 3 "
+                                                   "or later.")
+                                        .arg(QStringLiteral(PORTIVOX_VERSION)),
+                                    QMessageBox::Ok, nullptr);
+        aboutBox_->setWindowIcon(windowIcon());
+        aboutBox_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    aboutBox_->show();
+    aboutBox_->raise();
+    aboutBox_->activateWindow();
+}
+
+void RunningWindow::OpenFromTray() {
+    if (minimized_ || isMinimized() || !isVisible()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+void RunningWindow::BoxFocused(ReadOnlyBox* box) {
+    copySource_ = box;
+    if (box == recordNumber_) return;
+    box->selectAll();
+    editCopy_->setEnabled(true);
+}
+
+void RunningWindow::ButtonFocused() {
+    editCopy_->setEnabled(false);
+}
+
+void RunningWindow::PopupCopy(ReadOnlyBox* box, const QPoint& globalPos) {
+    if (box == recordNumber_ || box == dateTime_) return;
+    box->setFocus(Qt::MouseFocusReason);
+    copySource_ = box;
+    popEdit_->popup(globalPos);
+}
+
+void RunningWindow::EditCopy() {
+    ReadOnlyBox* box = qobject_cast<ReadOnlyBox*>(QApplication::focusWidget());
+    if (!box || box->window() != this) box = copySource_;
+    if (!box) return;
+    std::string item = ui::ToBytes(box->Item());
+    if (commands_) {
+        commands_->CopyLink(item);
+        return;
+    }
+    std::string topic = runtime_ ? runtime_->DdeTopic : std::string("SYSTEM");
+    QtDdeClipboard().SetLink(LinkText(kDdeServiceName, topic, item), ui::ToBytes(box->text()));
+}
+
+void RunningWindow::RefreshEditMenu() {
+    EditMenuState s;
+    if (commands_) s = commands_->EditMenu();
+    ddePaste_->setEnabled(s.PasteCommand);
+    ddeRefresh_->setEnabled(s.RefreshCommand);
+    ddeKill_->setEnabled(s.TerminateCommand);
+    ddePasteBuffer_->setEnabled(s.PasteBuffer);
+    ddeRefreshBuffer_->setEnabled(s.RefreshBuffer);
+    ddeKillBuffer_->setEnabled(s.TerminateBuffer);
+}
+
+// --- Window state and unload -----------------------------------------------
+
+void RunningWindow::SetOnTop(bool onTop) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+    bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible) show();
+}
+
+void RunningWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || unloaded_) return;
+    if (windowState() & Qt::WindowMinimized) {
+        if (minimized_) return;
+        minimized_ = true;
+        if (IsSet(config_.VurudOnTop)) SetOnTop(false);
+        // Minimised, only the notification-area icon remains.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QTimer::singleShot(0, this, [this] {
+                if (minimized_) hide();
+            });
+    } else if (minimized_) {
+        minimized_ = false;
+        if (IsSet(config_.VurudOnTop)) SetOnTop(true);
+    }
+}
+
+void RunningWindow::closeEvent(QCloseEvent* event) {
+    Unload();
+    event->accept();
+}
+
+void RunningWindow::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    timer_->stop();
+    if (runtime_ && !minimized_ && !isMinimized()) {
+        QPoint p = pos();
+        runtime_->StoreWindowPosition(Twips(p.x()), Twips(p.y()));
+    }
+    if (tray_) tray_->hide();
+    if (OnUnload) OnUnload();
+    if (config_.RunMode == RunNormal && aboutBox_) aboutBox_->close();
+    emit unloaded();
+}
+
+} // namespace pv

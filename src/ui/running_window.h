@@ -1,0 +1,228 @@
+#pragma once
+// The running window: the fields of the last record, the record counter,
+// the date and time, the line-signal and output string buttons, the Edit
+// and Quit menus and the notification-area icon. It shows what the runtime
+// tells it and turns the user's commands into runtime calls; the 50 ms
+// timer that drives the runtime lives here.
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "config/config.h"
+#include "output/dde_interpreter.h"
+#include "runtime/interfaces.h"
+#include "ui/running_layout.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMessageBox;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace pv {
+
+class Runtime;
+class SerialPort;
+class SettingsStore;
+
+/// A text box the user can read, select and copy from but not change.
+/// Only Tab, End, Home, Left, Right, F1 and F4 reach it.
+class ReadOnlyBox : public QLineEdit {
+    Q_OBJECT
+  public:
+    /// `item` is the DDE item the box serves ("Field(3)", "DateTime").
+    ReadOnlyBox(const QString& item, QWidget* parent);
+    QString Item() const { return item_; }
+
+    static bool KeyPasses(int qtKey);
+
+  signals:
+    void focused(ReadOnlyBox* box);
+    void contextRequested(ReadOnlyBox* box, const QPoint& globalPos);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    QString item_;
+};
+
+/// A button that acts only when the left mouse button is released over it;
+/// the keyboard does not press it.
+class PointerButton : public QPushButton {
+    Q_OBJECT
+  public:
+    using QPushButton::QPushButton;
+  signals:
+    void releasedInside();
+    void focused();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+};
+
+class RunningWindow : public QMainWindow,
+                      public RecordDisplay,
+                      public RuntimeHost,
+                      public CommandWindow {
+    Q_OBJECT
+  public:
+    RunningWindow(Config& config, SerialPort& port, SettingsStore& store,
+                  QWidget* parent = nullptr);
+    ~RunningWindow() override;
+
+    /// The runtime this window shows and commands; set before Runtime::Start.
+    void Attach(Runtime* runtime);
+    /// The command language and the Edit menu's link items (optional).
+    void AttachCommands(CommandInterpreter* commands, DdeLinkControl* links);
+    /// After Runtime::Start: position, minimised start, top-most, tray icon,
+    /// then shows the window and starts the timer.
+    void StartUp();
+    /// Stops the timer (tests drive PollTick themselves).
+    void StopTimer();
+
+    // --- RecordDisplay ----------------------------------------------------
+    void ShowField(int i, const std::string& text) override;
+    void ShowRecordNumber(const std::string& text) override;
+    void ShowDateTime(const std::string& text) override;
+
+    // --- RuntimeHost ------------------------------------------------------
+    void SetCaption(const std::string& caption) override;
+    void SuspendChanged(bool suspended) override;
+    void TimedOutputMenu(bool visible, bool on) override;
+    void Exit() override;
+    void EstablishCommandLink() override;
+    void EstablishBufferLink() override;
+    void RegisterHotKeys() override;
+    void MessageBeep(int sound) override;
+
+    // --- CommandWindow ----------------------------------------------------
+    void ShowNormal() override;
+    void Minimize() override;
+    void TimedOutputMenuState(bool enabled, bool on) override;
+    void RemoveDynamicControls() override;
+    void Rebuild() override;
+
+    /// Where the link establishment goes (the session's DDE client links).
+    std::function<void()> OnEstablishCommandLink;
+    std::function<void()> OnEstablishBufferLink;
+    /// Runs between the position being stored and the window going away:
+    /// the rest of the unload (DDE down, port closed).
+    std::function<void()> OnUnload;
+
+    // --- Inspection (tests, screenshots) ----------------------------------
+    const RunningLayout& Layout() const { return layout_; }
+    ReadOnlyBox* FieldBox(int n) const;
+    ReadOnlyBox* RecordNumberBox() const { return recordNumber_; }
+    ReadOnlyBox* DateTimeBox() const { return dateTime_; }
+    PointerButton* StringButton(int n) const;
+    PointerButton* DtrButton() const { return dtrButton_; }
+    PointerButton* BreakButton() const { return breakButton_; }
+    QAction* EditCopyAction() const { return editCopy_; }
+    QAction* SuspendAction() const { return suspendMenu_; }
+    QAction* ResumeOneAction() const { return resume1_; }
+    QAction* ResetAction() const { return reset_; }
+    QAction* TimedOutputAction() const { return tOutCtrl_; }
+    QAction* ExitAction() const { return exitMenu_; }
+    QMenu* EditMenu() const { return editMenu_; }
+    QMenu* QuitMenu() const { return quitMenu_; }
+    QSystemTrayIcon* TrayIcon() const { return tray_; }
+    /// Pixels of a distance in twips at this window's logical DPI.
+    int Px(int twips) const;
+    /// Twips of a distance in pixels.
+    int Twips(int pixels) const;
+    /// The Edit menu's enable rules, applied now (done before it opens).
+    void RefreshEditMenu();
+
+  public slots:
+    void ToggleSuspend();
+    void ResumeForOneRecord();
+    void ResetRun();
+    void ToggleTimedOutput();
+    void QuitRun();
+    void ShowAbout();
+    void OpenFromTray();
+    void EditCopy();
+    void Tick();
+
+  signals:
+    /// The unload is complete; the window is about to be deleted.
+    void unloaded();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildControls();
+    void PlaceControls();
+    void BuildTray();
+    void Place(QWidget* w, const TwipRect& r);
+    void BoxFocused(ReadOnlyBox* box);
+    void ButtonFocused();
+    void PopupCopy(ReadOnlyBox* box, const QPoint& globalPos);
+    void SetOnTop(bool onTop);
+    void Unload();
+    void ClearControls();
+
+    Config& config_;
+    SerialPort& port_;
+    SettingsStore& store_;
+    Runtime* runtime_ = nullptr;
+    CommandInterpreter* commands_ = nullptr;
+    DdeLinkControl* links_ = nullptr;
+    RunningLayout layout_;
+
+    QWidget* central_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* dateLabel_ = nullptr;
+    ReadOnlyBox* recordNumber_ = nullptr;
+    ReadOnlyBox* dateTime_ = nullptr;
+    std::array<ReadOnlyBox*, kFieldSlots> fields_{};
+    std::array<QLabel*, kFieldSlots> fieldLabels_{};
+    std::array<PointerButton*, kOutputStrings + 1> stringButtons_{};
+    PointerButton* dtrButton_ = nullptr;
+    PointerButton* breakButton_ = nullptr;
+    ReadOnlyBox* copySource_ = nullptr;
+
+    QMenu* editMenu_ = nullptr;
+    QMenu* quitMenu_ = nullptr;
+    QAction* editCopy_ = nullptr;
+    QAction* ddePaste_ = nullptr;
+    QAction* ddeRefresh_ = nullptr;
+    QAction* ddeKill_ = nullptr;
+    QAction* ddePasteBuffer_ = nullptr;
+    QAction* ddeRefreshBuffer_ = nullptr;
+    QAction* ddeKillBuffer_ = nullptr;
+    QAction* suspendMenu_ = nullptr;
+    QAction* resume1_ = nullptr;
+    QAction* reset_ = nullptr;
+    QAction* tOutCtrl_ = nullptr;
+    QAction* exitMenu_ = nullptr;
+    QAction* about_ = nullptr;
+    QMenu* popEdit_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    QPointer<QMessageBox> aboutBox_;
+    QTimer* timer_ = nullptr;
+
+    bool minimized_ = false;
+    bool unloaded_ = false;
+    bool inTick_ = false;
+};
+
+} // namespace pv

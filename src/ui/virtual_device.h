@@ -1,0 +1,53 @@
+#pragma once
+// The device played by the user in Virtual Instrument mode: what is typed
+// and sent becomes the port's input; what Portivox sends to the device is
+// shown below it.
+#include <QWidget>
+#include <string>
+
+#include "serial/port.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace pv {
+
+class VirtualDeviceWindow : public QWidget, public VirtualDevice {
+    Q_OBJECT
+  public:
+    explicit VirtualDeviceWindow(SerialPort& port, QWidget* parent = nullptr);
+
+    /// Shows text the program sent to the device (NULs already masked).
+    void ShowOutput(const std::string& maskedText) override;
+
+    /// The bytes a Send of `typed` queues: \xHH escapes decoded, a carriage
+    /// return appended when `addCr`. An escape that does not decode is kept
+    /// as typed.
+    static std::string InputBytes(const QString& typed, bool addCr);
+
+    QLineEdit* InputBox() const { return input_; }
+    QPushButton* SendButton() const { return send_; }
+    QCheckBox* AddCrBox() const { return addCr_; }
+    QPlainTextEdit* OutputBox() const { return output_; }
+
+  public slots:
+    void Send();
+
+  signals:
+    /// The user closed the device window.
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    SerialPort& port_;
+    QLineEdit* input_;
+    QPushButton* send_;
+    QCheckBox* addCr_;
+    QPlainTextEdit* output_;
+};
+
+} // namespace pv

@@ -1,0 +1,152 @@
+// Row and column rules of the running window's layout.
+#include <gtest/gtest.h>
+
+#include "ui/running_layout.h"
+
+namespace pv {
+namespace {
+
+Config WithFieldsAndButtons(int fields, int buttons, int16_t lineButtons = 0) {
+    Config c;
+    c.FieldCount = static_cast<int16_t>(fields);
+    for (int n = 1; n <= buttons; ++n)
+        c.OutputStringText[n] = "S" + std::to_string(n);
+    c.VurudButtons = lineButtons;
+    return c;
+}
+
+struct RowCase {
+    const char* name;
+    int fields;
+    int buttons;
+    int rowsPerColumn;
+    int columns;
+    int rowsInUse;
+};
+
+class RowRules : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(RowRules, FieldsFillColumnsByTheRowRule) {
+    const RowCase& p = GetParam();
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(p.fields, p.buttons));
+    EXPECT_EQ(l.RowsPerColumn, p.rowsPerColumn);
+    EXPECT_EQ(l.Columns, p.columns);
+    EXPECT_EQ(l.RowsInUse, p.rowsInUse);
+    EXPECT_EQ(l.ShownStringButtons, p.buttons);
+    // Every field sits in a row within the column height, rows packed from 1.
+    for (int n = 1; n <= l.FieldCount; ++n) {
+        EXPECT_GE(l.RowOf(n), 1) << "field " << n;
+        EXPECT_LE(l.RowOf(n), l.RowsInUse) << "field " << n;
+        EXPECT_EQ(l.Field[n].Top, 90 + kRowTwips * l.RowOf(n)) << "field " << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layout, RowRules,
+    ::testing::Values(RowCase{"SevenFieldsNoButtonsSplitFourAndThree", 7, 0, 4, 2, 4},
+                      RowCase{"SevenFieldsFiveButtonsUseFiveRows", 7, 5, 5, 2, 5},
+                      RowCase{"OneFieldThreeButtonsStaysInOneColumn", 1, 3, 1, 1, 1},
+                      RowCase{"TwoFieldsSitSideBySide", 2, 0, 1, 2, 1},
+                      RowCase{"FortyFieldsTwoColumnsOfTwenty", 40, 0, 20, 2, 20},
+                      RowCase{"FewerFieldsThanButtonsOneColumn", 20, 20, 20, 1, 20},
+                      RowCase{"FieldCountAboveFortyIsClamped", 99, 0, 20, 2, 20}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RunningLayout, SevenFieldsSecondColumnStartsWithFieldFive) {
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(7, 0));
+    EXPECT_EQ(l.ColumnOf(4), 0);
+    EXPECT_EQ(l.ColumnOf(5), 1);
+    EXPECT_EQ(l.RowOf(5), 1);
+    EXPECT_EQ(l.Field[5].Left - l.Field[1].Left, 2880);
+    EXPECT_EQ(l.Field[1].Width, 2540) << "two columns narrow the boxes";
+}
+
+TEST(RunningLayout, OneColumnKeepsTheWideBox) {
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(1, 3));
+    EXPECT_GT(l.Field[1].Width, 2540);
+}
+
+TEST(RunningLayout, WindowHeightFollowsRowsOrButtonStack) {
+    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(7, 0)).WindowHeight, 270 * 4 + 1200);
+    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(1, 3)).WindowHeight, 270 * 3 + 1200);
+    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(40, 0)).WindowHeight, 270 * 20 + 1200);
+}
+
+TEST(RunningLayout, EmptyStringsGetNoButtonAndTheRestCloseUp) {
+    Config c;
+    c.OutputStringCaption[2] = "Tare";
+    c.OutputStringText[2] = "T\r";
+    c.OutputStringCaption[3] = "Unused"; // caption without text: no button
+    c.OutputStringText[5] = "P\r";
+    RunningLayout l = ComputeRunningLayout(c);
+    EXPECT_EQ(l.ShownStringButtons, 2);
+    EXPECT_FALSE(l.StringButton[1].Visible);
+    EXPECT_FALSE(l.StringButton[3].Visible);
+    EXPECT_TRUE(l.StringButton[2].Visible);
+    EXPECT_EQ(l.StringButton[2].Top, 90 + 270);
+    EXPECT_EQ(l.StringButton[5].Top, 90 + 270 * 2);
+}
+
+struct LineButtonCase {
+    const char* name;
+    int16_t bits;
+    bool dtr, brk;
+    bool narrow;
+};
+
+class LineButtons : public ::testing::TestWithParam<LineButtonCase> {};
+
+TEST_P(LineButtons, VisibilityAndShift) {
+    const auto& p = GetParam();
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, p.bits));
+    EXPECT_EQ(l.DtrButton.Visible, p.dtr);
+    EXPECT_EQ(l.BreakButton.Visible, p.brk);
+    EXPECT_EQ(l.Narrow, p.narrow);
+    int shift = p.narrow ? 1335 : 0;
+    EXPECT_EQ(l.Label1.Left, 1440 - shift);
+    EXPECT_EQ(l.Label2.Left, 2895 - shift);
+    EXPECT_EQ(l.RecordNumber.Left, 3600 - shift);
+    EXPECT_EQ(l.DateLabel.Left, 4530 - shift);
+    EXPECT_EQ(l.DateTime.Left, 5355 - shift);
+    EXPECT_EQ(l.Field[1].Left, 1725 - shift);
+    EXPECT_EQ(l.WindowWidth, 7495 - shift);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layout, LineButtons,
+                         ::testing::Values(LineButtonCase{"NoneNarrowsTheWindow", 0, false, false,
+                                                          true},
+                                           LineButtonCase{"DtrOnly", 1, true, false, false},
+                                           LineButtonCase{"BreakOnly", 2, false, true, false},
+                                           LineButtonCase{"Both", 3, true, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RunningLayout, BothLineButtonsShareTheColumn) {
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, 3));
+    EXPECT_EQ(l.DtrButton.Width, 645);
+    EXPECT_EQ(l.BreakButton.Width, 645);
+    EXPECT_EQ(l.BreakButton.Left, 705);
+}
+
+TEST(RunningLayout, StringButtonAloneKeepsTheWideWindow) {
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 1));
+    EXPECT_FALSE(l.Narrow);
+}
+
+TEST(RunningLayout, TwoDigitLabelsMoveLeft) {
+    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(12, 0));
+    // Fields 9 and 10 share the second column's label position but for the shift.
+    EXPECT_EQ(l.ColumnOf(9), l.ColumnOf(10));
+    EXPECT_EQ(l.FieldLabel[9].Left - l.FieldLabel[10].Left, 90);
+    EXPECT_EQ(l.FieldLabel[1].Left, 1530 - 1335);
+}
+
+TEST(RunningLayout, DateTimeShownOnlyWhenAsked) {
+    Config c;
+    EXPECT_FALSE(ComputeRunningLayout(c).DateTime.Visible);
+    c.ShowDateTime = True;
+    EXPECT_TRUE(ComputeRunningLayout(c).DateTime.Visible);
+    EXPECT_TRUE(ComputeRunningLayout(c).DateLabel.Visible);
+}
+
+} // namespace
+} // namespace pv

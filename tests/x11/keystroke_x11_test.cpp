@@ -5,9 +5,15 @@
 
 #include <cstdlib>
 #include <memory>
+#include <set>
+#include <sstream>
+
+#include "output/keystroke_sender.h"
+#include "text/key_names.h"
 
 #include "platform/x11/x11_keyboard.h"
 #include "platform/x11/x11_keystrokes.h"
+#include "platform/x11/x11_keysyms.h"
 #include "platform/x11/x11_windows.h"
 
 // Xlib last: its macros (True, False, None) clash with names of the tree.
@@ -189,6 +195,55 @@ TEST_F(X11Keys, ProgramThatCannotStartReportsTheSystemError) {
     const auto started = keys_->LaunchProgram("/nonexistent/balance-app --now");
     EXPECT_FALSE(started.started);
     EXPECT_FALSE(started.error.empty());
+}
+
+// Every key a macro can name and every key of the hot key list has a keysym
+// and reaches a window as that key.
+TEST_F(X11Keys, NamedAndHotKeyListKeysArriveAsTheirKeysyms) {
+    std::array<std::string, kKeyTableSize> names;
+    std::array<int16_t, kKeyTableSize> list;
+    BuildKeyNameTable(names, list);
+    std::set<int> codes;
+    for (int i = 1; i < kKeyListLength; ++i)
+        codes.insert(list[size_t(i)]);
+    for (const char* name :
+         {"CAPSLOCK", "NUMLOCK", "SCROLLOCK", "ESCAPE", "ENTER",  "HELP", "PRTSC", "TAB",
+          "BREAK",    "CLEAR",   "BACKSPACE", "DELETE", "INSERT", "LEFT", "RIGHT", "UP",
+          "DOWN",     "PGUP",    "PGDN",      "HOME",   "END",    "F1",   "F16"})
+        codes.insert(LookupKeyName(name, *keyboard_));
+    // Locks would change the keyboard state for later tests, and the window
+    // manager keeps Print for itself: mapped, but not pressed here.
+    const std::set<int> locks{20, 144, 145, 42, 44};
+    std::vector<int> pressed;
+    for (int vk : codes) {
+        ASSERT_NE(x11::VkToKeysym(vk), 0u) << "key code " << vk;
+        if (!locks.count(vk)) pressed.push_back(vk);
+    }
+
+    const std::string keysymFile = dir_.File("keysyms");
+    test::KeyWindow window(*windows_, "Key Table Target", dir_.File("keys"), keysymFile);
+    ASSERT_NE(window.Id(), 0u);
+    std::vector<uint16_t> queue(pressed.begin(), pressed.end());
+    keyboard_->Prepare(queue.data(), queue.size());
+    for (int vk : pressed) {
+        keyboard_->KeyEvent(vk, true);
+        keyboard_->KeyEvent(vk, false);
+    }
+    std::string log;
+    for (int i = 0; i < 150; ++i) {
+        log = test::ReadWholeFile(keysymFile);
+        if (size_t(std::count(log.begin(), log.end(), '\n')) >= pressed.size()) break;
+        test::SleepMs(20);
+    }
+    std::istringstream lines(log);
+    for (int vk : pressed) {
+        unsigned long level0 = 0, level1 = 0;
+        ASSERT_TRUE(lines >> std::hex >> level0 >> level1) << "nothing arrived for key code " << vk;
+        const unsigned long want = x11::VkToKeysym(vk);
+        EXPECT_TRUE(level0 == want || level1 == want)
+            << "key code " << vk << ": got " << std::hex << level0 << "/" << level1 << ", want "
+            << want;
+    }
 }
 
 TEST(X11NoDisplay, ReportsOnceAndTypesNothing) {

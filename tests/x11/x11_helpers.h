@@ -70,9 +70,11 @@ inline bool WaitForActive(x11::X11Windows& windows, WindowId window, int ms = 30
 /// A recording window process (tests/x11/window/key_window.cpp).
 class KeyWindow {
   public:
-    KeyWindow(x11::X11Windows& windows, const std::string& title, const std::string& file)
+    KeyWindow(x11::X11Windows& windows, const std::string& title, const std::string& file,
+              const std::string& keysymFile = {})
         : file_(file) {
-        const char* argv[] = {PV_KEY_WINDOW, title.c_str(), file.c_str(), nullptr};
+        const char* argv[] = {PV_KEY_WINDOW, title.c_str(), file.c_str(),
+                              keysymFile.empty() ? nullptr : keysymFile.c_str(), nullptr};
         if (posix_spawn(&pid_, PV_KEY_WINDOW, nullptr, nullptr, const_cast<char**>(argv),
                         environ) != 0)
             pid_ = 0;

@@ -1,7 +1,8 @@
 // A window that records what is typed into it: every key press is turned
-// into Latin-1 bytes (XLookupString) and appended to a file at once.
+// into Latin-1 bytes (XLookupString) and appended to a file at once; with a
+// third file, the keysyms of each pressed key's first two levels too.
 //
-//   pv_key_window TITLE OUTPUT-FILE
+//   pv_key_window TITLE OUTPUT-FILE [KEYSYM-FILE]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,10 +11,11 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: pv_key_window TITLE OUTPUT-FILE\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: pv_key_window TITLE OUTPUT-FILE [KEYSYM-FILE]\n");
         return 2;
     }
+    std::FILE* keysyms = argc == 4 ? std::fopen(argv[3], "ab") : nullptr;
     std::FILE* out = std::fopen(argv[2], "ab");
     if (!out) {
         std::perror(argv[2]);
@@ -55,6 +57,11 @@ int main(int argc, char** argv) {
             if (n > 0) {
                 std::fwrite(buf, 1, size_t(n), out);
                 std::fflush(out);
+            }
+            if (keysyms) {
+                std::fprintf(keysyms, "%lx %lx\n", XLookupKeysym(&ev.xkey, 0),
+                             XLookupKeysym(&ev.xkey, 1));
+                std::fflush(keysyms);
             }
         } else if (ev.type == ClientMessage && Atom(ev.xclient.data.l[0]) == deleteWindow) {
             break;

@@ -10,7 +10,10 @@ if [ -z "${PV_X11_INNER:-}" ]; then
             exit 77
         fi
     done
-    PV_X11_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+    # Start the free-display search at a number of our own, so that test
+    # programs run in parallel do not race for the same display.
+    PV_X11_INNER=1 exec xvfb-run -a -n $((100 + $$ % 800)) \
+        -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
 openbox --sm-disable >"${PV_X11_WM_LOG:-/dev/null}" 2>&1 &

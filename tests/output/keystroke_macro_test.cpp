@@ -146,20 +146,12 @@ TEST_P(KeyNames, LookUp) {
     EXPECT_EQ(LookupKeyName(GetParam().name, keyboard), GetParam().code) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, KeyNames,
-    testing::Values(NameCase{"CAPSLOCK", 20}, NameCase{"NUMLOCK", 144}, NameCase{"SCROLLOCK", 145},
-                    NameCase{"ESCAPE", 27}, NameCase{"ESC", 27}, NameCase{"ENTER", 13},
-                    NameCase{"HELP", 47}, NameCase{"PRTSC", 44}, NameCase{"TAB", 9},
-                    NameCase{"BREAK", 19}, NameCase{"CLEAR", 12}, NameCase{"BACKSPACE", 8},
-                    NameCase{"BS", 8}, NameCase{"BKSP", 8}, NameCase{"DELETE", 46},
-                    NameCase{"DEL", 46}, NameCase{"INSERT", 45}, NameCase{"LEFT", 37},
-                    NameCase{"RIGHT", 39}, NameCase{"UP", 38}, NameCase{"DOWN", 40},
-                    NameCase{"PGUP", 33}, NameCase{"PGDN", 34}, NameCase{"HOME", 36},
-                    NameCase{"END", 35}, NameCase{"F1", 112}, NameCase{"F9", 120},
-                    NameCase{"F16", 127}, NameCase{"f10", 121}, NameCase{"  home ", 36},
-                    NameCase{"F17", 0}, NameCase{"F0", 0}, NameCase{"", 0}, NameCase{"ENTERX", 0},
-                    NameCase{"+", 0x1BB}, NameCase{"a", 65}, NameCase{" ", 32}));
+INSTANTIATE_TEST_SUITE_P(Rules, KeyNames,
+                         testing::Values(NameCase{"BS", 8}, NameCase{"f10", 121},
+                                         NameCase{"  home ", 36}, NameCase{"F16", 127},
+                                         NameCase{"F17", 0}, NameCase{"", 0}, NameCase{"ENTERX", 0},
+                                         NameCase{"+", 0x1BB}, NameCase{"a", 65},
+                                         NameCase{" ", 32}));
 
 } // namespace
 } // namespace pv

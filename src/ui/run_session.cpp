@@ -1,9 +1,17 @@
 #include "ui/run_session.h"
 
+#include <QCoreApplication>
+
 #include "platform/posix/serial_driver.h"
+#include "platform/qt/dde_delivery.h"
+#include "platform/qt/dde_server.h"
 #include "runtime/runtime.h"
 #include "ui/running_window.h"
 #include "ui/virtual_device.h"
+
+#ifdef PV_HAVE_X11
+#include "platform/x11/x11_keystrokes.h"
+#endif
 
 namespace pv {
 
@@ -56,15 +64,25 @@ void RunSession::Show() {
 
     window_ = new RunningWindow(config_, *port_, store_);
     items_ = std::make_unique<DdeItems>(window_.data());
+    ddeClient_ = std::make_unique<DbusDdeDelivery>();
+    host_ = std::make_unique<DdeRuntimeHost>(window_.data());
+#ifdef PV_HAVE_X11
+    auto keys = x11::MakeX11KeystrokeDelivery(config_, messages_);
+    keys->SetEventPump([] { QCoreApplication::processEvents(); });
+    keys->SetRunningWindow(static_cast<WindowId>(window_->winId()));
+    keys_ = std::move(keys);
+#endif
     RuntimeParts parts;
     parts.Display = items_.get();
-    parts.Host = window_.data();
+    parts.Host = host_.get();
+    parts.Dde = ddeClient_.get();
+    parts.Keystrokes = keys_.get();
     runtime_ = std::make_unique<Runtime>(config_, *port_, *clock_, messages_, store_, parts);
-    commands_ = std::make_unique<CommandInterpreter>(
-        config_, *runtime_, *port_, *clock_, messages_, *items_,
-        CommandParts{window_.data(), &clipboard_, nullptr});
+    dde_ = std::make_unique<DbusDdeServer>(config_, *runtime_, *port_, *clock_, messages_, *items_,
+                                           window_.data(), &clipboard_);
+    host_->Server = dde_.get();
     window_->Attach(runtime_.get());
-    window_->AttachCommands(commands_.get(), nullptr);
+    window_->AttachCommands(&dde_->Commands(), dde_.get());
 
     if (config_.RunMode == RunVirtual) {
         virtual_ = new VirtualDeviceWindow(*port_);
@@ -76,6 +94,7 @@ void RunSession::Show() {
     }
 
     window_->OnUnload = [this] {
+        dde_->Stop();
         runtime_->Stop();
         if (virtual_) {
             port_->Virtual = nullptr;
@@ -86,6 +105,7 @@ void RunSession::Show() {
     connect(window_.data(), &RunningWindow::unloaded, this, &RunSession::Unloaded);
 
     runtime_->Start();
+    dde_->Start();
     window_->StartUp();
     if (virtual_) {
         virtual_->move(window_->pos() + QPoint(0, window_->frameGeometry().height() + 8));

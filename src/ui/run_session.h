@@ -30,6 +30,9 @@
 
 namespace pv {
 
+class DbusDdeDelivery;
+class DbusDdeServer;
+class DdeRuntimeHost;
 class Runtime;
 class RunningWindow;
 class VirtualDeviceWindow;
@@ -70,6 +73,8 @@ class RunSession : public QObject {
 
     SerialPort& Port() { return *port_; }
     Runtime* RuntimeState() { return runtime_.get(); }
+    /// The DDE side: items, command language, client links (after Show()).
+    DbusDdeServer* DdeServer() { return dde_.get(); }
     RunningWindow* Window();
     VirtualDeviceWindow* VirtualWindow();
     Config& Configuration() { return config_; }
@@ -93,7 +98,10 @@ class RunSession : public QObject {
     std::unique_ptr<DdeItems> items_;
     std::unique_ptr<Runtime> runtime_;
     QtDdeClipboard clipboard_;
-    std::unique_ptr<CommandInterpreter> commands_;
+    std::unique_ptr<DbusDdeDelivery> ddeClient_;
+    std::unique_ptr<DdeRuntimeHost> host_;
+    std::unique_ptr<DbusDdeServer> dde_;
+    std::unique_ptr<KeystrokeDelivery> keys_;
     QPointer<RunningWindow> window_;
     QPointer<VirtualDeviceWindow> virtual_;
     bool shown_ = false;

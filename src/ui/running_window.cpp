@@ -457,13 +457,10 @@ void RunningWindow::Exit() {
     QMetaObject::invokeMethod(this, &RunningWindow::QuitRun, Qt::QueuedConnection);
 }
 
-void RunningWindow::EstablishCommandLink() {
-    if (OnEstablishCommandLink) OnEstablishCommandLink();
-}
+// The session routes the link requests to its DDE server.
+void RunningWindow::EstablishCommandLink() {}
 
-void RunningWindow::EstablishBufferLink() {
-    if (OnEstablishBufferLink) OnEstablishBufferLink();
-}
+void RunningWindow::EstablishBufferLink() {}
 
 void RunningWindow::RegisterHotKeys() {}
 

@@ -115,9 +115,6 @@ class RunningWindow : public QMainWindow,
     void RemoveDynamicControls() override;
     void Rebuild() override;
 
-    /// Where the link establishment goes (the session's DDE client links).
-    std::function<void()> OnEstablishCommandLink;
-    std::function<void()> OnEstablishBufferLink;
     /// Runs between the position being stored and the window going away:
     /// the rest of the unload (DDE down, port closed).
     std::function<void()> OnUnload;

@@ -254,8 +254,6 @@ TEST(RunningWindow, EditCopyPutsLinkAndTextOnTheClipboard) {
 TEST(RunningWindow, PastedLinkIsStoredAndEstablishedOnTheNextTick) {
     RunFixture f;
     ASSERT_TRUE(f.Start());
-    int established = 0;
-    f.Window().OnEstablishCommandLink = [&] { ++established; };
     QtDdeClipboard().SetLink("Sheet|Book1!R1C1", "12");
     f.Window().RefreshEditMenu();
     auto actions = f.Window().EditMenu()->actions();
@@ -268,8 +266,9 @@ TEST(RunningWindow, PastedLinkIsStoredAndEstablishedOnTheNextTick) {
     EXPECT_EQ(f.config.CmdLinkApp, "Sheet");
     EXPECT_EQ(f.config.CmdLinkTopic, "Book1");
     EXPECT_EQ(f.config.CmdLinkItem, "R1C1");
+    EXPECT_TRUE(f.Run().DDEFieldPasteFlag);
     f.Tick();
-    EXPECT_EQ(established, 1);
+    EXPECT_FALSE(f.Run().DDEFieldPasteFlag) << "the tick establishes the link";
 }
 
 TEST(RunningWindow, PasteDisabledWithoutLinkFormat) {

@@ -1,0 +1,104 @@
+// A Test-mode run on a real pseudo-terminal: records written by a device
+// (this test, or the simulated instrument) show up in the field boxes.
+#include <QElapsedTimer>
+#include <QProcess>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "ui/running_test_support.h"
+
+namespace pv {
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+struct PtyRun {
+    Config config;
+    MemorySettingsStore store;
+    SilentMessages messages;
+    std::unique_ptr<RunSession> session;
+
+    explicit PtyRun(const std::string& device) {
+        test::EnsureApp();
+        store.Set("Ports", "COM1", device);
+        config.RunMode = RunTest;
+        config.RecordStructure = 1; // delimited by commas, ended by CR
+        config.FieldCount = 3;
+        config.OutputMode = LogToDisk;
+        config.LogFileName = ::testing::TempDir() + "/running_pty_test.log";
+        session = std::make_unique<RunSession>(config, store, messages);
+    }
+    ReadOnlyBox* Box(int n) { return session->Window()->FieldBox(n); }
+    QString Number() { return session->Window()->RecordNumberBox()->text(); }
+};
+
+TEST(RunningPty, RecordsFromThePortReachTheFieldBoxes) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    PtyRun run(name);
+    ASSERT_TRUE(run.session->OpenPort());
+    run.session->Show();
+    const char record[] = "ST,GS,+0012.345 g\r\n";
+    ASSERT_EQ(write(master, record, sizeof record - 1), ssize_t(sizeof record - 1));
+    ASSERT_TRUE(WaitFor([&] { return run.Number() == "1"; }, 5000));
+    EXPECT_EQ(run.Box(1)->text(), "ST");
+    EXPECT_EQ(run.Box(2)->text(), "GS");
+    EXPECT_TRUE(run.Box(3)->text().startsWith("+0012.345 g"));
+
+    // Bytes the device sends back (a string button) reach the device.
+    run.session->Port().PendingOutput += "P\r";
+    char back[8] = {};
+    ASSERT_TRUE(WaitFor([&] { return back[0] != 0 || read(master, back, sizeof back) > 0; }, 3000));
+    EXPECT_EQ(back[0], 'P');
+
+    run.session->Quit();
+    close(slave);
+    close(master);
+}
+
+TEST(RunningPty, SimulatedInstrumentRecordsArrive) {
+    // $PORTIVOX_SIM, else the simulator of the same build tree.
+    QString sim = qEnvironmentVariable("PORTIVOX_SIM");
+    if (sim.isEmpty())
+        sim = QCoreApplication::applicationDirPath() + "/../../tools/sim/portivox-sim";
+    if (access(sim.toLocal8Bit().constData(), X_OK) != 0) GTEST_SKIP() << "portivox-sim not built";
+    QProcess device;
+    device.start(sim, {"--profile", "balance", "--interval", "100", "--count", "30"});
+    ASSERT_TRUE(device.waitForStarted(3000));
+    ASSERT_TRUE(WaitFor([&] { return device.canReadLine(); }, 5000));
+    std::string path = device.readLine().trimmed().toStdString();
+    ASSERT_FALSE(path.empty());
+
+    PtyRun run(path);
+    ASSERT_TRUE(run.session->OpenPort());
+    run.session->Show();
+    ASSERT_TRUE(WaitFor([&] { return run.Number().toInt() >= 3; }, 10000))
+        << "records seen: " << run.Number().toStdString();
+    // The LF after each CR opens the next record.
+    EXPECT_TRUE(run.Box(1)->text() == "\nST" || run.Box(1)->text() == "\nUS")
+        << run.Box(1)->text().toStdString();
+    EXPECT_EQ(run.Box(2)->text(), "GS");
+    EXPECT_TRUE(run.Box(3)->text().endsWith(" g\r") || run.Box(3)->text().endsWith(" g"));
+    run.session->Quit();
+    device.terminate();
+    device.waitForFinished(3000);
+}
+
+} // namespace
+} // namespace pv

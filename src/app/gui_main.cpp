@@ -5,20 +5,30 @@
 #if __has_include(<QApplication>) && __has_include("ui/setup_window.h")
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPointer>
+#include <QTranslator>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "config/command_line.h"
 #include "config/config.h"
 #include "platform/qt/settings_store.h"
+#include "text/strings.h"
 #include "ui/message_box_sink.h"
+#include "ui/run_session.h"
 #include "ui/setup_window.h"
 
 namespace pv::app {
 
 int RunGui(int argc, char** argv) {
+    // Declared before the application so that a session still running when
+    // the event loop ends can save to them while it unloads.
+    ui::MessageBoxSink messages;
+    std::unique_ptr<QtSettingsStore> store;
     QApplication app(argc, argv);
+    store = std::make_unique<QtSettingsStore>();
     QApplication::setApplicationName(QStringLiteral("Portivox"));
     QApplication::setApplicationVersion(QStringLiteral(PORTIVOX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("portivox"));
@@ -27,15 +37,23 @@ int RunGui(int argc, char** argv) {
     // the running window, which may sit hidden in the notification area.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    ui::MessageBoxSink messages;
     ui::SetMessages(&messages);
-    QtSettingsStore store;
+
+    // Qt's own texts (message box buttons, file dialogs) in the program's
+    // language, when the desktop has Qt's translations installed.
+    QTranslator qtTexts;
+    const char* code = CurrentLanguage() == Language::German     ? "de"
+                       : CurrentLanguage() == Language::Japanese ? "ja"
+                                                                 : nullptr;
+    if (code && qtTexts.load(QStringLiteral("qtbase_") + QLatin1String(code),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // QApplication has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string path = ConfigPathFromCommandLine(JoinArguments(args));
 
-    QPointer<ui::SetupWindow> setup = new ui::SetupWindow(TheConfig(), store, messages);
+    QPointer<ui::SetupWindow> setup = new ui::SetupWindow(TheConfig(), *store, messages);
     setup->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(setup, &ui::SetupWindow::quitRequested, &app, &QApplication::quit);
     if (!setup->Start(path)) {
@@ -45,10 +63,10 @@ int RunGui(int argc, char** argv) {
     }
     // Normal mode started from the command line has unloaded the setup window.
     if (setup && !setup->Session()) setup->show();
-    const int code = app.exec();
+    const int status = app.exec();
     delete setup;
     ui::SetMessages(nullptr);
-    return code;
+    return status;
 }
 
 } // namespace pv::app

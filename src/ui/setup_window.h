@@ -13,13 +13,10 @@
 #include "config/recent_files.h"
 #include "config/settings_store.h"
 #include "text/messages.h"
+#include "ui/run_session.h"
 
 class QAction;
 class QMenu;
-
-namespace pv {
-class RunSession;
-}
 
 namespace pv::ui {
 

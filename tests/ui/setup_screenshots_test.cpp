@@ -1,0 +1,144 @@
+// Pictures of the setup window with each menu open and of each dialog, in
+// English, German and Japanese, for the documentation. Runs only when
+// PORTIVOX_SCREENSHOT_DIR names the directory to write them to, e.g.
+//   PORTIVOX_SCREENSHOT_DIR=docs/screenshots test_ui --gtest_filter='SetupScreenshots*'
+// (with QT_QPA_PLATFORM=offscreen).
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStyle>
+#include <gtest/gtest.h>
+
+#include "setup_test_support.h"
+#include "text/strings.h"
+#include "ui/about_dialog.h"
+#include "ui/app_select_dialog.h"
+#include "ui/date_time_format_dialog.h"
+#include "ui/dde_parms_dialog.h"
+#include "ui/dde_topic_dialog.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/timed_dialog.h"
+
+namespace pv::test {
+namespace {
+
+QString OutputDir() {
+    return QString::fromLocal8Bit(qgetenv("PORTIVOX_SCREENSHOT_DIR"));
+}
+
+// A plain title bar above the grabbed client area, so the pictures show the
+// caption as a window manager would.
+QImage Framed(QWidget* w, const QPixmap& client) {
+    const int bar = 26;
+    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
+    image.fill(QColor(0x5a, 0x6e, 0x8c));
+    QPainter p(&image);
+    QFont f = w->font();
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+               w->windowTitle());
+    p.drawPixmap(1, bar, client);
+    return image;
+}
+
+void Save(const QImage& image, const QString& name) {
+    QDir().mkpath(OutputDir());
+    ASSERT_TRUE(image.save(QDir(OutputDir()).filePath(name), "PNG")) << name.toStdString();
+}
+
+void SaveWidget(QWidget* w, const QString& name) {
+    w->show();
+    w->adjustSize();
+    QCoreApplication::processEvents();
+    Save(Framed(w, w->grab()), name);
+    w->hide();
+}
+
+// The window with one menu dropped down below its title.
+void SaveMenu(ui::SetupWindow* window, const char* menuName, const QString& name) {
+    QMenu* menu = window->Menu(menuName);
+    emit menu->aboutToShow();
+    const QRect title = window->menuBar()->actionGeometry(menu->menuAction());
+    menu->adjustSize();
+    const QPixmap drop = menu->grab();
+    const QPixmap win = window->grab();
+    const int bar = window->menuBar()->height();
+    QPixmap client(std::max(win.width(), title.left() + drop.width() + 8), bar + drop.height() + 8);
+    client.fill(QColor(0xe8, 0xe8, 0xe8));
+    QPainter p(&client);
+    p.drawPixmap(0, 0, win);
+    p.fillRect(title, window->palette().highlight());
+    p.setPen(window->palette().highlightedText().color());
+    p.setFont(window->menuBar()->font());
+    p.drawText(title, Qt::AlignCenter | Qt::TextShowMnemonic, menu->title());
+    p.drawPixmap(title.left(), bar, drop);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(title.left(), bar, drop.width() - 1, drop.height() - 1);
+    p.end();
+    Save(Framed(window, client), name);
+}
+
+void Capture(Language language, const QString& suffix) {
+    const Language saved = CurrentLanguage();
+    SetLanguage(language);
+    SetupFixture f;
+    f.config.ConfigFileName = "/home/lab/Balance.PV3";
+    f.config.ConfigLoaded = True;
+    f.window->InsertRecent("/home/lab/Balance.PV3");
+    f.window->InsertRecent("/home/lab/Gauge Line 2.PV3");
+    f.window->RefreshCaption();
+    f.config.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+    f.config.KeyTargetTitle = "Untitled - Text Editor";
+    f.config.KeyTargetCommand = "gedit";
+    f.window->show();
+    QCoreApplication::processEvents();
+
+    const std::pair<const char*, const char*> menus[] = {
+        {"FilePullDown", "file"},     {"XferMethod", "mode"}, {"PortPullDown", "port"},
+        {"DefinePullDown", "define"}, {"Run", "activate"},    {"Help", "help"}};
+    if (language == Language::English) {
+        for (const auto& [menu, tag] : menus)
+            SaveMenu(f.window, menu, QStringLiteral("setup_menu_%1%2.png").arg(tag, suffix));
+    } else {
+        SaveMenu(f.window, "FilePullDown", QStringLiteral("setup_menu_file%1.png").arg(suffix));
+        SaveMenu(f.window, "Run", QStringLiteral("setup_menu_activate%1.png").arg(suffix));
+    }
+
+    auto shot = [&](QDialog* d, const char* tag) {
+        SaveWidget(d, QStringLiteral("setup_%1%2.png").arg(tag, suffix));
+    };
+    f.window->PortSetup()->Fill();
+    shot(f.window->PortSetup(), "port_settings");
+    if (language == Language::English) {
+        f.window->AppSelect()->Fill();
+        shot(f.window->AppSelect(), "keystroke_target");
+        f.config.DDEParmsKind = 0;
+        f.window->DdeParms()->Fill();
+        shot(f.window->DdeParms(), "dde_command_target");
+        f.config.DDEParmsKind = 2;
+        f.window->DdeParms()->Fill();
+        shot(f.window->DdeParms(), "dde_buffer_link");
+        f.window->DdeTopic()->Fill();
+        shot(f.window->DdeTopic(), "dde_topic");
+        f.window->DateTimeFormat()->Fill();
+        shot(f.window->DateTimeFormat(), "date_time_format");
+        f.window->Timed()->Fill();
+        shot(f.window->Timed(), "timed_input");
+        ui::AboutDialog about;
+        shot(&about, "about");
+    }
+    SetLanguage(saved);
+}
+
+TEST(SetupScreenshots, Capture) {
+    if (OutputDir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    Capture(Language::English, QString());
+    Capture(Language::German, QStringLiteral("_de"));
+    Capture(Language::Japanese, QStringLiteral("_ja"));
+}
+
+} // namespace
+} // namespace pv::test

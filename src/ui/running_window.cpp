@@ -348,6 +348,12 @@ void RunningWindow::PlaceControls() {
     Place(recordNumber_, l.RecordNumber);
     Place(dateLabel_, l.DateLabel);
     Place(dateTime_, l.DateTime);
+    // Translated or larger texts grow a right-aligned label leftwards.
+    for (QLabel* label : {label2_, dateLabel_}) {
+        int need = label->fontMetrics().horizontalAdvance(label->text()) + Px(60);
+        QRect g = label->geometry();
+        if (need > g.width()) label->setGeometry(g.right() + 1 - need, g.top(), need, g.height());
+    }
     Place(dtrButton_, l.DtrButton);
     Place(breakButton_, l.BreakButton);
     for (int n = 1; n <= kOutputStrings; ++n) {

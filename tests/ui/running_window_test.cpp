@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -343,6 +345,60 @@ TEST(RunningWindow, AppExitClosesTheWindowAfterTwoTicks) {
     f.Tick();
     RunFixture::Settle();
     EXPECT_TRUE(f.finished);
+}
+
+} // namespace
+} // namespace pv
+
+namespace pv {
+namespace {
+
+TEST(VirtualDevice, TypedLineBecomesARecordAndOutputIsShown) {
+    test::RunFixture f;
+    f.config.AckString = "\x06";
+    ASSERT_TRUE(f.Start(RunVirtual));
+    VirtualDeviceWindow* device = f.session->VirtualWindow();
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(f.driver->Log.empty()) << "no port in Virtual Instrument mode";
+    device->InputBox()->setText("12.5");
+    device->SendButton()->click();
+    f.Tick();
+    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("12.5"));
+    f.Tick();
+    EXPECT_EQ(device->OutputBox()->toPlainText(), "\\x06") << "acknowledgement shown";
+}
+
+struct InputCase {
+    const char* name;
+    const char* typed;
+    bool addCr;
+    std::string bytes;
+};
+
+class VirtualInput : public ::testing::TestWithParam<InputCase> {};
+
+TEST_P(VirtualInput, TypedTextToBytes) {
+    const auto& p = GetParam();
+    EXPECT_EQ(VirtualDeviceWindow::InputBytes(QString::fromUtf8(p.typed), p.addCr), p.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VirtualDevice, VirtualInput,
+    ::testing::Values(InputCase{"PlainWithCr", "ab", true, "ab\r"},
+                      InputCase{"PlainWithoutCr", "ab", false, "ab"},
+                      InputCase{"EscapesDecode", "\\x02x\\x03", false, "\x02x\x03"},
+                      InputCase{"NulSurvives", "\\x00", false, std::string(1, '\0')},
+                      InputCase{"BadEscapeKeptAsTyped", "a\\q", false, "a\\q"},
+                      InputCase{"LatinOneByte", "\xC3\xA9", false, "\xE9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VirtualDevice, ClosingTheDeviceWindowEndsTheRun) {
+    test::RunFixture f;
+    ASSERT_TRUE(f.Start(RunVirtual));
+    f.session->VirtualWindow()->close();
+    test::RunFixture::Settle();
+    EXPECT_TRUE(f.finished);
+    EXPECT_EQ(f.config.RunMode, NotRunning);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The desktop program under a real X server: the setup window comes up with
 # its caption, its File menu opens from the keyboard, and File > Exit ends
-# the program. A configuration named on the command line that cannot be
-# loaded ends the program with status 1.
+# the program; started with LANG=de_DE.UTF-8 or ja_JP.UTF-8 its caption is
+# German or Japanese. A configuration named on the command line that cannot
+# be loaded ends the program with status 1.
 # Usage: setup_gui_smoke.sh PATH/TO/portivox     (exit 77: skipped)
 set -euo pipefail
 bin=$1
@@ -49,4 +50,30 @@ fi
 wait "$pid"
 INNER
 timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$bin"
+
+# The desktop's language decides the captions.
+cat >"$work/language.sh" <<'INNER'
+set -u
+bin=$1 caption=$2
+"$bin" >/dev/null 2>&1 &
+pid=$!
+found=1
+for _ in $(seq 1 150); do
+    # xdotool's patterns are not UTF-8 aware: compare the names in the shell.
+    for w in $(xdotool search --name 'Portivox Pro' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$caption" ] && found=0
+    done
+    [ "$found" -eq 0 ] && break
+    sleep 0.2
+done
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+[ "$found" -eq 0 ] || echo "no window titled: $caption"
+exit "$found"
+INNER
+unset LANGUAGE LC_ALL
+LANG=de_DE.UTF-8 timeout 60 xvfb-run -a bash "$work/language.sh" "$bin" \
+    'Portivox Pro – Einrichtung (Unbenannt)'
+LANG=ja_JP.UTF-8 timeout 60 xvfb-run -a bash "$work/language.sh" "$bin" \
+    'Portivox Pro セットアップ (無題)'
 echo "setup window smoke test passed"

@@ -345,7 +345,7 @@ void SetupWindow::FileSave() {
 void SetupWindow::FileSaveAs() {
     const QString path =
         fileDialogs_->Save(this, Ui(UiText::SaveConfigTitle), Ui(UiText::ConfigFilter),
-                           FromPath(config_.ConfigFileName), QStringLiteral("PV3"));
+                           StartDirectory(config_.ConfigFileName), QStringLiteral("PV3"));
     if (path.isEmpty()) {
         config_.FileOpCancelled = True;
         return;

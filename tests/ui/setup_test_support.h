@@ -17,8 +17,8 @@
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
 #include "ui/running_window.h"
-#include "ui/virtual_device.h"
 #include "ui/setup_window.h"
+#include "ui/virtual_device.h"
 
 namespace pv::test {
 

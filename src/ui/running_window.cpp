@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -22,12 +21,9 @@
 #include "output/dde_link_text.h"
 #include "runtime/runtime.h"
 #include "serial/port.h"
+#include "ui/about_dialog.h"
 #include "ui/clipboard_link.h"
 #include "ui/resource_texts_qt.h"
-
-#ifndef PORTIVOX_VERSION
-#define PORTIVOX_VERSION "3"
-#endif
 
 namespace pv {
 
@@ -527,14 +523,7 @@ void RunningWindow::QuitRun() {
 
 void RunningWindow::ShowAbout() {
     if (!aboutBox_) {
-        aboutBox_ = new QMessageBox(QMessageBox::Information, ui::TxPlain(3010).remove("..."),
-                                    QStringLiteral("<b>Portivox</b> %1<br><br>"
-                                                   "Serial device data into other programs.<br>"
-                                                   "Free software under the GNU GPL, version 3 "
-                                                   "or later.")
-                                        .arg(QStringLiteral(PORTIVOX_VERSION)),
-                                    QMessageBox::Ok, nullptr);
-        aboutBox_->setWindowIcon(windowIcon());
+        aboutBox_ = new ui::AboutDialog(nullptr);
         aboutBox_->setAttribute(Qt::WA_DeleteOnClose);
     }
     aboutBox_->show();

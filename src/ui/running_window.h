@@ -20,7 +20,7 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QMessageBox;
+class QDialog;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -214,7 +214,7 @@ class RunningWindow : public QMainWindow,
     QMenu* popEdit_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
-    QPointer<QMessageBox> aboutBox_;
+    QPointer<QDialog> aboutBox_;
     QTimer* timer_ = nullptr;
 
     bool minimized_ = false;

@@ -1,13 +1,37 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows a sample configuration.
+# Installs what is missing, builds, and runs examples/balance.PV3 for about
+# ten seconds against the simulated balance: COM1 is pointed at the
+# simulator's pseudo-terminal through a temporary settings directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-"$(pwd)/tools/install-deps.sh"
+root=$(pwd)
+"$root/tools/install-deps.sh"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j2 --target portivox
+cmake --build build -j2 --target portivox portivox-sim
+pv="$root/build/src/app/portivox"
+sim="$root/build/tools/sim/portivox-sim"
+
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-build/src/app/portivox config new "$tmp/sample.PV3"
-build/src/app/portivox config set "$tmp/sample.PV3" OutputMode=2 RecordStructure=1 FieldCount=3 \
-    'FieldMathExpression(3)=val(field(3)) / 453.59237' 'FieldFormat(3)=0.0000'
-build/src/app/portivox config show "$tmp/sample.PV3" | head -60
+simpid=""
+cleanup() { [ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$tmp"; }
+trap cleanup EXIT
+export XDG_CONFIG_HOME="$tmp/config"
+
+# The simulator prints its device path on its first line.
+"$sim" --profile balance --interval 400 >"$tmp/sim.out" 2>"$tmp/sim.err" &
+simpid=$!
+for _ in $(seq 50); do [ -s "$tmp/sim.out" ] && break; sleep 0.1; done
+device=$(head -n1 "$tmp/sim.out")
+
+"$pv" ports map COM1 "$device" >/dev/null
+echo "Simulated balance on $device (COM1)"
+
+cp examples/balance.PV3 "$tmp/balance.PV3"
+"$pv" config set "$tmp/balance.PV3" "LogFileName=$tmp/balance.log"
+echo "Running examples/balance.PV3 for ten seconds (record number, fields):"
+timeout -s INT 10 "$pv" run "$tmp/balance.PV3" || true
+echo
+echo "Log file $tmp/balance.log:"
+cat "$tmp/balance.log"
+echo "Acknowledgements the balance received:"
+head -c 400 "$tmp/sim.err"; echo

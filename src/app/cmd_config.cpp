@@ -13,7 +13,7 @@ namespace {
 
 // Messages go to stderr; a refusal is remembered so the command can fail.
 class StderrMessages : public MessageSink {
-public:
+  public:
     MsgResult Show(const std::string& text, const std::string&, MsgIcon, MsgButtons) override {
         std::fprintf(stderr, "portivox: %s\n", text.c_str());
         shown = true;
@@ -30,7 +30,9 @@ int Usage() {
     return 2;
 }
 
-bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
+bool FileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 
 // Loads FILE strictly: a file that is not a valid configuration is an error.
 bool LoadStrict(Config& config, const std::string& path, StderrMessages& messages) {
@@ -40,7 +42,8 @@ bool LoadStrict(Config& config, const std::string& path, StderrMessages& message
         return false;
     }
     if (CheckFile(path, messages) < 0) {
-        if (!messages.shown) std::fprintf(stderr, "portivox: %s is not a valid configuration file\n", path.c_str());
+        if (!messages.shown)
+            std::fprintf(stderr, "portivox: %s is not a valid configuration file\n", path.c_str());
         return false;
     }
     return ReadConfigFile(config, messages);
@@ -93,7 +96,8 @@ int Set(const std::string& path, const Args& assignments) {
     }
     std::string why;
     if (SerializeConfig(config, &why).empty()) {
-        std::fprintf(stderr, "portivox: cannot store this configuration: %s; nothing written\n", why.c_str());
+        std::fprintf(stderr, "portivox: cannot store this configuration: %s; nothing written\n",
+                     why.c_str());
         return 1;
     }
     return Write(config, path);

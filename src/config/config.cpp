@@ -9,7 +9,8 @@ namespace pv {
 
 ByteTable DefaultPreInputTable() {
     ByteTable t;
-    for (int i = 0; i < 256; ++i) t[i] = std::string(1, static_cast<char>(i));
+    for (int i = 0; i < 256; ++i)
+        t[i] = std::string(1, static_cast<char>(i));
     return t;
 }
 
@@ -40,13 +41,15 @@ ByteTable DefaultKeystrokeTranslation() {
 
 std::string DefaultDDETranslation() {
     std::string t(256, '\0');
-    for (int i = 32; i < 256; ++i) t[i] = static_cast<char>(i);
+    for (int i = 32; i < 256; ++i)
+        t[i] = static_cast<char>(i);
     return t;
 }
 
 std::string DefaultLogTranslation() {
     std::string t(256, '\0');
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<char>(i);
     return t;
 }
 
@@ -54,7 +57,8 @@ Settings::Settings()
     : PreInputTable(DefaultPreInputTable()), KeystrokeTranslation(DefaultKeystrokeTranslation()),
       DDETranslation(DefaultDDETranslation()), LogTranslation(DefaultLogTranslation()) {
     FieldFilter.fill("C");
-    for (int i = 0; i <= kOutputStrings; ++i) OutputStringCaption[i] = "String" + std::to_string(i);
+    for (int i = 0; i <= kOutputStrings; ++i)
+        OutputStringCaption[i] = "String" + std::to_string(i);
 }
 
 void ResetToDefaults(Config& c) {
@@ -92,7 +96,9 @@ int BaudRateValue(int16_t index) {
     return (index >= 0 && index <= 11) ? rates[index] : 9600;
 }
 
-std::string PortNameOf(int16_t commPort) { return "COM" + std::to_string(commPort + 1); }
+std::string PortNameOf(int16_t commPort) {
+    return "COM" + std::to_string(commPort + 1);
+}
 
 Config& TheConfig() {
     static Config config;

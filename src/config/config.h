@@ -15,13 +15,14 @@ namespace pv {
 using Flag = int16_t;
 constexpr Flag True = -1;
 constexpr Flag False = 0;
-inline bool IsSet(Flag f) { return f != 0; }
+inline bool IsSet(Flag f) {
+    return f != 0;
+}
 
-constexpr int kFieldSlots = 43;  // 0..42; fields 1..40
+constexpr int kFieldSlots = 43; // 0..42; fields 1..40
 constexpr int kMaxFields = 40;
-constexpr int kHotKeys = 50;     // 0..49
+constexpr int kHotKeys = 50; // 0..49
 constexpr int kOutputStrings = 20;
-
 
 template <typename T> using FieldArray = std::array<T, kFieldSlots>;
 template <typename T> using HotKeyArray = std::array<T, kHotKeys>;

@@ -14,7 +14,7 @@ namespace {
 // ---- writing ------------------------------------------------------------
 
 class Writer {
-public:
+  public:
     void Text(const std::string& s) {
         if (s.find_first_of("\r\n") != std::string::npos && error_.empty())
             error_ = "a text line holds CR or LF";
@@ -35,7 +35,7 @@ public:
     std::string& out() { return out_; }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     std::string out_;
     std::string error_;
 };
@@ -47,7 +47,7 @@ struct Malformed {
 };
 
 class Reader {
-public:
+  public:
     explicit Reader(const std::string& bytes) : b_(bytes) {}
 
     bool AtEnd() const { return pos_ >= b_.size(); }
@@ -67,12 +67,14 @@ public:
     long long Number(long long lo, long long hi) {
         std::string s = Line();
         long long v = 0;
-        if (!ParseNumber(s, v) || v < lo || v > hi) Fail("line " + std::to_string(line_) + " is not a valid number");
+        if (!ParseNumber(s, v) || v < lo || v > hi)
+            Fail("line " + std::to_string(line_) + " is not a valid number");
         return v;
     }
     int16_t Int16() { return static_cast<int16_t>(Number(-32768, 32767)); }
     int32_t Int32() {
-        return static_cast<int32_t>(Number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+        return static_cast<int32_t>(
+            Number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     }
     char Code() { return static_cast<char>(Number(0, 255)); }
     int Count() { return static_cast<int>(Number(0, 32767)); }
@@ -103,7 +105,8 @@ public:
     static bool ParseNumber(const std::string& s, long long& out) {
         size_t i = 0;
         auto skip = [&] {
-            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+            while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+                ++i;
         };
         skip();
         bool neg = false;
@@ -124,7 +127,7 @@ public:
 
     [[noreturn]] void Fail(const std::string& what) { throw Malformed{what}; }
 
-private:
+  private:
     const std::string& b_;
     size_t pos_ = 0;
     int line_ = 0;
@@ -190,9 +193,11 @@ void ReadTables(Reader& r, Settings& s) {
             r.Fail("line " + std::to_string(r.line()) + " is not a valid translation entry");
     }
     s.DDETranslation.clear();
-    for (int i = 0; i < 256; ++i) s.DDETranslation += r.Code();
+    for (int i = 0; i < 256; ++i)
+        s.DDETranslation += r.Code();
     s.LogTranslation.clear();
-    for (int i = 0; i < 256; ++i) s.LogTranslation += r.Code();
+    for (int i = 0; i < 256; ++i)
+        s.LogTranslation += r.Code();
 }
 
 void ReadTail(Reader& r, Settings& s) {
@@ -221,7 +226,8 @@ void ReadVersion3Rest(Reader& r, Settings& s) {
         s.HotKeyAction[n] = r.Int16();
         s.HotKeyCode[n] = r.Int16();
     }
-    for (int i = 1; i <= kMaxFields; ++i) s.FieldMathExpression[i] = r.Line();
+    for (int i = 1; i <= kMaxFields; ++i)
+        s.FieldMathExpression[i] = r.Line();
 
     int ack = r.Count(), timer = r.Count(), preamble = r.Count(), start = r.Count(),
         end = r.Count();
@@ -233,26 +239,32 @@ void ReadVersion3Rest(Reader& r, Settings& s) {
         postamble[i + 20] = r.Count();
     }
     HotKeyArray<int> hot{};
-    for (int n = 0; n < kHotKeys; ++n) hot[n] = r.Count();
+    for (int n = 0; n < kHotKeys; ++n)
+        hot[n] = r.Count();
 
     s.StartOfRecordChars = r.Raw(start);
     s.EndOfRecordChars = r.Raw(end);
     s.AckString = r.Raw(ack);
     s.TimerString = r.Raw(timer);
     s.RecordPreamble = r.Raw(preamble);
-    for (int i = 1; i <= kOutputStrings; ++i) s.OutputStringText[i] = r.Raw(text[i]);
-    for (int i = 1; i <= kMaxFields; ++i) s.FieldPostamble[i] = r.Raw(postamble[i]);
-    for (int n = 0; n < kHotKeys; ++n) s.HotKeyString[n] = r.Raw(hot[n]);
+    for (int i = 1; i <= kOutputStrings; ++i)
+        s.OutputStringText[i] = r.Raw(text[i]);
+    for (int i = 1; i <= kMaxFields; ++i)
+        s.FieldPostamble[i] = r.Raw(postamble[i]);
+    for (int n = 0; n < kHotKeys; ++n)
+        s.HotKeyString[n] = r.Raw(hot[n]);
 }
 
 // The integer value of a line's leading number; 0 when it has none.
 int32_t LeadingInteger(const std::string& line) {
     size_t i = 0;
-    while (i < line.size() && line[i] == ' ') ++i;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
     bool neg = false;
     if (i < line.size() && (line[i] == '-' || line[i] == '+')) neg = line[i++] == '-';
     long long v = 0;
-    while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) && v < 10'000'000'000LL)
+    while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) &&
+           v < 10'000'000'000LL)
         v = v * 10 + (line[i++] - '0');
     v = neg ? -v : v;
     if (v > std::numeric_limits<int32_t>::max()) v = std::numeric_limits<int32_t>::max();
@@ -341,7 +353,8 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
     w.Text(c.DDECommandApp);
     w.Text(c.DDECommandTopic);
     w.Text(c.DDECommand);
-    for (const auto& entry : c.KeystrokeTranslation) w.Text(entry);
+    for (const auto& entry : c.KeystrokeTranslation)
+        w.Text(entry);
     for (const auto& entry : c.PreInputTable) {
         if (entry == "Ignore" || entry == "Void Record")
             w.Text(entry);
@@ -349,9 +362,13 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
             w.Text(" " + std::to_string(entry.empty() ? 0 : static_cast<unsigned char>(entry[0])));
     }
     for (int i = 0; i < 256; ++i)
-        w.Number(i < static_cast<int>(c.DDETranslation.size()) ? static_cast<unsigned char>(c.DDETranslation[i]) : 0);
+        w.Number(i < static_cast<int>(c.DDETranslation.size())
+                     ? static_cast<unsigned char>(c.DDETranslation[i])
+                     : 0);
     for (int i = 0; i < 256; ++i)
-        w.Number(i < static_cast<int>(c.LogTranslation.size()) ? static_cast<unsigned char>(c.LogTranslation[i]) : i);
+        w.Number(i < static_cast<int>(c.LogTranslation.size())
+                     ? static_cast<unsigned char>(c.LogTranslation[i])
+                     : i);
     for (int i = 1; i <= kOutputStrings; ++i) {
         w.Text(c.OutputStringCaption[i]);
         w.Text(c.FieldFilter[i]);
@@ -383,7 +400,8 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
         w.Number(c.HotKeyAction[n]);
         w.Number(c.HotKeyCode[n]);
     }
-    for (int i = 1; i <= kMaxFields; ++i) w.Text(c.FieldMathExpression[i]);
+    for (int i = 1; i <= kMaxFields; ++i)
+        w.Text(c.FieldMathExpression[i]);
     w.Count(c.AckString);
     w.Count(c.TimerString);
     w.Count(c.RecordPreamble);
@@ -394,14 +412,18 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
         w.Count(c.FieldPostamble[i]);
         w.Count(c.FieldPostamble[i + 20]);
     }
-    for (int n = 0; n < kHotKeys; ++n) w.Count(c.HotKeyString[n]);
+    for (int n = 0; n < kHotKeys; ++n)
+        w.Count(c.HotKeyString[n]);
     // The block's order is not the order of the counts above.
     for (const std::string* s : {&c.StartOfRecordChars, &c.EndOfRecordChars, &c.AckString,
                                  &c.TimerString, &c.RecordPreamble})
         w.Raw(*s);
-    for (int i = 1; i <= kOutputStrings; ++i) w.Raw(c.OutputStringText[i]);
-    for (int i = 1; i <= kMaxFields; ++i) w.Raw(c.FieldPostamble[i]);
-    for (int n = 0; n < kHotKeys; ++n) w.Raw(c.HotKeyString[n]);
+    for (int i = 1; i <= kOutputStrings; ++i)
+        w.Raw(c.OutputStringText[i]);
+    for (int i = 1; i <= kMaxFields; ++i)
+        w.Raw(c.FieldPostamble[i]);
+    for (int n = 0; n < kHotKeys; ++n)
+        w.Raw(c.HotKeyString[n]);
     w.Text(c.DDETopicName);
     w.Raw(std::to_string(c.InterCharDelay) + "\r\n");
     if (!w.error().empty()) {

@@ -7,7 +7,7 @@
 namespace pv {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string Get(const std::string& section, const std::string& key,
                             const std::string& fallback = "") = 0;
@@ -18,13 +18,14 @@ public:
 
 /// A store that lives in memory only (tests, and runs with no store).
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& fallback = "") override {
         auto it = values.find(section + "/" + key);
         return it == values.end() ? fallback : it->second;
     }
-    void Set(const std::string& section, const std::string& key, const std::string& value) override {
+    void Set(const std::string& section, const std::string& key,
+             const std::string& value) override {
         values[section + "/" + key] = value;
     }
     void Remove(const std::string& section, const std::string& key) override {

@@ -12,7 +12,8 @@ namespace {
 using Visit = std::function<void(const std::string&, int, SettingRef)>;
 
 template <typename A> void Each(const Visit& v, const char* name, A& array) {
-    for (int i = 0; i < static_cast<int>(array.size()); ++i) v(name, i, &array[i]);
+    for (int i = 0; i < static_cast<int>(array.size()); ++i)
+        v(name, i, &array[i]);
 }
 
 bool ParseInteger(const std::string& text, long long lo, long long hi, long long& out) {
@@ -31,7 +32,8 @@ std::string CheckShape(const std::string& name, const std::string& value) {
         return "FieldDelimiter must be exactly one character";
     if ((name == "DDETranslation" || name == "LogTranslation") && value.size() != 256)
         return name + " must be exactly 256 characters";
-    if (name == "FieldFilter" && (value.size() != 1 || std::string("CINHOB").find(value[0]) == std::string::npos))
+    if (name == "FieldFilter" &&
+        (value.size() != 1 || std::string("CINHOB").find(value[0]) == std::string::npos))
         return "FieldFilter must be one of the letters C, I, N, H, O, B";
     if (name == "PreInputTable" && value.size() != 1 && value != "Ignore" && value != "Void Record")
         return "PreInputTable entries are one character, \"Ignore\" or \"Void Record\"";
@@ -133,7 +135,9 @@ std::string SetSetting(Settings& s, const std::string& target, const std::string
         if (n != name) return;
         nameKnown = true;
         if ((index < 0) != (i < 0)) {
-            if (why.empty()) why = index < 0 ? name + " needs an index: " + name + "(i)" : name + " takes no index";
+            if (why.empty())
+                why = index < 0 ? name + " needs an index: " + name + "(i)"
+                                : name + " takes no index";
             return;
         }
         if (i != index || found) return;
@@ -148,7 +152,8 @@ std::string SetSetting(Settings& s, const std::string& target, const std::string
         long long lo = wide ? std::numeric_limits<int32_t>::min() : -32768;
         long long hi = wide ? std::numeric_limits<int32_t>::max() : 32767;
         if (!ParseInteger(*value, lo, hi, number)) {
-            why = target + " needs a whole number from " + std::to_string(lo) + " to " + std::to_string(hi);
+            why = target + " needs a whole number from " + std::to_string(lo) + " to " +
+                  std::to_string(hi);
             return;
         }
         if (wide)

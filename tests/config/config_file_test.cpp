@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <unistd.h>
@@ -20,7 +20,7 @@ namespace {
 using testing::RecordingMessages;
 
 class TempDir {
-public:
+  public:
     TempDir() {
         path_ = std::filesystem::temp_directory_path() /
                 ("pvcfg-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
@@ -29,7 +29,7 @@ public:
     ~TempDir() { std::filesystem::remove_all(path_); }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
     static inline int counter_ = 0;
 };
@@ -67,7 +67,7 @@ bool IsStored(const std::string& name, int index) {
 
 bool IsRawBlockString(const std::string& name) {
     static const std::set<std::string> raw = {
-        "StartOfRecordChars", "EndOfRecordChars", "AckString",     "TimerString",
+        "StartOfRecordChars", "EndOfRecordChars", "AckString",      "TimerString",
         "RecordPreamble",     "OutputStringText", "FieldPostamble", "HotKeyString"};
     return raw.count(name) > 0;
 }
@@ -91,7 +91,8 @@ void Randomise(Settings& s, std::mt19937& rng) {
     auto bytes = [&](size_t maxLen, bool anyByte) {
         std::string t(rng() % (maxLen + 1), '\0');
         for (auto& c : t) {
-            do c = static_cast<char>(rng() % 256);
+            do
+                c = static_cast<char>(rng() % 256);
             while (!anyByte && (c == '\r' || c == '\n'));
         }
         return t;
@@ -108,10 +109,13 @@ void Randomise(Settings& s, std::mt19937& rng) {
                 t = std::string(1, static_cast<char>(rng() % 256));
             else if (name == "DDETranslation" || name == "LogTranslation") {
                 t.clear();
-                for (int k = 0; k < 256; ++k) t += static_cast<char>(rng() % 256);
+                for (int k = 0; k < 256; ++k)
+                    t += static_cast<char>(rng() % 256);
             } else if (name == "PreInputTable") {
                 int pick = static_cast<int>(rng() % 10);
-                t = pick == 0 ? "Ignore" : pick == 1 ? "Void Record" : std::string(1, static_cast<char>(rng() % 256));
+                t = pick == 0   ? "Ignore"
+                    : pick == 1 ? "Void Record"
+                                : std::string(1, static_cast<char>(rng() % 256));
             } else {
                 t = bytes(40, IsRawBlockString(name));
                 if (t == "{ }") t = "x";
@@ -124,7 +128,7 @@ void Randomise(Settings& s, std::mt19937& rng) {
 }
 
 class ConfigFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetLanguage(Language::English); }
     TempDir dir;
     RecordingMessages messages;
@@ -183,7 +187,8 @@ TEST_F(ConfigFileTest, ChosenLinesHaveTheirExactBytes) {
               (std::vector<std::string>{" 1 ", " 2 ", " 4 ", " 4 ", " 5 "}));
     // ... while the block holds Start, End, Ack, Timer, Preamble.
     size_t block = 0;
-    for (int i = 0; i < 1461; ++i) block = bytes.find("\r\n", block) + 2;
+    for (int i = 0; i < 1461; ++i)
+        block = bytes.find("\r\n", block) + 2;
     EXPECT_EQ(bytes.substr(block), "sssseeeeeattpp\r\n\r\n25\r\n");
 }
 
@@ -218,8 +223,13 @@ TEST_F(ConfigFileTest, MissingTrailingLinesKeepTopicAndZeroTheDelay) {
 std::string Version2File(const Settings& s) {
     std::string o;
     auto line = [&](const std::string& t) { o += t + "\r\n"; };
-    auto num = [&](long long v) { line((v < 0 ? "-" : " ") + std::to_string(v < 0 ? -v : v) + " "); };
-    auto counted = [&](const std::string& t) { num(static_cast<long long>(t.size())); o += t; };
+    auto num = [&](long long v) {
+        line((v < 0 ? "-" : " ") + std::to_string(v < 0 ? -v : v) + " ");
+    };
+    auto counted = [&](const std::string& t) {
+        num(static_cast<long long>(t.size()));
+        o += t;
+    };
     line(kHeaderVersion2);
     for (long long v : {s.CommPort, s.BaudRate, s.Parity, s.DataBits, s.StopBits, s.FlowControl})
         num(v);
@@ -236,10 +246,14 @@ std::string Version2File(const Settings& s) {
     line(s.DDECommandApp);
     line(s.DDECommandTopic);
     line(s.DDECommand);
-    for (auto& e : s.KeystrokeTranslation) line(e);
-    for (auto& e : s.PreInputTable) line(" " + std::to_string(static_cast<unsigned char>(e[0])));
-    for (unsigned char ch : s.DDETranslation) num(ch);
-    for (unsigned char ch : s.LogTranslation) num(ch);
+    for (auto& e : s.KeystrokeTranslation)
+        line(e);
+    for (auto& e : s.PreInputTable)
+        line(" " + std::to_string(static_cast<unsigned char>(e[0])));
+    for (unsigned char ch : s.DDETranslation)
+        num(ch);
+    for (unsigned char ch : s.LogTranslation)
+        num(ch);
     counted(s.AckString);
     counted(s.TimerString);
     num(s.TimerInterval);
@@ -368,14 +382,16 @@ std::string ValidWithPort(const std::string& port) {
 
 INSTANTIATE_TEST_SUITE_P(
     Load, InvalidFileTest,
-    ::testing::Values(
-        InvalidCase{"MissingFile", "", false, false},
-        InvalidCase{"EmptyFile", "", true, true},
-        InvalidCase{"HeaderWithTrailingBlank", std::string(kHeaderVersion3) + " \r\n 0 \r\n", true, true},
-        InvalidCase{"OtherVersionHeader", "Portivox Configuration File Version 3.1\r\n 0 \r\n", true, true},
-        InvalidCase{"LowerCaseHeader", "portivox configuration file version 3.0\r\n 0 \r\n", true, true},
-        InvalidCase{"NegativePort", ValidWithPort("-1 "), true, false},
-        InvalidCase{"PortNotANumber", ValidWithPort("COM1"), true, false}),
+    ::testing::Values(InvalidCase{"MissingFile", "", false, false},
+                      InvalidCase{"EmptyFile", "", true, true},
+                      InvalidCase{"HeaderWithTrailingBlank",
+                                  std::string(kHeaderVersion3) + " \r\n 0 \r\n", true, true},
+                      InvalidCase{"OtherVersionHeader",
+                                  "Portivox Configuration File Version 3.1\r\n 0 \r\n", true, true},
+                      InvalidCase{"LowerCaseHeader",
+                                  "portivox configuration file version 3.0\r\n 0 \r\n", true, true},
+                      InvalidCase{"NegativePort", ValidWithPort("-1 "), true, false},
+                      InvalidCase{"PortNotANumber", ValidWithPort("COM1"), true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConfigFileTest, EmptyNameGivesDefaultsWithoutMessage) {
@@ -415,7 +431,8 @@ TEST_F(ConfigFileTest, TruncatedFilesNeverKeepHalfAConfiguration) {
 TEST_F(ConfigFileTest, MalformedNumberLineIsRefused) {
     std::string bytes = SerializeConfig(Settings{});
     size_t pos = 0;
-    for (int i = 0; i < 9; ++i) pos = bytes.find("\r\n", pos) + 2; // line 10
+    for (int i = 0; i < 9; ++i)
+        pos = bytes.find("\r\n", pos) + 2; // line 10
     bytes.replace(pos, 4, " x1 ");
     std::string path = dir.File("m.PV3");
     WriteFile(path, bytes);

@@ -18,5 +18,6 @@ int FormatCommand(const Args& args);
 int KeysCommand(const Args& args);
 /// Which device each COM number opens: list, map, unmap.
 int PortsCommand(const Args& args);
+int RunCommand(const Args& args);
 
 } // namespace pv::app

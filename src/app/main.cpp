@@ -25,6 +25,8 @@ const SubCommand kCommands[] = {
      "dde execute|request|poke|watch|list|serve ...  talk DDE on the session bus"},
     {"keys", pv::app::KeysCommand,
      "keys [--dry-run] MACRO          show or type the key events of a keystroke macro"},
+    {"run", pv::app::RunCommand,
+     "run FILE.PV3 [options]         run a configuration without a window (see run --help)"},
     {"ports", pv::app::PortsCommand,
      "ports [map COMn DEVICE|unmap COMn]  list or change the device each COM number opens"},
 };

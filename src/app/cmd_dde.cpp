@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -35,7 +36,7 @@ const char* const kUsageText =
     "       portivox dde poke SERVICE TOPIC ITEM VALUE\n"
     "       portivox dde watch SERVICE TOPIC [ITEM] [--count=N]\n"
     "       portivox dde list\n"
-    "       portivox dde serve SERVICE TOPIC\n"
+    "       portivox dde serve SERVICE TOPIC [--delay=MS]\n"
     "COMMAND and VALUE may hold \\xHH escapes; output shows bytes the same way.\n"
     "Exit status: 0 done/accepted, 1 refused (or no such item), 2 no such\n"
     "service or topic (or no session bus), 3 usage error.\n";
@@ -98,8 +99,10 @@ int BoolReply(const QDBusMessage& reply) {
 class PrintingTopic : public DdeTopicHandler {
   public:
     DdeBusServer* Server = nullptr;
+    long DelayMs = 0; // a slow target, for trying out time-outs
     bool OnExecute(const std::string& command) override {
         PrintLine("execute " + EscapeBytes(command));
+        if (DelayMs > 0) QThread::msleep(static_cast<unsigned long>(DelayMs));
         return true;
     }
     bool OnRequest(const std::string& item, std::string& value) override {
@@ -124,8 +127,10 @@ class PrintingTopic : public DdeTopicHandler {
     std::map<std::string, std::string> items_;
 };
 
-int Serve(QDBusConnection& bus, const std::string& service, const std::string& topic) {
+int Serve(QDBusConnection& bus, const std::string& service, const std::string& topic,
+          long delayMs) {
     PrintingTopic topicHandler;
+    topicHandler.DelayMs = delayMs;
     DdeBusServer server(topicHandler, bus);
     topicHandler.Server = &server;
     if (!server.Start(service, topic)) {
@@ -187,12 +192,18 @@ int DdeCommand(const Args& args) {
     }
     const std::string& verb = args[0];
     std::vector<std::string> rest;
-    long count = 0;
+    long count = 0, delay = 0;
     for (size_t i = 1; i < args.size(); ++i) {
         if (verb == "watch" && args[i].rfind("--count=", 0) == 0) {
             char* end = nullptr;
             count = std::strtol(args[i].c_str() + 8, &end, 10);
             if (*end || count <= 0) return Usage("--count wants a positive number");
+            continue;
+        }
+        if (verb == "serve" && args[i].rfind("--delay=", 0) == 0) {
+            char* end = nullptr;
+            delay = std::strtol(args[i].c_str() + 8, &end, 10);
+            if (*end || delay < 0 || delay > 600000) return Usage("--delay wants milliseconds");
             continue;
         }
         rest.push_back(args[i]);
@@ -220,7 +231,7 @@ int DdeCommand(const Args& args) {
             std::fprintf(stderr, "portivox dde: no session bus\n");
             return kNoServer;
         }
-        return Serve(bus, rest[0], rest[1]);
+        return Serve(bus, rest[0], rest[1], delay);
     }
 
     size_t wanted = verb == "execute" || verb == "request" ? 3 : verb == "poke" ? 4 : 0;

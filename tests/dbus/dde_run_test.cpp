@@ -120,6 +120,19 @@ TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
     EXPECT_EQ(second.child.Lines(), (std::vector<std::string>{"execute [REC]"}));
 }
 
+TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
+    Child slow({"dde", "serve", "Slow", "T", "--delay=2500"});
+    ASSERT_TRUE(slow.WaitForErr("serving"));
+    Headless run(
+        MakeConfig("slow", kDdeServer + QStringList{"DDECommandApp=Slow", "DDECommandTopic=T",
+                                                    "FieldPostamble(2)=[REC]"}));
+    run.child.Write("1,2\r3,4\r");
+    // Each execute gives up after a second; the records still come through.
+    ASSERT_TRUE(run.child.WaitForOut("2\t3\t4\n", 8000)) << run.child.Err();
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}), 0);
+    EXPECT_TRUE(run.child.WaitForOut(">> alive\n"));
+}
+
 TEST(DdeRun, NoCommandsMeansNoConversation) {
     Serve target("Excel", "System");
     Headless run(MakeConfig("nocommands", kDdeServer));

@@ -8,8 +8,8 @@
 
 namespace {
 
-pv::FieldArray Fields() {
-    pv::FieldArray f;
+pv::FieldValues Fields() {
+    pv::FieldValues f;
     f[1] = pv::Value::MakeText("12.5");
     f[2] = pv::Value::MakeText("3");
     return f;

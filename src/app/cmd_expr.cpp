@@ -25,7 +25,7 @@ int FormatUsage() {
     return 2;
 }
 
-bool ParseSlot(const std::string& slotArg, FieldArray& fields) {
+bool ParseSlot(const std::string& slotArg, FieldValues& fields) {
     size_t eq = slotArg.find('=');
     if (eq == 0 || eq == std::string::npos || eq > 2) return false;
     int n = 0;
@@ -41,7 +41,7 @@ bool ParseSlot(const std::string& slotArg, FieldArray& fields) {
 } // namespace
 
 int EvalCommand(const Args& args) {
-    FieldArray fields;
+    FieldValues fields;
     std::string expression;
     bool haveExpression = false;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -24,7 +25,7 @@
 #include "text/escape.h"
 #include "text/strings.h"
 
-#if __has_include("platform/x11/x11_keystrokes.h")
+#ifdef PV_HAVE_X11 // defined by the X11 platform library when it is built
 #include "platform/x11/x11_keystrokes.h"
 #define PV_HAVE_X11_KEYS 1
 #endif
@@ -205,11 +206,14 @@ int RunCommand(const Args& args) {
     port.Virtual = &device;
 
     bool inputDone = !opt.Virtual; // a real port never runs out of input
+    // Virtual input reaches the port a few KiB per tick, as from a device.
+    std::string waiting;
+    size_t waitingPos = 0;
     std::unique_ptr<QSocketNotifier> stdinNotifier;
     if (opt.Virtual) {
         config.PortName = PortNameOf(config.CommPort);
         if (!opt.VirtualFile.empty()) {
-            if (!ReadFileBytes(opt.VirtualFile, port.InputBuffer)) {
+            if (!ReadFileBytes(opt.VirtualFile, waiting)) {
                 PrintErr("cannot read " + opt.VirtualFile);
                 return 1;
             }
@@ -220,7 +224,7 @@ int RunCommand(const Args& args) {
                 char buffer[65536];
                 ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
                 if (n > 0) {
-                    port.InputBuffer.append(buffer, static_cast<size_t>(n));
+                    waiting.append(buffer, static_cast<size_t>(n));
                 } else {
                     stdinNotifier->setEnabled(false);
                     inputDone = true;
@@ -237,13 +241,19 @@ int RunCommand(const Args& args) {
     DdeItems ddeItems(&display);
     DbusDdeDelivery ddeClient;
     DdeRuntimeHost ddeHost(&host);
-    Runtime runtime(config, port, clock, messages, store,
-                    {&ddeItems, nullptr, &ddeClient, &ddeHost});
+    RuntimeParts parts{&ddeItems, nullptr, &ddeClient, &ddeHost};
+#ifdef PV_HAVE_X11_KEYS
+    std::unique_ptr<x11::X11Keystrokes> keys;
+    if (config.OutputMode == SendKeystrokes) {
+        // Without a display the delivery says why once and drops the text.
+        keys = x11::MakeX11KeystrokeDelivery(config, messages);
+        keys->SetEventPump([] { QCoreApplication::processEvents(); });
+        parts.Keystrokes = keys.get();
+    }
+#endif
+    Runtime runtime(config, port, clock, messages, store, parts);
     DbusDdeServer dde(config, runtime, port, clock, messages, ddeItems);
     ddeHost.Server = &dde;
-    if (config.OutputMode == SendKeystrokes)
-        PrintErr("Send Keystrokes mode types nothing without a desktop session; records are only "
-                 "printed");
     runtime.Start();
     if (!dde.Start() && config.OutputMode == DdeServer)
         PrintErr("cannot serve DDE topic " + runtime.DdeTopic + " on the session bus");
@@ -259,12 +269,22 @@ int RunCommand(const Args& args) {
             QCoreApplication::quit();
             return;
         }
+        constexpr size_t kChunk = 4096;
+        if (port.InputBuffer.size() < kChunk && waitingPos < waiting.size()) {
+            size_t n = std::min(kChunk, waiting.size() - waitingPos);
+            port.InputBuffer.append(waiting, waitingPos, n);
+            waitingPos += n;
+            if (waitingPos == waiting.size()) {
+                waiting.clear();
+                waitingPos = 0;
+            }
+        }
         size_t pendingBefore = port.InputBuffer.size();
         long long readBefore = driver.bytesRead;
         runtime.PollTick();
         bool readSomething =
             driver.bytesRead != readBefore || port.InputBuffer.size() < pendingBefore;
-        if (opt.ExitAfterIdle > 0 && inputDone) {
+        if (opt.ExitAfterIdle > 0 && inputDone && waiting.empty()) {
             idleTicks = readSomething ? 0 : idleTicks + 1;
             if (idleTicks >= opt.ExitAfterIdle) QCoreApplication::quit();
         }

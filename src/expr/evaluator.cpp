@@ -595,7 +595,7 @@ bool Evaluator::CallFunction(std::string_view name, const Value& arg, Value& out
     }
 }
 
-EvalResult Evaluator::EvaluateExpression(std::string_view expression, const FieldArray& fields) {
+EvalResult Evaluator::EvaluateExpression(std::string_view expression, const FieldValues& fields) {
     error_ = false;
     depth_ = 0;
     fields_ = &fields;
@@ -609,7 +609,7 @@ EvalResult Evaluator::EvaluateExpression(std::string_view expression, const Fiel
     return r;
 }
 
-EvalResult EvaluateExpression(std::string_view expression, const FieldArray& fields) {
+EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields) {
     static Evaluator evaluator;
     return evaluator.EvaluateExpression(expression, fields);
 }

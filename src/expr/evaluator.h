@@ -10,7 +10,7 @@
 namespace pv {
 
 /// The record's field slots 0..42 as the runtime holds them.
-using FieldArray = std::array<Value, 43>;
+using FieldValues = std::array<Value, 43>;
 
 struct EvalResult {
     /// Also meaningful when Ok is false: what the evaluation got to (the
@@ -25,7 +25,7 @@ class Evaluator {
   public:
     Evaluator();
 
-    EvalResult EvaluateExpression(std::string_view expression, const FieldArray& fields);
+    EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields);
 
     enum class Tok : uint8_t {
         End,
@@ -61,13 +61,13 @@ class Evaluator {
     std::string_view tokText_;
     bool error_ = false;
     int depth_ = 0;
-    const FieldArray* fields_ = nullptr;
+    const FieldValues* fields_ = nullptr;
     uint64_t rndState_;
     float rndLast_;
 };
 
 /// Evaluates with the process-wide evaluator (whose `rnd` sequence starts
 /// the same way at every process start).
-EvalResult EvaluateExpression(std::string_view expression, const FieldArray& fields);
+EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields);
 
 } // namespace pv

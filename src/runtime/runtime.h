@@ -22,6 +22,7 @@
 #include "config/config.h"
 #include "config/settings_store.h"
 #include "expr/datetime.h"
+#include "expr/evaluator.h"
 #include "expr/value.h"
 #include "runtime/interfaces.h"
 #include "serial/port.h"
@@ -29,7 +30,6 @@
 
 namespace pv {
 
-using FieldValues = std::array<Value, kFieldSlots>;
 
 /// Assembly rule derived from RecordStructure and EndOfRecordEvent.
 enum RecordModes : int16_t {

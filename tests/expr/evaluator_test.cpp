@@ -21,8 +21,8 @@ struct EvalCase {
     const char* text = "";
 };
 
-FieldArray SampleFields() {
-    FieldArray f;
+FieldValues SampleFields() {
+    FieldValues f;
     f[0] = Value::MakeText("zero");
     f[1] = Value::MakeText("12.5");
     f[2] = Value::MakeText("3");
@@ -232,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName);
 
 TEST(Rnd, SequenceRepeatsPerEvaluatorAndRunsOnAcrossEvaluations) {
-    FieldArray f;
+    FieldValues f;
     Evaluator a, b;
     auto a1 = a.EvaluateExpression("rnd(1)", f).Result;
     auto a2 = a.EvaluateExpression("rnd(1)", f).Result;
@@ -248,7 +248,7 @@ TEST(Rnd, SequenceRepeatsPerEvaluatorAndRunsOnAcrossEvaluations) {
 }
 
 TEST(Evaluator, HostileNestingFailsWithoutCrashing) {
-    FieldArray f;
+    FieldValues f;
     Evaluator ev;
     std::string deep(100000, '(');
     deep += "1";
@@ -263,7 +263,7 @@ TEST(Evaluator, HostileNestingFailsWithoutCrashing) {
 }
 
 TEST(Evaluator, ErrorDoesNotCarryOver) {
-    FieldArray f;
+    FieldValues f;
     Evaluator ev;
     EXPECT_FALSE(ev.EvaluateExpression("1 +", f).Ok);
     EXPECT_TRUE(ev.EvaluateExpression("1 + 1", f).Ok);

@@ -13,8 +13,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static pv::Evaluator evaluator;
-    static pv::FieldArray fields = [] {
-        pv::FieldArray f;
+    static pv::FieldValues fields = [] {
+        pv::FieldValues f;
         f[1] = pv::Value::MakeText("12.5");
         f[2] = pv::Value::MakeText("1F");
         f[3] = pv::Value::MakeText("abc");

@@ -59,6 +59,23 @@ class ScriptedFileDialogs : public ui::FileDialogs {
     }
 };
 
+// Tells the fixture whether the port is open after the session is deleted.
+class TrackedDriver : public RecordingDriver {
+  public:
+    explicit TrackedDriver(std::shared_ptr<bool> open) : open_(std::move(open)) {}
+    bool Open(const std::string& device) override {
+        *open_ = RecordingDriver::Open(device);
+        return *open_;
+    }
+    void Close() override {
+        RecordingDriver::Close();
+        *open_ = false;
+    }
+
+  private:
+    std::shared_ptr<bool> open_;
+};
+
 struct SetupFixture {
     Config config;
     MemorySettingsStore store;
@@ -67,7 +84,8 @@ struct SetupFixture {
     std::shared_ptr<std::vector<ScriptedFileDialogs::Call>> fileCalls;
     std::vector<QString> dialogsRun; // object names, in order
     std::function<int(QDialog*)> onDialog;
-    RecordingDriver* driver = nullptr; // of the last session
+    RecordingDriver* driver = nullptr; // of the last session, gone with it
+    std::shared_ptr<bool> portOpen = std::make_shared<bool>(false); // outlives the session
     bool failOpen = false;
     ui::SetupWindow* window = nullptr;
     QTemporaryDir dir;
@@ -86,7 +104,7 @@ struct SetupFixture {
         });
         window->SetSessionFactory([this](Config& c, SettingsStore& s, MessageSink& m) {
             RunSession::Parts parts;
-            auto d = std::make_unique<RecordingDriver>();
+            auto d = std::make_unique<TrackedDriver>(portOpen);
             d->FailOpen = failOpen;
             driver = d.get();
             parts.Driver = std::move(d);

@@ -395,6 +395,7 @@ TEST(SetupWindowTest, RunNormalCancelledAtThePromptClosesThePortAgain) {
     QPointer<ui::SetupWindow> alive = f.window;
     f.window->RunNormal();
     ASSERT_NE(f.driver, nullptr);
+    EXPECT_FALSE(*f.portOpen);
     EXPECT_EQ(f.window->Session(), nullptr);
     EXPECT_EQ(f.config.RunMode, NotRunning);
     EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
@@ -451,7 +452,7 @@ TEST(SetupWindowTest, RunTestReturnsWithTheConfigurationUntouched) {
     EXPECT_TRUE(f.window->isVisible());
     EXPECT_EQ(f.window->Session(), nullptr);
     EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_FALSE(f.driver && f.driver->Opened);
+    EXPECT_FALSE(*f.portOpen);
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(Serialized(f.config), before);
 }

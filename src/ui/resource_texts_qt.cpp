@@ -92,17 +92,17 @@ void SetTooltipTag(QWidget* widget, int number) {
 }
 
 QFont InterfaceQFont() {
-    InterfaceFont spec = CurrentInterfaceFont();
+    InterfaceFont wanted = CurrentInterfaceFont();
     QFont font = QApplication::font();
-    const QString family = QString::fromUtf8(spec.Name);
+    const QString family = QString::fromUtf8(wanted.Name);
     // Designs name fonts of another desktop; only a family the system really
     // has is taken, so the text never lands in a substitute bitmap font.
     if (!family.isEmpty() && QFontDatabase::families().contains(family, Qt::CaseInsensitive))
         font.setFamily(family);
     // The designs' 8 points assume a 96 DPI Windows desktop; the desktop's own
     // size is never made smaller than that.
-    font.setPointSizeF(std::max<qreal>(spec.PointSize, font.pointSizeF()));
-    font.setBold(spec.Bold);
+    font.setPointSizeF(std::max<qreal>(wanted.PointSize, font.pointSizeF()));
+    font.setBold(wanted.Bold);
     return font;
 }
 

@@ -598,30 +598,42 @@ const char* NamedDatePattern(std::string_view name) {
     return nullptr;
 }
 
+// Calls `visit(i)` for each character of a pattern outside quotes and
+// backslash escapes; stops early when `visit` returns false.
+template <typename Visit> void ForEachUnquoted(std::string_view p, Visit visit) {
+    for (size_t i = 0; i < p.size(); ++i) {
+        if (p[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (p[i] == '"') {
+            size_t end = p.find('"', i + 1);
+            if (end == std::string_view::npos) return;
+            i = end;
+            continue;
+        }
+        if (!visit(i)) return;
+    }
+}
+
 // A pattern is a date pattern when, outside quotes and escapes, it has no
 // digit placeholder but a date or time letter.
 bool IsDatePattern(std::string_view p) {
     if (NamedDatePattern(p)) return true;
-    bool dateLetter = false;
-    for (size_t i = 0; i < p.size(); ++i) {
+    bool dateLetter = false, digit = false;
+    ForEachUnquoted(p, [&](size_t i) {
         char c = Lower(p[i]);
-        if (c == '\\') {
-            ++i;
-            continue;
+        if (c == '0' || c == '#') {
+            digit = true;
+            return false;
         }
-        if (c == '"') {
-            size_t end = p.find('"', i + 1);
-            if (end == std::string_view::npos) break;
-            i = end;
-            continue;
-        }
-        if (c == '0' || c == '#') return false;
         if (c == 'd' || c == 'w' || c == 'm' || c == 'q' || c == 'y' || c == 'h' || c == 'n' ||
             c == 's' || c == 'c' || StartsNoCase(p, i, "ttttt") || StartsNoCase(p, i, "a/p") ||
             StartsNoCase(p, i, "am/pm") || StartsNoCase(p, i, "ampm"))
             dateLetter = true;
-    }
-    return dateLetter;
+        return true;
+    });
+    return dateLetter && !digit;
 }
 
 // Number formats with a name; nullptr when the pattern is none of them.
@@ -671,23 +683,18 @@ bool IsNamedNumber(std::string_view name) {
 // placeholders, "<" / ">" for lower / upper case, "!" to fill from the
 // left. A second section applies to empty text.
 bool IsTextPattern(std::string_view p) {
-    bool placeholder = false, caseOnly = false;
-    for (size_t i = 0; i < p.size(); ++i) {
+    bool placeholder = false, caseOnly = false, digit = false;
+    ForEachUnquoted(p, [&](size_t i) {
         char c = p[i];
-        if (c == '\\') {
-            ++i;
-            continue;
+        if (c == '0' || c == '#') {
+            digit = true;
+            return false;
         }
-        if (c == '"') {
-            size_t end = p.find('"', i + 1);
-            if (end == std::string_view::npos) break;
-            i = end;
-            continue;
-        }
-        if (c == '0' || c == '#') return false;
         if (c == '@' || c == '&') placeholder = true;
         if ((c == '<' || c == '>') && i == 0) caseOnly = true;
-    }
+        return true;
+    });
+    if (digit) return false;
     return placeholder || (caseOnly && !IsDatePattern(p.substr(1)));
 }
 

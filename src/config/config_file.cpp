@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -133,7 +134,16 @@ class Reader {
     int line_ = 0;
 };
 
+// No valid file is larger: 1461 short lines and at most 115 strings of
+// 32767 bytes.
+constexpr std::uintmax_t kMaxConfigFileSize = 8u << 20;
+
 bool ReadWholeFile(const std::string& name, std::string& out) {
+    // A device or a pipe named as a configuration would never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec) ||
+        std::filesystem::file_size(name, ec) > kMaxConfigFileSize || ec)
+        return false;
     std::ifstream f(name, std::ios::binary);
     if (!f) return false;
     std::ostringstream ss;

@@ -394,6 +394,17 @@ INSTANTIATE_TEST_SUITE_P(
                       InvalidCase{"PortNotANumber", ValidWithPort("COM1"), true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConfigFileTest, DeviceOrDirectoryIsNoConfiguration) {
+    for (const char* path : {"/dev/zero", "/tmp"}) {
+        Config c;
+        c.ConfigFileName = path;
+        c.AckString = "x";
+        LoadConfiguration(c, messages);
+        EXPECT_EQ(c.AckString, "") << path;
+        EXPECT_EQ(c.ConfigFileName, "") << path;
+    }
+}
+
 TEST_F(ConfigFileTest, EmptyNameGivesDefaultsWithoutMessage) {
     Config c;
     c.BaudRate = 11;

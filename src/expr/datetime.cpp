@@ -154,7 +154,7 @@ std::optional<DateTime> ParseDateTime(std::string_view s) {
 
 std::string ExpandDateTime(std::string_view text, const DateTime& now) {
     std::string out(text);
-    if (out.empty()) return out;
+    if (out.find('{') == std::string::npos) return out; // the usual postamble
     const struct {
         const char* name;
         int value;

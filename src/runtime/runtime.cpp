@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "expr/leading_number.h"
-#include "runtime/conversion.h"
+#include "expr/datetime.h"
+#include "expr/evaluator.h"
+#include "expr/format.h"
 #include "text/strings.h"
 
 namespace pv {
@@ -172,7 +174,7 @@ void Runtime::PollTick() {
     }
     port_.BreakTick();
     if (IsSet(config_.ShowDateTime)) {
-        std::string shown = conv::FormatClock(clock_.Now(), config_.DateTimeFormat);
+        std::string shown = FormatDateTime(clock_.Now(), config_.DateTimeFormat);
         if (shown != LastShownTime) {
             display_->ShowDateTime(shown);
             LastShownTime = shown;
@@ -533,7 +535,7 @@ void Runtime::ConvertField(int i) {
         slot = Value::MakeText(GeneralNumberText(Value::MakeDouble(LeadingNumber(text))));
     }
     if (!config_.FieldMathExpression[i].empty())
-        slot = conv::EvaluateField(config_.FieldMathExpression[i], FieldValue);
+        slot = EvaluateExpression(config_.FieldMathExpression[i], FieldValue).Result;
     const std::string& format = config_.FieldFormat[i];
     if (!format.empty()) {
         const std::string* used = &format;
@@ -542,7 +544,7 @@ void Runtime::ConvertField(int i) {
                 used = &config_.FormatKeywords[k];
                 break;
             }
-        slot = Value::MakeText(conv::FormatField(slot, *used));
+        slot = Value::MakeText(FormatValue(slot, *used));
     }
     if (slot.Kind != ValueKind::Text) slot = Value::MakeText(ValueText(slot));
     if (!slot.Text.empty()) {
@@ -610,9 +612,9 @@ void Runtime::DeliverKeystrokes() {
     if (keys_->IsRunningWindowFocused()) return;
 
     DateTime now = clock_.Now();
-    std::string text = conv::ExpandDateTime(config_.RecordPreamble, now);
+    std::string text = ExpandDateTime(config_.RecordPreamble, now);
     for (int i = 1; i <= count; ++i)
-        text += FieldValue[i].Text + conv::ExpandDateTime(config_.FieldPostamble[i], now);
+        text += FieldValue[i].Text + ExpandDateTime(config_.FieldPostamble[i], now);
     keys_->SendKeystrokeText(text);
     if (restored) keys_->MinimizeWindow(target);
     keys_->SetForegroundWindow(back);
@@ -635,11 +637,11 @@ void Runtime::DeliverDde() {
 void Runtime::DeliverLog() {
     int count = FieldCount();
     DateTime now = clock_.Now();
-    std::string line = conv::ExpandDateTime(config_.RecordPreamble, now);
+    std::string line = ExpandDateTime(config_.RecordPreamble, now);
     for (int i = 1; i <= count; ++i) {
         display_->ShowField(i, FieldValue[i].Text);
         line += FieldValue[i].Text;
-        line += conv::ExpandDateTime(config_.FieldPostamble[i], now);
+        line += ExpandDateTime(config_.FieldPostamble[i], now);
         FieldValue[i] = Value{};
     }
     line += "\r\n";

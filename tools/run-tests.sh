@@ -8,6 +8,8 @@ flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
     build=build-asan
     flags=(-DCMAKE_BUILD_TYPE=Debug -DPORTIVOX_SANITIZE=ON -DPORTIVOX_BENCH=OFF)
+    export LSAN_OPTIONS="suppressions=$(pwd)/tools/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 cmake -S . -B "$build" "${flags[@]}"
 cmake --build "$build" -j2

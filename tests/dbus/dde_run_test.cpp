@@ -129,6 +129,9 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
     run.child.Write("1,2\r3,4\r");
     // Each execute gives up after a second; the records still come through.
     ASSERT_TRUE(run.child.WaitForOut("2\t3\t4\n", 8000)) << run.child.Err();
+    // The record's last postamble is still waiting out its second; a command
+    // sent meanwhile could time out itself on a loaded machine.
+    Pump(1500);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}), 0);
     EXPECT_TRUE(run.child.WaitForOut(">> alive\n"));
 }

@@ -33,5 +33,5 @@ timeout -s INT 10 "$pv" run "$tmp/balance.PV3" || true
 echo
 echo "Log file $tmp/balance.log:"
 cat "$tmp/balance.log"
-echo "Acknowledgements the balance received:"
-head -c 400 "$tmp/sim.err"; echo
+echo "The balance saw its port opened and received $(grep -c '^< ' "$tmp/sim.err" || true) acknowledgements (ACK):"
+grep -v '^< ' "$tmp/sim.err" | head -5

@@ -1,12 +1,15 @@
 #include "config/config_file.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
+#include "expr/leading_number.h"
 #include "text/strings.h"
 
 namespace pv {
@@ -265,20 +268,13 @@ void ReadVersion3Rest(Reader& r, Settings& s) {
         s.HotKeyString[n] = r.Raw(hot[n]);
 }
 
-// The integer value of a line's leading number; 0 when it has none.
+// The integer value of a line's leading number, read by the program's one
+// leading-number rule; 0 when it has none.
 int32_t LeadingInteger(const std::string& line) {
-    size_t i = 0;
-    while (i < line.size() && line[i] == ' ')
-        ++i;
-    bool neg = false;
-    if (i < line.size() && (line[i] == '-' || line[i] == '+')) neg = line[i++] == '-';
-    long long v = 0;
-    while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) &&
-           v < 10'000'000'000LL)
-        v = v * 10 + (line[i++] - '0');
-    v = neg ? -v : v;
-    if (v > std::numeric_limits<int32_t>::max()) v = std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) v = std::numeric_limits<int32_t>::min();
+    double v = std::trunc(LeadingNumber(line));
+    if (std::isnan(v)) return 0;
+    v = std::clamp<double>(v, std::numeric_limits<int32_t>::min(),
+                           std::numeric_limits<int32_t>::max());
     return static_cast<int32_t>(v);
 }
 

@@ -394,6 +394,19 @@ INSTANTIATE_TEST_SUITE_P(
                       InvalidCase{"PortNotANumber", ValidWithPort("COM1"), true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConfigFileTest, DelayLineIsReadByItsLeadingNumber) {
+    std::string bytes = SerializeConfig(Settings{});
+    bytes.resize(bytes.size() - std::string("1\r\n").size());
+    std::string path = dir.File("d.PV3");
+    for (auto [line, delay] : {std::pair{"  25 ms", 25}, {"7.9", 7}, {"&H10", 16}, {"fast", 0}}) {
+        WriteFile(path, bytes + line + "\r\n");
+        Config c;
+        c.ConfigFileName = path;
+        LoadConfiguration(c, messages);
+        EXPECT_EQ(c.InterCharDelay, delay) << line;
+    }
+}
+
 TEST_F(ConfigFileTest, DeviceOrDirectoryIsNoConfiguration) {
     for (const char* path : {"/dev/zero", "/tmp"}) {
         Config c;

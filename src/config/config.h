@@ -102,9 +102,9 @@ struct Settings {
     // Running-window options
     Flag ActivateSuspended = False;
     Flag MinimizeOnActivation = False;
-    Flag VurudOnTop = False;
+    Flag WindowOnTop = False;
     Flag BeepOnInput = False;
-    int16_t VurudButtons = 0;
+    int16_t WindowButtons = 0;
     Flag ShowDateTime = False;
     std::string DateTimeFormat;
 

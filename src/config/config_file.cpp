@@ -227,14 +227,14 @@ void ReadTail(Reader& r, Settings& s) {
     s.BufferLinkStripCrLf = r.Int16();
     s.DateTimeFormat = r.Line();
     s.ShowDateTime = r.Int16();
-    s.VurudButtons = r.Int16();
+    s.WindowButtons = r.Int16();
 }
 
 void ReadVersion3Rest(Reader& r, Settings& s) {
     s.TimerInterval = r.Int32();
     s.TimerFlags = r.Int16();
     s.ActivateSuspended = r.Int16();
-    s.VurudOnTop = r.Int16();
+    s.WindowOnTop = r.Int16();
     for (int n = 0; n < kHotKeys; ++n) {
         s.HotKeyAction[n] = r.Int16();
         s.HotKeyCode[n] = r.Int16();
@@ -397,11 +397,11 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
     w.Number(c.BufferLinkStripCrLf);
     w.Text(c.DateTimeFormat);
     w.Number(c.ShowDateTime);
-    w.Number(c.VurudButtons);
+    w.Number(c.WindowButtons);
     w.Number(c.TimerInterval);
     w.Number(c.TimerFlags);
     w.Number(c.ActivateSuspended);
-    w.Number(c.VurudOnTop);
+    w.Number(c.WindowOnTop);
     for (int n = 0; n < kHotKeys; ++n) {
         w.Number(c.HotKeyAction[n]);
         w.Number(c.HotKeyCode[n]);

@@ -108,9 +108,9 @@ void ForEachSetting(Settings& s, const Visit& v) {
     // Running-window options
     v("ActivateSuspended", -1, &s.ActivateSuspended);
     v("MinimizeOnActivation", -1, &s.MinimizeOnActivation);
-    v("VurudOnTop", -1, &s.VurudOnTop);
+    v("WindowOnTop", -1, &s.WindowOnTop);
     v("BeepOnInput", -1, &s.BeepOnInput);
-    v("VurudButtons", -1, &s.VurudButtons);
+    v("WindowButtons", -1, &s.WindowButtons);
     v("ShowDateTime", -1, &s.ShowDateTime);
     v("DateTimeFormat", -1, &s.DateTimeFormat);
 }

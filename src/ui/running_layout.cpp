@@ -39,8 +39,8 @@ RunningLayout ComputeRunningLayout(const Config& c) {
     RunningLayout l;
     l.FieldCount = std::clamp<int>(c.FieldCount, 1, kMaxFields);
 
-    bool dtr = (c.VurudButtons & 1) != 0;
-    bool brk = (c.VurudButtons & 2) != 0;
+    bool dtr = (c.WindowButtons & 1) != 0;
+    bool brk = (c.WindowButtons & 2) != 0;
     if (dtr && brk) {
         l.DtrButton = Rect(kButtonLeft, 90, kHalfButtonWidth, kButtonHeight);
         l.BreakButton = Rect(kBreakLeftBoth, 90, kHalfButtonWidth, kButtonHeight);

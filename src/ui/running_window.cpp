@@ -157,7 +157,7 @@ QFont BoxFont(int pixelSize) {
 RunningWindow::RunningWindow(Config& config, SerialPort& port, SettingsStore& store,
                              QWidget* parent)
     : QMainWindow(parent), config_(config), port_(port), store_(store) {
-    setObjectName(QStringLiteral("Vurud"));
+    setObjectName(QStringLiteral("Portivox"));
     setWindowIcon(AppIcon());
     setFont(ui::InterfaceQFont());
     BuildMenus();
@@ -388,7 +388,7 @@ void RunningWindow::StartUp() {
     if (runtime_) runtime_->LoadWindowPosition(left, top);
     move(Px(left), Px(top));
     BuildTray();
-    if (IsSet(config_.VurudOnTop)) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (IsSet(config_.WindowOnTop)) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (IsSet(config_.MinimizeOnActivation))
         showMinimized();
     else
@@ -597,7 +597,7 @@ void RunningWindow::changeEvent(QEvent* event) {
     if (windowState() & Qt::WindowMinimized) {
         if (minimized_) return;
         minimized_ = true;
-        if (IsSet(config_.VurudOnTop)) SetOnTop(false);
+        if (IsSet(config_.WindowOnTop)) SetOnTop(false);
         // Minimised, only the notification-area icon remains.
         if (QSystemTrayIcon::isSystemTrayAvailable())
             QTimer::singleShot(0, this, [this] {
@@ -605,7 +605,7 @@ void RunningWindow::changeEvent(QEvent* event) {
             });
     } else if (minimized_) {
         minimized_ = false;
-        if (IsSet(config_.VurudOnTop)) SetOnTop(true);
+        if (IsSet(config_.WindowOnTop)) SetOnTop(true);
     }
 }
 

@@ -223,7 +223,7 @@ void SetupWindow::BuildMenus() {
     AddItem(run, "RunVirtual", 2124, &SetupWindow::RunVirtual);
     run->addSeparator();
     marked(run, "ActDisable", 2304, [this] { Toggle(Option::Suspended); });
-    marked(run, "MiniVurud", 2303, [this] { Toggle(Option::Minimize); });
+    marked(run, "MiniWindow", 2303, [this] { Toggle(Option::Minimize); });
     marked(run, "OnTop", 2305, [this] { Toggle(Option::OnTop); });
     marked(run, "DisplayDTR", 2306, [this] { Toggle(Option::DtrButton); });
     marked(run, "DisplayBrk", 2307, [this] { Toggle(Option::BreakButton); });
@@ -478,10 +478,10 @@ void SetupWindow::SetDdeTopic() {
 
 void SetupWindow::RefreshOptionMarks() {
     Action("ActDisable")->setChecked(IsSet(config_.ActivateSuspended));
-    Action("MiniVurud")->setChecked(IsSet(config_.MinimizeOnActivation));
-    Action("OnTop")->setChecked(IsSet(config_.VurudOnTop));
-    Action("DisplayDTR")->setChecked(config_.VurudButtons & 1);
-    Action("DisplayBrk")->setChecked(config_.VurudButtons & 2);
+    Action("MiniWindow")->setChecked(IsSet(config_.MinimizeOnActivation));
+    Action("OnTop")->setChecked(IsSet(config_.WindowOnTop));
+    Action("DisplayDTR")->setChecked(config_.WindowButtons & 1);
+    Action("DisplayBrk")->setChecked(config_.WindowButtons & 2);
     Action("DateTime")->setChecked(IsSet(config_.ShowDateTime));
 }
 
@@ -491,17 +491,17 @@ void SetupWindow::Toggle(Option option) {
         return IsSet(f);
     };
     auto flipBit = [this](int bit) {
-        config_.VurudButtons = static_cast<int16_t>(config_.VurudButtons ^ bit);
-        return (config_.VurudButtons & bit) != 0;
+        config_.WindowButtons = static_cast<int16_t>(config_.WindowButtons ^ bit);
+        return (config_.WindowButtons & bit) != 0;
     };
     switch (option) {
     case Option::Suspended:
         Action("ActDisable")->setChecked(flip(config_.ActivateSuspended));
         break;
     case Option::Minimize:
-        Action("MiniVurud")->setChecked(flip(config_.MinimizeOnActivation));
+        Action("MiniWindow")->setChecked(flip(config_.MinimizeOnActivation));
         break;
-    case Option::OnTop: Action("OnTop")->setChecked(flip(config_.VurudOnTop)); break;
+    case Option::OnTop: Action("OnTop")->setChecked(flip(config_.WindowOnTop)); break;
     case Option::BeepOnInput: Action("PortControl")->setChecked(flip(config_.BeepOnInput)); break;
     case Option::DtrButton: Action("DisplayDTR")->setChecked(flipBit(1)); break;
     case Option::BreakButton: Action("DisplayBrk")->setChecked(flipBit(2)); break;

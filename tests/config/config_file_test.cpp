@@ -284,7 +284,7 @@ std::string Version2File(const Settings& s) {
     num(s.BufferLinkStripCrLf);
     line(s.DateTimeFormat);
     num(s.ShowDateTime);
-    num(s.VurudButtons);
+    num(s.WindowButtons);
     counted(s.StartOfRecordChars);
     counted(s.EndOfRecordChars);
     return o;
@@ -306,7 +306,7 @@ TEST_F(ConfigFileTest, Version2FileIsConvertedAndMarkedChanged) {
     WriteFile(path, Version2File(v2));
 
     Config r;
-    r.VurudOnTop = True;                // not carried by version 2
+    r.WindowOnTop = True;                // not carried by version 2
     r.FieldMathExpression[4] = "x * 2"; // neither
     r.OutputStringCaption[20] = "Keep";
     r.InterCharDelay = 9;
@@ -331,7 +331,7 @@ TEST_F(ConfigFileTest, Version2FileIsConvertedAndMarkedChanged) {
     EXPECT_EQ(r.OutputStringCaption[0], "Cap1"); // captions shift down by one
     EXPECT_EQ(r.OutputStringCaption[19], "Cap20");
     EXPECT_EQ(r.OutputStringCaption[20], "Keep");
-    EXPECT_EQ(r.VurudOnTop, True);
+    EXPECT_EQ(r.WindowOnTop, True);
     EXPECT_EQ(r.FieldMathExpression[4], "x * 2");
     EXPECT_EQ(r.InterCharDelay, 0);
 

@@ -11,7 +11,7 @@ Config WithFieldsAndButtons(int fields, int buttons, int16_t lineButtons = 0) {
     c.FieldCount = static_cast<int16_t>(fields);
     for (int n = 1; n <= buttons; ++n)
         c.OutputStringText[n] = "S" + std::to_string(n);
-    c.VurudButtons = lineButtons;
+    c.WindowButtons = lineButtons;
     return c;
 }
 

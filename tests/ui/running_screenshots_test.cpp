@@ -29,7 +29,7 @@ TEST(RunningScreenshots, Capture) {
         f.config.RecordStructure = 1;
         f.config.OutputMode = LogToDisk;
         f.config.LogFileName = ::testing::TempDir() + "/shots.log";
-        f.config.VurudButtons = s.lineButtons;
+        f.config.WindowButtons = s.lineButtons;
         f.config.ShowDateTime = s.dateTime ? True : False;
         f.config.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
         for (int n = 1; n <= s.buttons; ++n) {

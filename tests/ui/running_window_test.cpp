@@ -186,7 +186,7 @@ TEST(RunningWindow, StringButtonFocusDisablesCopyAndFieldFocusEnablesIt) {
 
 TEST(RunningWindow, LineButtonsDriveDtrAndBreak) {
     RunFixture f;
-    f.config.VurudButtons = 3;
+    f.config.WindowButtons = 3;
     ASSERT_TRUE(f.Start());
     auto* dtr = f.Window().DtrButton();
     auto* brk = f.Window().BreakButton();

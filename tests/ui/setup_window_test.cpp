@@ -327,16 +327,16 @@ INSTANTIATE_TEST_SUITE_P(
     Items, OptionToggleTest,
     ::testing::Values(ToggleCase{"ActivateSuspended", "ActDisable",
                                  [](const Config& c) { return int(c.ActivateSuspended); }},
-                      ToggleCase{"MinimizeOnActivation", "MiniVurud",
+                      ToggleCase{"MinimizeOnActivation", "MiniWindow",
                                  [](const Config& c) { return int(c.MinimizeOnActivation); }},
-                      ToggleCase{"VurudOnTop", "OnTop",
-                                 [](const Config& c) { return int(c.VurudOnTop); }},
+                      ToggleCase{"WindowOnTop", "OnTop",
+                                 [](const Config& c) { return int(c.WindowOnTop); }},
                       ToggleCase{"BeepOnInput", "PortControl",
                                  [](const Config& c) { return int(c.BeepOnInput); }},
                       ToggleCase{"DtrButtonBit0", "DisplayDTR",
-                                 [](const Config& c) { return c.VurudButtons & 1; }},
+                                 [](const Config& c) { return c.WindowButtons & 1; }},
                       ToggleCase{"BreakButtonBit1", "DisplayBrk",
-                                 [](const Config& c) { return c.VurudButtons & 2; }},
+                                 [](const Config& c) { return c.WindowButtons & 2; }},
                       ToggleCase{"ShowDateTime", "DateTime",
                                  [](const Config& c) { return int(c.ShowDateTime); }}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -351,8 +351,8 @@ TEST(SetupWindowTest, DateTimeOnAsksForTheFormatOffDoesNot) {
 
 TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
     SetupFixture f;
-    f.config.VurudOnTop = True;
-    f.config.VurudButtons = 2;
+    f.config.WindowOnTop = True;
+    f.config.WindowButtons = 2;
     emit f.window->Menu("Run")->aboutToShow();
     EXPECT_TRUE(f.window->Action("OnTop")->isChecked());
     EXPECT_FALSE(f.window->Action("DisplayDTR")->isChecked());

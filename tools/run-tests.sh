@@ -11,6 +11,11 @@ if [ "${1:-}" = "--sanitize" ]; then
     export LSAN_OPTIONS="suppressions=$(pwd)/tools/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
+# Tests are meant to stay at a quarter to a third of the code (blank and comment lines not counted).
+code_lines() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 cat | grep -c -v -E '^\s*(//.*)?$'; }
+src_lines=$(code_lines src)
+test_lines=$(code_lines tests)
+awk -v t="$test_lines" -v s="$src_lines" 'BEGIN { printf "Test code lines / src code lines: %d / %d = %.2f (aim 0.25-0.35)\n", t, s, t / s }'
 cmake -S . -B "$build" "${flags[@]}"
 cmake --build "$build" -j2
 cd "$build"

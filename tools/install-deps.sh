@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps)
+# Building and checking the Debian package (tests/package).
+packages+=(dpkg-dev file lintian)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

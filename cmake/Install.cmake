@@ -72,9 +72,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # kanji, where the full CJK set is 90 MB.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipaexfont-gothic | fonts-noto-cjk")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "deliver data from serial-port devices into other programs")
+# CPack puts the summary in front of this.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Portivox reads the records a balance, gauge, scanner or other instrument
+    "Portivox reads the records a balance, gauge, scanner or other instrument
 sends over a serial port, cuts them into fields, filters, converts and
 formats them, and delivers the result into other programs: typed as
 keystrokes into a window, served as DDE items over the D-Bus session bus,

@@ -26,6 +26,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log"
     { cat "$tmp/cpack.log"; fail "cpack could not build the package"; }
 deb=$(ls "$tmp"/out/portivox_*.deb)
 dpkg-deb -f "$deb" Package Version Depends Recommends Section
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6.*libxtst6' || fail "shared-library dependencies missing"
 
 # Warnings are shown; an error fails the package.
 lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"

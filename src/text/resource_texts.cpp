@@ -1,6 +1,7 @@
 #include "text/resource_texts.h"
 
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
@@ -29,9 +30,9 @@ bool ApplyResourceText(std::string& caption, std::string_view tag) {
 
 InterfaceFont CurrentInterfaceFont() {
     InterfaceFont font;
-    font.Name = Text(20);
+    font.Name = Text(txt::FontName);
     // "0" is the default character set and needs no parsing.
-    if (std::optional<int> charset = ResourceNumber(Text(21))) font.Charset = *charset;
+    if (std::optional<int> charset = ResourceNumber(Text(txt::FontCharset))) font.Charset = *charset;
     return font;
 }
 

@@ -20,10 +20,18 @@ class StderrMessages : public MessageSink {
     bool shown = false;
 };
 
+const char kUsage[] = "usage: portivox config show FILE\n"
+                      "       portivox config new FILE\n"
+                      "       portivox config set FILE Name=value [Name(i)=value ...]\n"
+                      "  show   print every saved setting as Name=value or Name(i)=value, bytes\n"
+                      "         outside 0x20..0x7E and the backslash written as \\xHH\n"
+                      "  new    write a file holding the defaults (replaces FILE)\n"
+                      "  set    change settings, value in the same form as show prints it; a FILE\n"
+                      "         that does not exist starts from the defaults\n"
+                      "FILE must be a regular file; it is replaced only when writing succeeds.\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: portivox config show FILE\n"
-                         "       portivox config new FILE\n"
-                         "       portivox config set FILE Name=value [Name(i)=value ...]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -95,6 +103,10 @@ int Set(const std::string& path, const Args& assignments) {
 } // namespace
 
 int ConfigCommand(const Args& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (args.size() < 2) return Usage();
     const std::string& verb = args[0];
     const std::string& path = args[1];

@@ -2,19 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pv {
 namespace {
 
 using Paths = std::vector<std::string>;
 
-struct RecentRow {
-    const char* name;
-    Paths inserted; // oldest first
-    Paths listed;   // newest first
-};
-
 TEST(RecentFilesTest, InsertKeepsFourDistinctNewestFirst) {
-    const RecentRow rows[] = {
+    // name, inserted oldest first, listed newest first
+    const std::tuple<const char*, Paths, Paths> rows[] = {
         {"Empty", {}, {}},
         {"SameFileTwiceOnce", {"/x", "/x"}, {"/x"}},
         {"FifthPushesOutOldest", {"/1", "/2", "/3", "/4", "/5"}, {"/5", "/4", "/3", "/2"}},
@@ -22,13 +19,12 @@ TEST(RecentFilesTest, InsertKeepsFourDistinctNewestFirst) {
         {"CaseMatters", {"/a/x.pv3", "/a/X.PV3"}, {"/a/X.PV3", "/a/x.pv3"}},
         {"EmptyPathIgnored", {"/1", ""}, {"/1"}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, inserted, listed] : rows) {
         RecentFiles list;
-        for (const auto& p : row.inserted)
+        for (const auto& p : inserted)
             list.Insert(p);
-        EXPECT_EQ(list.Entries(), row.listed);
-        EXPECT_EQ(list.Count(), static_cast<int>(row.listed.size()) - 1);
+        EXPECT_EQ(list.Entries(), listed) << name;
+        EXPECT_EQ(list.Count(), static_cast<int>(listed.size()) - 1) << name;
     }
 }
 

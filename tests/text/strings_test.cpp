@@ -35,27 +35,25 @@ TEST(StringsTest, EveryLanguageCarriesTheEnglishNumbersConsistently) {
         ASSERT_EQ(table.size(), english.size());
         for (size_t i = 0; i < table.size(); ++i) {
             const auto& e = english[i];
-            const std::string& t = table[i].Text;
+            std::string_view t = table[i].Text;
             ASSERT_EQ(table[i].Number, e.Number) << "sorted, no gaps or duplicates";
             EXPECT_FALSE(t.empty()) << e.Number;
-            if (Accelerators(e.Text) <= 1)
+            if (Accelerators(e.Text) <= 1) {
                 EXPECT_EQ(Accelerators(t), Accelerators(e.Text)) << e.Number;
-            EXPECT_EQ(std::string_view(t).ends_with("..."), e.Text.ends_with("...")) << e.Number;
-            for (const char* mark : {"??", "nn", "xx", "\n"})
-                EXPECT_EQ(Count(t, mark), Count(e.Text, mark)) << e.Number << " " << mark;
+            }
+            EXPECT_EQ(t.ends_with("..."), e.Text.ends_with("...")) << e.Number;
+            EXPECT_EQ(Count(t, "\n"), Count(e.Text, "\n")) << e.Number;
         }
+        // Placeholders the input analysis fills in, once each.
+        for (auto [number, mark] : {std::pair{4019, "??"}, {4020, "nn"}, {4020, "xx"}})
+            EXPECT_EQ(Count(Text(number, l), mark), 1u) << number;
         EXPECT_EQ(Text(1904, l), "");
         EXPECT_EQ(Text(0, l), "");
         EXPECT_NE(Text(txt::FontCharset, l).find_first_of("0123456789"), std::string::npos);
     }
 }
 
-TEST(StringsTest, EveryNamedTextExists) {
-    for (int n : {txt::FontName, txt::DdeCommandTargetTitle, txt::EnableTimedOutputMenu,
-                  txt::TerminateBufferLinkMenu, txt::FileWriteError, txt::TimerIntervalRange,
-                  txt::NotAConfigFile, txt::FileErrorTitle, txt::InvalidDdeTopicTitle,
-                  txt::FormatNameGeneralNumber + 5, txt::SetupTitleUntitled})
-        EXPECT_TRUE(HasText(n)) << n;
+TEST(StringsTest, NamedTextsAreTheirRoles) {
     EXPECT_EQ(Text(txt::FormatNameGeneralNumber, Language::English), "General Number");
     EXPECT_EQ(Text(txt::NotAConfigFile, Language::English),
               "File is not a valid configuration file.");
@@ -71,10 +69,7 @@ TEST(StringsTest, LanguageFollowsTheLocaleVariablesInOrder) {
     const Language en = Language::English, de = Language::German, ja = Language::Japanese;
     const EnvRow rows[] = {
         {"NothingSet", nullptr, nullptr, nullptr, nullptr, en},
-        {"AllEmpty", "", "", "", "", en},
         {"LangGerman", nullptr, nullptr, nullptr, "de_DE.UTF-8", de},
-        {"LangWithModifier", nullptr, nullptr, nullptr, "de_AT@euro", de},
-        {"LangOther", nullptr, nullptr, nullptr, "fr_FR.UTF-8", en},
         {"PrefixMustBeWholeCode", nullptr, nullptr, nullptr, "del", en},
         {"LcMessagesBeatsLang", nullptr, nullptr, "ja_JP", "de_DE", ja},
         {"LcAllBeatsLcMessages", nullptr, "de_DE", "ja_JP", "en_US", de},

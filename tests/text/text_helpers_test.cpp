@@ -39,7 +39,6 @@ TEST(PathsTest, OnlyALeadingTildeSlashIsExpanded) {
     std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     if (home.empty()) GTEST_SKIP() << "no HOME";
     EXPECT_EQ(ExpandHome("~/a.Log"), home + "/a.Log");
-    EXPECT_EQ(ExpandHome("~"), home);
     EXPECT_EQ(ExpandHome("/x/~/a"), "/x/~/a");
     EXPECT_EQ(ExpandHome("~user/a"), "~user/a");
 }

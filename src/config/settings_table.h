@@ -1,7 +1,9 @@
 #pragma once
 // Every saved setting in one table: its name, its storage, and where it sits
 // in both versions of the configuration file. The file reader, the writer
-// and the tools that list and edit settings by name all walk this table.
+// and the tools that list and edit settings by name all walk this table, so
+// a new setting is one row: member, name, form and its positions (a new one
+// goes after the last line, an empty version-2 list as version 2 lacks it).
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -23,7 +23,8 @@ InterfaceFont CurrentInterfaceFont() {
     InterfaceFont font;
     font.Name = Text(txt::FontName);
     // "0" is the default character set and needs no parsing.
-    if (std::optional<int> charset = ResourceNumber(Text(txt::FontCharset))) font.Charset = *charset;
+    if (std::optional<int> charset = ResourceNumber(Text(txt::FontCharset)))
+        font.Charset = *charset;
     return font;
 }
 

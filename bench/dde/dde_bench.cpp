@@ -59,7 +59,7 @@ struct Rig {
     Rig() {
         config.RunMode = pv::RunVirtual;
         config.OutputMode = pv::DdeServer;
-        config.RecordStructure = 1;
+        config.RecordStructure = pv::DelimitedFields;
         config.FieldCount = 3;
         runtime =
             std::make_unique<pv::Runtime>(config, port, clock, messages, store,

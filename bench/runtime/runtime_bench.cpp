@@ -30,7 +30,7 @@ struct Pipeline {
         config.OutputMode = mode;
         config.LogFileName = std::string("/dev/null");
         config.KeyTargetSpecified = pv::False;
-        config.RecordStructure = 1;
+        config.RecordStructure = pv::DelimitedFields;
         config.FieldCount = 3;
         config.FieldDelimiter = std::string(",");
         config.FieldFilter[1] = std::string("N");

@@ -1,12 +1,9 @@
 // portivox config show|new|set: configurations without the setup window.
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 
 #include "app/commands.h"
 #include "config/config_file.h"
 #include "config/settings_table.h"
-#include "text/escape.h"
 
 namespace pv::app {
 namespace {
@@ -23,27 +20,35 @@ class StderrMessages : public MessageSink {
     bool shown = false;
 };
 
+const char kUsage[] = "usage: portivox config show FILE\n"
+                      "       portivox config new FILE\n"
+                      "       portivox config set FILE Name=value [Name(i)=value ...]\n"
+                      "  show   print every saved setting as Name=value or Name(i)=value, bytes\n"
+                      "         outside 0x20..0x7E and the backslash written as \\xHH\n"
+                      "  new    write a file holding the defaults (replaces FILE)\n"
+                      "  set    change settings, value in the same form as show prints it; a FILE\n"
+                      "         that does not exist starts from the defaults\n"
+                      "FILE must be a regular file; it is replaced only when writing succeeds.\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: portivox config show FILE\n"
-                         "       portivox config new FILE\n"
-                         "       portivox config set FILE Name=value [Name(i)=value ...]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
-bool FileExists(const std::string& path) {
-    return std::ifstream(path).good();
-}
-
 // Loads FILE strictly: a file that is not a valid configuration is an error.
-bool LoadStrict(Config& config, const std::string& path, StderrMessages& messages) {
+// `missingOk` lets a file that does not exist start from the defaults; any
+// other failure to read (no permission, a folder, a FIFO) is an error.
+bool LoadStrict(Config& config, const std::string& path, bool missingOk) {
+    StderrMessages messages;
     config.ConfigFileName = path;
-    if (!FileExists(path)) {
-        std::fprintf(stderr, "portivox: cannot open %s\n", path.c_str());
-        return false;
-    }
-    if (CheckFile(path, messages) < 0) {
+    FileCheck check = CheckFile(path, messages);
+    if (check.outcome == FileCheck::Missing && missingOk) return true;
+    if (!check.ok()) {
         if (!messages.shown)
-            std::fprintf(stderr, "portivox: %s is not a valid configuration file\n", path.c_str());
+            std::fprintf(stderr, "portivox: %s\n",
+                         check.outcome == FileCheck::NotConfig
+                             ? (path + " is not a valid configuration file: " + check.why).c_str()
+                             : ("cannot read " + check.why).c_str());
         return false;
     }
     return ReadConfigFile(config, messages);
@@ -51,20 +56,12 @@ bool LoadStrict(Config& config, const std::string& path, StderrMessages& message
 
 int Show(const std::string& path) {
     Config config;
-    StderrMessages messages;
-    if (!LoadStrict(config, path, messages)) return 1;
+    if (!LoadStrict(config, path, false)) return 1;
     std::string out;
-    ForEachSetting(config, [&](const std::string& name, int index, SettingRef ref) {
-        out += name;
+    ForEachSetting([&](const SettingDef& def, int index) {
+        out += def.name;
         if (index >= 0) out += "(" + std::to_string(index) + ")";
-        out += "=";
-        if (auto* text = std::get_if<std::string*>(&ref))
-            out += EscapeBytes(**text);
-        else if (auto* i16 = std::get_if<int16_t*>(&ref))
-            out += std::to_string(**i16);
-        else
-            out += std::to_string(*std::get<int32_t*>(ref));
-        out += "\n";
+        out += "=" + ShowSetting(config, def, index) + "\n";
     });
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
@@ -78,9 +75,9 @@ int Write(Config& config, const std::string& path) {
 
 int Set(const std::string& path, const Args& assignments) {
     Config config;
-    if (FileExists(path)) {
-        StderrMessages messages;
-        if (!LoadStrict(config, path, messages)) return 1;
+    if (!LoadStrict(config, path, true)) {
+        std::fprintf(stderr, "portivox: nothing written\n");
+        return 1;
     }
     for (const auto& a : assignments) {
         auto eq = a.find('=');
@@ -106,6 +103,10 @@ int Set(const std::string& path, const Args& assignments) {
 } // namespace
 
 int ConfigCommand(const Args& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (args.size() < 2) return Usage();
     const std::string& verb = args[0];
     const std::string& path = args[1];

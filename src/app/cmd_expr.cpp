@@ -13,16 +13,21 @@
 namespace pv::app {
 namespace {
 
-int EvalUsage() {
-    std::fprintf(stderr, "usage: portivox eval [--field N=TEXT ...] EXPRESSION\n"
-                         "  N is a field slot 0..42; prints: ok|error KIND VALUE\n");
-    return 2;
+// --help asks for the text on stdout and success; a mistake gets it on stderr.
+int EvalUsage(bool asked = false) {
+    std::fputs("usage: portivox eval [--field N=TEXT ...] EXPRESSION\n"
+               "  --field N=TEXT  field slot N (0..42) holds TEXT while EXPRESSION is evaluated\n"
+               "  prints: ok|error KIND VALUE\n",
+               asked ? stdout : stderr);
+    return asked ? 0 : 2;
 }
 
-int FormatUsage() {
-    std::fprintf(stderr, "usage: portivox format VALUE PATTERN\n"
-                         "       portivox format --date \"YYYY-MM-DD hh:mm:ss\" PATTERN\n");
-    return 2;
+int FormatUsage(bool asked = false) {
+    std::fputs("usage: portivox format VALUE PATTERN\n"
+               "       portivox format --date \"YYYY-MM-DD hh:mm:ss\" PATTERN\n"
+               "  --date DT  format the date/time DT instead of a number or text VALUE\n",
+               asked ? stdout : stderr);
+    return asked ? 0 : 2;
 }
 
 bool ParseSlot(const std::string& slotArg, FieldValues& fields) {
@@ -46,7 +51,7 @@ int EvalCommand(const Args& args) {
     bool haveExpression = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--help" || a == "-h") return EvalUsage();
+        if (a == "--help" || a == "-h") return EvalUsage(true);
         if (a == "--field" || a.rfind("--field=", 0) == 0) {
             std::string slotArg =
                 a == "--field" ? (i + 1 < args.size() ? args[++i] : "") : a.substr(8);
@@ -80,7 +85,8 @@ int FormatCommand(const Args& args) {
         std::printf("%s\n", EscapeBytes(FormatDateTime(*dt, args[2])).c_str());
         return 0;
     }
-    if (args.size() != 2 || args[0] == "--help" || args[0] == "-h") return FormatUsage();
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) return FormatUsage(true);
+    if (args.size() != 2) return FormatUsage();
     std::printf("%s\n", EscapeBytes(FormatValue(Value::MakeText(args[0]), args[1])).c_str());
     return 0;
 }

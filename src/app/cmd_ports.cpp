@@ -1,6 +1,10 @@
 // portivox ports: which device each COM number opens, and changing that.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/commands.h"
 #include "platform/posix/serial_devices.h"
@@ -37,6 +41,17 @@ int ListPorts(SettingsStore& store) {
     return 0;
 }
 
+// Why the store's file could not be written, as far as the system says.
+std::string WhyNotSaved(const std::string& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return file + " is not a file";
+    std::string dir = file.substr(0, file.rfind('/'));
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) return dir + ": " + std::strerror(errno);
+    if (::access(file.c_str(), W_OK) != 0 && errno != ENOENT)
+        return file + ": " + std::strerror(errno);
+    return file + " cannot be written";
+}
+
 } // namespace
 
 int PortsCommand(const Args& args) {
@@ -64,6 +79,11 @@ int PortsCommand(const Args& args) {
             store.Set("Ports", name, args[2]);
         } else {
             store.Remove("Ports", name);
+        }
+        if (!store.Saved()) {
+            std::fprintf(stderr, "portivox ports: nothing saved: %s\n",
+                         WhyNotSaved(store.FileName()).c_str());
+            return 1;
         }
         std::printf("%s opens %s\n", name.c_str(), DevicePathFor(port, &store).c_str());
         return 0;

@@ -178,7 +178,7 @@ int RunCommand(const Args& args) {
     BuildStartupTables(config);
     HeadlessMessages messages;
     config.ConfigFileName = opt.File;
-    if (CheckFile(opt.File, messages) < 0 || !ReadConfigFile(config, messages)) {
+    if (!CheckFile(opt.File, messages).ok() || !ReadConfigFile(config, messages)) {
         PrintErr("cannot load " + opt.File);
         return 1;
     }

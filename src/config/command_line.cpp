@@ -1,5 +1,7 @@
 #include "config/command_line.h"
 
+#include "text/byte_text.h"
+
 namespace pv {
 
 namespace {
@@ -26,10 +28,7 @@ std::string ConfigPathFromCommandLine(std::string_view commandLine) {
     if (size_t at = FindSwitch(text); at != std::string::npos) text.erase(at, 2);
     if (!text.empty() && text.front() == '"') text.erase(0, 1);
     if (!text.empty() && text.back() == '"') text.pop_back();
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
+    return std::string(Trim(text));
 }
 
 std::string JoinArguments(const std::vector<std::string>& args) {

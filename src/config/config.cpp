@@ -3,6 +3,7 @@
 #include "text/key_names.h"
 #include "text/locale.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "text/translation_display.h"
 
 namespace pv {
@@ -76,7 +77,7 @@ void BuildNamedFormats(Config& c) {
     c.FormatDisplayNames.fill("");
     for (int k = 1; k <= 6; ++k) {
         c.FormatKeywords[k] = keywords[k - 1];
-        c.FormatDisplayNames[k] = Text(9003 + k);
+        c.FormatDisplayNames[k] = Text(txt::FormatNameGeneralNumber + k - 1);
     }
 }
 

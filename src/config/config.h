@@ -29,23 +29,39 @@ template <typename T> using HotKeyArray = std::array<T, kHotKeys>;
 template <typename T> using StringArray = std::array<T, kOutputStrings + 1>;
 using ByteTable = std::array<std::string, 256>;
 
+// The file's coded settings. Unscoped with the file's 16-bit type, so a
+// value the file holds but the program does not know survives a round trip.
 enum OutputModes : int16_t { SendKeystrokes = 0, DdeServer = 1, LogToDisk = 2 };
 enum RunModes : int16_t { NotRunning = 0, RunNormal = 1, RunVirtual = 2, RunTest = 3 };
+enum StartEvent : int16_t {
+    StartOnAnyChar = 0,
+    StartOnAlphaNumeric = 1,
+    StartOnNumeric = 2,
+    StartOnSpecialChars = 3
+};
+enum EndEvent : int16_t {
+    EndOnCr = 0,
+    EndOnTimeDelay = 1,
+    EndOnByteCount = 2,
+    EndOnSpecialChars = 3
+};
+enum RecordShape : int16_t { SingleField = 0, DelimitedFields = 1, FixedLengthFields = 2 };
+enum FlowControlMode : int16_t { FlowNone = 0, FlowXonXoff = 1, FlowHardware = 2, FlowOptoRs = 3 };
 
 /// The settings a configuration file carries.
 struct Settings {
     // Serial port
     int16_t CommPort = 0;
     int16_t BaudRate = 6;
-    int16_t Parity = 1;
+    int16_t Parity = 1; // the device's parity code: 0 none, 1 odd, 2 even, 3 mark, 4 space
     int16_t DataBits = 2;
-    int16_t StopBits = 0;
-    int16_t FlowControl = 0;
+    int16_t StopBits = 0; // the device's code: 0 one, 1 one and a half, 2 two
+    FlowControlMode FlowControl = FlowNone;
     int32_t InputBufferSize = 4096;
     int32_t OutputBufferSize = 1024;
 
     // Output mode and targets
-    int16_t OutputMode = SendKeystrokes;
+    OutputModes OutputMode = SendKeystrokes;
     std::string KeyTargetTitle;
     std::string KeyTargetCommand;
     Flag KeyTargetSpecified = True;
@@ -62,12 +78,12 @@ struct Settings {
     Flag BufferLinkStripCrLf = True;
 
     // Record structure and record events
-    int16_t StartOfRecordEvent = 0;
+    StartEvent StartOfRecordEvent = StartOnAnyChar;
     std::string StartOfRecordChars;
-    int16_t EndOfRecordEvent = 0;
+    EndEvent EndOfRecordEvent = EndOnCr;
     std::string EndOfRecordChars;
     int16_t RecordDelayTicks = 3;
-    int16_t RecordStructure = 0;
+    RecordShape RecordStructure = SingleField;
     int16_t RecordLength = 0;
     int16_t FieldCount = 1;
     std::string FieldDelimiter = ",";
@@ -116,8 +132,7 @@ struct ProgramState {
     std::string ConfigFileName;
     Flag ConfigChanged = False;
     Flag ConfigLoaded = False;
-    Flag FileOpCancelled = False;
-    int16_t RunMode = NotRunning;
+    RunModes RunMode = NotRunning;
     Flag PortTestActive = False;
     int16_t CommandLineConfig = 0;
     std::string DecimalSeparator = ".";

@@ -1,16 +1,16 @@
 #include "config/config_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
+#include <map>
 
+#include "config/file_io.h"
+#include "config/settings_table.h"
 #include "expr/leading_number.h"
+#include "text/byte_text.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 namespace {
@@ -107,26 +107,9 @@ class Reader {
     }
 
     static bool ParseNumber(const std::string& s, long long& out) {
-        size_t i = 0;
-        auto skip = [&] {
-            while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-                ++i;
-        };
-        skip();
-        bool neg = false;
-        if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
-        skip();
-        size_t start = i;
-        long long v = 0;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
-            if (v > 1'000'000'000'000LL) return false;
-            v = v * 10 + (s[i++] - '0');
-        }
-        if (i == start) return false;
-        skip();
-        if (i != s.size()) return false;
-        out = neg ? -v : v;
-        return true;
+        auto v = ParseInteger(s, -1'000'000'000'000LL, 1'000'000'000'000LL);
+        if (v) out = *v;
+        return v.has_value();
     }
 
     [[noreturn]] void Fail(const std::string& what) { throw Malformed{what}; }
@@ -141,21 +124,6 @@ class Reader {
 // 32767 bytes.
 constexpr std::uintmax_t kMaxConfigFileSize = 8u << 20;
 
-bool ReadWholeFile(const std::string& name, std::string& out) {
-    // A device or a pipe named as a configuration would never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec) ||
-        std::filesystem::file_size(name, ec) > kMaxConfigFileSize || ec)
-        return false;
-    std::ifstream f(name, std::ios::binary);
-    if (!f) return false;
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    if (f.bad()) return false;
-    out = ss.str();
-    return true;
-}
-
 std::string FirstLine(const std::string& bytes) {
     size_t lf = bytes.find('\n');
     std::string s = bytes.substr(0, lf);
@@ -163,109 +131,35 @@ std::string FirstLine(const std::string& bytes) {
     return s;
 }
 
-// Lines 2-24, the same in both versions but for the delimiter line.
-void ReadHead(Reader& r, Settings& s, int version) {
-    s.CommPort = r.Int16();
-    s.BaudRate = r.Int16();
-    s.Parity = r.Int16();
-    s.DataBits = r.Int16();
-    s.StopBits = r.Int16();
-    s.FlowControl = r.Int16();
-    s.InputBufferSize = r.Int32();
-    s.OutputBufferSize = r.Int32();
-    s.BeepOnInput = r.Int16();
-    s.OutputMode = r.Int16();
-    s.RecordDelayTicks = r.Int16();
-    s.StartOfRecordEvent = r.Int16();
-    s.EndOfRecordEvent = r.Int16();
-    s.RecordStructure = r.Int16();
-    s.RecordLength = r.Int16();
-    s.FieldCount = r.Int16();
-    s.FieldDelimiter = version == 2 ? r.FirstByteOfLine() : std::string(1, r.Code());
-    s.KeyTargetTitle = r.Line();
-    s.KeyTargetCommand = r.Line();
-    s.KeyTargetSpecified = r.Int16();
-    s.DDECommandApp = r.Line();
-    s.DDECommandTopic = r.Line();
-    s.DDECommand = r.Line();
+// One setting's slot at one position of a file ordering.
+struct Item {
+    int key;
+    const SettingDef* def;
+    int index;
+};
+
+std::vector<Item> Order(std::vector<Run> SettingDef::*runs) {
+    std::vector<Item> items;
+    for (const auto& def : SettingsTable())
+        for (const Run& r : def.*runs)
+            for (int i = r.first; i <= r.last; ++i)
+                items.push_back({r.key + r.stride * (i - r.first), &def, i});
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.key < b.key; });
+    return items;
 }
 
-void ReadTables(Reader& r, Settings& s) {
-    for (auto& entry : s.KeystrokeTranslation) {
-        entry = r.Line();
-        if (entry == "{ }") entry = " ";
-    }
-    for (auto& entry : s.PreInputTable) {
-        std::string line = r.Line();
-        long long code = 0;
-        if (line == "Ignore" || line == "Void Record")
-            entry = line;
-        else if (Reader::ParseNumber(line, code) && code >= 0 && code <= 255)
-            entry = std::string(1, static_cast<char>(code));
-        else
-            r.Fail("line " + std::to_string(r.line()) + " is not a valid translation entry");
-    }
-    s.DDETranslation.clear();
-    for (int i = 0; i < 256; ++i)
-        s.DDETranslation += r.Code();
-    s.LogTranslation.clear();
-    for (int i = 0; i < 256; ++i)
-        s.LogTranslation += r.Code();
+const std::vector<Item>& Version3() {
+    static const std::vector<Item> items = Order(&SettingDef::v3);
+    return items;
 }
-
-void ReadTail(Reader& r, Settings& s) {
-    s.LogFileName = r.Line();
-    s.MinimizeOnActivation = r.Int16();
-    s.CmdLinkApp = r.Line();
-    s.CmdLinkTopic = r.Line();
-    s.CmdLinkItem = r.Line();
-    s.CmdLinkOnActivation = r.Int16();
-    s.BufferLinkApp = r.Line();
-    s.BufferLinkTopic = r.Line();
-    s.BufferLinkItem = r.Line();
-    s.BufferLinkOnActivation = r.Int16();
-    s.BufferLinkStripCrLf = r.Int16();
-    s.DateTimeFormat = r.Line();
-    s.ShowDateTime = r.Int16();
-    s.WindowButtons = r.Int16();
+const std::vector<Item>& Version2() {
+    static const std::vector<Item> items = Order(&SettingDef::v2);
+    return items;
 }
-
-void ReadVersion3Rest(Reader& r, Settings& s) {
-    s.TimerInterval = r.Int32();
-    s.TimerFlags = r.Int16();
-    s.ActivateSuspended = r.Int16();
-    s.WindowOnTop = r.Int16();
-    for (int n = 0; n < kHotKeys; ++n) {
-        s.HotKeyAction[n] = r.Int16();
-        s.HotKeyCode[n] = r.Int16();
-    }
-    for (int i = 1; i <= kMaxFields; ++i)
-        s.FieldMathExpression[i] = r.Line();
-
-    int ack = r.Count(), timer = r.Count(), preamble = r.Count(), start = r.Count(),
-        end = r.Count();
-    std::array<int, kOutputStrings + 1> text{};
-    FieldArray<int> postamble{};
-    for (int i = 1; i <= kOutputStrings; ++i) {
-        text[i] = r.Count();
-        postamble[i] = r.Count();
-        postamble[i + 20] = r.Count();
-    }
-    HotKeyArray<int> hot{};
-    for (int n = 0; n < kHotKeys; ++n)
-        hot[n] = r.Count();
-
-    s.StartOfRecordChars = r.Raw(start);
-    s.EndOfRecordChars = r.Raw(end);
-    s.AckString = r.Raw(ack);
-    s.TimerString = r.Raw(timer);
-    s.RecordPreamble = r.Raw(preamble);
-    for (int i = 1; i <= kOutputStrings; ++i)
-        s.OutputStringText[i] = r.Raw(text[i]);
-    for (int i = 1; i <= kMaxFields; ++i)
-        s.FieldPostamble[i] = r.Raw(postamble[i]);
-    for (int n = 0; n < kHotKeys; ++n)
-        s.HotKeyString[n] = r.Raw(hot[n]);
+const std::vector<Item>& RawBlock() {
+    static const std::vector<Item> items = Order(&SettingDef::block);
+    return items;
 }
 
 // The integer value of a line's leading number, read by the program's one
@@ -278,8 +172,9 @@ int32_t LeadingInteger(const std::string& line) {
     return static_cast<int32_t>(v);
 }
 
-void ShowInvalidFile(const std::string& fileName, MessageSink& messages) {
-    messages.Show(fileName + " " + Text(4032), Text(4033), MsgIcon::Question, MsgButtons::Ok);
+void ShowInvalidFile(const std::string& fileName, const std::string& why, MessageSink& messages) {
+    messages.Show(fileName + " " + Text(txt::NotAConfigFile) + (why.empty() ? "" : "\n" + why),
+                  Text(txt::FileErrorTitle), MsgIcon::Question, MsgButtons::Ok);
 }
 
 } // namespace
@@ -287,52 +182,60 @@ void ShowInvalidFile(const std::string& fileName, MessageSink& messages) {
 bool ParseConfig(const std::string& bytes, Settings& s, int& version, std::string* error) {
     try {
         Reader r(bytes);
-        std::string header = r.Line();
-        version = header == kHeaderVersion2 ? 2 : 3;
-        ReadHead(r, s, version);
-        ReadTables(r, s);
-        if (version == 2) {
-            s.AckString = r.Counted();
-            s.TimerString = r.Counted();
-            s.TimerInterval = r.Int32();
-            s.TimerFlags = r.Int16();
-            s.RecordPreamble = r.Counted();
-            for (int i = 1; i <= kOutputStrings; ++i) {
-                s.OutputStringCaption[i - 1] = r.Line();
-                s.OutputStringText[i] = r.Counted();
-                s.FieldFilter[i] = r.Line();
-                s.FieldLength[i] = r.Int16();
-                s.FieldPostamble[i] = r.Counted();
-                s.FieldFilter[i + 20] = r.Line();
-                s.FieldLength[i + 20] = r.Int16();
-                s.FieldPostamble[i + 20] = r.Counted();
-                s.FieldFormat[i] = r.Line();
-                s.FieldFormat[i + 20] = r.Line();
+        version = r.Line() == kHeaderVersion2 ? 2 : 3;
+        std::map<std::pair<const SettingDef*, int>, int> counts;
+        bool blockRead = version == 2;
+        for (const Item& item : version == 2 ? Version2() : Version3()) {
+            if (!blockRead && item.key > kLastTextLine) {
+                for (const Item& raw : RawBlock())
+                    raw.def->text(s, raw.index) = r.Raw(counts[{raw.def, raw.index}]);
+                blockRead = true;
             }
-        } else {
-            for (int i = 1; i <= kOutputStrings; ++i) {
-                s.OutputStringCaption[i] = r.Line();
-                s.FieldFilter[i] = r.Line();
-                s.FieldLength[i] = r.Int16();
-                s.FieldFilter[i + 20] = r.Line();
-                s.FieldLength[i + 20] = r.Int16();
-                s.FieldFormat[i] = r.Line();
-                s.FieldFormat[i + 20] = r.Line();
+            const SettingDef& d = *item.def;
+            const int i = item.index;
+            switch (d.form) {
+            case Form::Number:
+                d.setNumber(s, i, d.kind == Kind::Int32 ? r.Int32() : r.Int16());
+                break;
+            case Form::Text: d.text(s, i) = r.Line(); break;
+            case Form::KeyText: {
+                std::string line = r.Line();
+                d.text(s, i) = line == "{ }" ? " " : line;
+                break;
             }
-        }
-        ReadTail(r, s);
-        if (version == 2) {
-            s.StartOfRecordChars = r.Counted();
-            s.EndOfRecordChars = r.Counted();
-        } else {
-            ReadVersion3Rest(r, s);
-        }
-        // The two trailing lines are optional.
-        if (!r.AtEnd()) {
-            s.DDETopicName = r.Line();
-            s.InterCharDelay = r.AtEnd() ? 0 : LeadingInteger(r.Line());
-        } else {
-            s.InterCharDelay = 0;
+            case Form::PreInput: {
+                std::string line = r.Line();
+                long long code = 0;
+                if (line == "Ignore" || line == "Void Record")
+                    d.text(s, i) = line;
+                else if (Reader::ParseNumber(line, code) && code >= 0 && code <= 255)
+                    d.text(s, i) = std::string(1, static_cast<char>(code));
+                else
+                    r.Fail("line " + std::to_string(r.line()) +
+                           " is not a valid translation entry");
+                break;
+            }
+            case Form::Delimiter:
+                d.text(s, i) = version == 2 ? r.FirstByteOfLine() : std::string(1, r.Code());
+                break;
+            case Form::Codes: {
+                std::string codes;
+                for (int n = 0; n < 256; ++n)
+                    codes += r.Code();
+                d.text(s, i) = codes;
+                break;
+            }
+            case Form::Counted:
+                if (version == 2)
+                    d.text(s, i) = r.Counted();
+                else
+                    counts[{&d, i}] = r.Count();
+                break;
+            case Form::TrailText:
+                if (!r.AtEnd()) d.text(s, i) = r.Line();
+                break;
+            case Form::TrailInt: d.setNumber(s, i, r.AtEnd() ? 0 : LeadingInteger(r.Line())); break;
+            }
         }
         return true;
     } catch (const Malformed& m) {
@@ -341,97 +244,46 @@ bool ParseConfig(const std::string& bytes, Settings& s, int& version, std::strin
     }
 }
 
-std::string SerializeConfig(const Settings& c, std::string* error) {
+std::string SerializeConfig(const Settings& settings, std::string* error) {
+    // The accessors hand out references; nothing below writes through them.
+    Settings& c = const_cast<Settings&>(settings);
     Writer w;
     w.Text(kHeaderVersion3);
-    for (long long v : {c.CommPort, c.BaudRate, c.Parity, c.DataBits, c.StopBits, c.FlowControl})
-        w.Number(v);
-    w.Number(c.InputBufferSize);
-    w.Number(c.OutputBufferSize);
-    w.Number(c.BeepOnInput);
-    for (long long v : {c.OutputMode, c.RecordDelayTicks, c.StartOfRecordEvent, c.EndOfRecordEvent,
-                        c.RecordStructure, c.RecordLength, c.FieldCount})
-        w.Number(v);
-    w.Code(c.FieldDelimiter);
-    w.Text(c.KeyTargetTitle);
-    w.Text(c.KeyTargetCommand);
-    w.Number(c.KeyTargetSpecified);
-    w.Text(c.DDECommandApp);
-    w.Text(c.DDECommandTopic);
-    w.Text(c.DDECommand);
-    for (const auto& entry : c.KeystrokeTranslation)
-        w.Text(entry);
-    for (const auto& entry : c.PreInputTable) {
-        if (entry == "Ignore" || entry == "Void Record")
-            w.Text(entry);
-        else
-            w.Text(" " + std::to_string(entry.empty() ? 0 : static_cast<unsigned char>(entry[0])));
+    bool blockWritten = false;
+    for (const Item& item : Version3()) {
+        if (!blockWritten && item.key > kLastTextLine) {
+            // The block's order is not the order of the counts.
+            for (const Item& raw : RawBlock())
+                w.Raw(raw.def->text(c, raw.index));
+            blockWritten = true;
+        }
+        const SettingDef& d = *item.def;
+        const int i = item.index;
+        switch (d.form) {
+        case Form::Number: w.Number(d.number(c, i)); break;
+        case Form::Text:
+        case Form::KeyText:
+        case Form::TrailText: w.Text(d.text(c, i)); break;
+        case Form::PreInput: {
+            const std::string& entry = d.text(c, i);
+            if (entry == "Ignore" || entry == "Void Record")
+                w.Text(entry);
+            else
+                w.Text(" " +
+                       std::to_string(entry.empty() ? 0 : static_cast<unsigned char>(entry[0])));
+            break;
+        }
+        case Form::Delimiter: w.Code(d.text(c, i)); break;
+        case Form::Codes: {
+            const std::string& codes = d.text(c, i);
+            for (size_t n = 0; n < 256; ++n)
+                w.Number(n < codes.size() ? static_cast<unsigned char>(codes[n]) : 0);
+            break;
+        }
+        case Form::Counted: w.Count(d.text(c, i)); break;
+        case Form::TrailInt: w.Raw(std::to_string(d.number(c, i)) + "\r\n"); break;
+        }
     }
-    for (int i = 0; i < 256; ++i)
-        w.Number(i < static_cast<int>(c.DDETranslation.size())
-                     ? static_cast<unsigned char>(c.DDETranslation[i])
-                     : 0);
-    for (int i = 0; i < 256; ++i)
-        w.Number(i < static_cast<int>(c.LogTranslation.size())
-                     ? static_cast<unsigned char>(c.LogTranslation[i])
-                     : i);
-    for (int i = 1; i <= kOutputStrings; ++i) {
-        w.Text(c.OutputStringCaption[i]);
-        w.Text(c.FieldFilter[i]);
-        w.Number(c.FieldLength[i]);
-        w.Text(c.FieldFilter[i + 20]);
-        w.Number(c.FieldLength[i + 20]);
-        w.Text(c.FieldFormat[i]);
-        w.Text(c.FieldFormat[i + 20]);
-    }
-    w.Text(c.LogFileName);
-    w.Number(c.MinimizeOnActivation);
-    w.Text(c.CmdLinkApp);
-    w.Text(c.CmdLinkTopic);
-    w.Text(c.CmdLinkItem);
-    w.Number(c.CmdLinkOnActivation);
-    w.Text(c.BufferLinkApp);
-    w.Text(c.BufferLinkTopic);
-    w.Text(c.BufferLinkItem);
-    w.Number(c.BufferLinkOnActivation);
-    w.Number(c.BufferLinkStripCrLf);
-    w.Text(c.DateTimeFormat);
-    w.Number(c.ShowDateTime);
-    w.Number(c.WindowButtons);
-    w.Number(c.TimerInterval);
-    w.Number(c.TimerFlags);
-    w.Number(c.ActivateSuspended);
-    w.Number(c.WindowOnTop);
-    for (int n = 0; n < kHotKeys; ++n) {
-        w.Number(c.HotKeyAction[n]);
-        w.Number(c.HotKeyCode[n]);
-    }
-    for (int i = 1; i <= kMaxFields; ++i)
-        w.Text(c.FieldMathExpression[i]);
-    w.Count(c.AckString);
-    w.Count(c.TimerString);
-    w.Count(c.RecordPreamble);
-    w.Count(c.StartOfRecordChars);
-    w.Count(c.EndOfRecordChars);
-    for (int i = 1; i <= kOutputStrings; ++i) {
-        w.Count(c.OutputStringText[i]);
-        w.Count(c.FieldPostamble[i]);
-        w.Count(c.FieldPostamble[i + 20]);
-    }
-    for (int n = 0; n < kHotKeys; ++n)
-        w.Count(c.HotKeyString[n]);
-    // The block's order is not the order of the counts above.
-    for (const std::string* s : {&c.StartOfRecordChars, &c.EndOfRecordChars, &c.AckString,
-                                 &c.TimerString, &c.RecordPreamble})
-        w.Raw(*s);
-    for (int i = 1; i <= kOutputStrings; ++i)
-        w.Raw(c.OutputStringText[i]);
-    for (int i = 1; i <= kMaxFields; ++i)
-        w.Raw(c.FieldPostamble[i]);
-    for (int n = 0; n < kHotKeys; ++n)
-        w.Raw(c.HotKeyString[n]);
-    w.Text(c.DDETopicName);
-    w.Raw(std::to_string(c.InterCharDelay) + "\r\n");
     if (!w.error().empty()) {
         if (error) *error = w.error();
         return {};
@@ -439,30 +291,47 @@ std::string SerializeConfig(const Settings& c, std::string* error) {
     return std::move(w.out());
 }
 
-int16_t CheckFile(const std::string& fileName, MessageSink& messages) {
-    if (fileName.empty()) return -2;
+FileCheck CheckFile(const std::string& fileName, MessageSink& messages) {
+    FileCheck check;
+    if (fileName.empty()) return check;
     std::string bytes;
-    if (!ReadWholeFile(fileName, bytes)) return -1;
+    switch (ReadRegularFile(fileName, bytes, check.why, kMaxConfigFileSize)) {
+    case ReadResult::Missing: check.outcome = FileCheck::Missing; return check;
+    case ReadResult::Failed: check.outcome = FileCheck::Unreadable; return check;
+    case ReadResult::Read: break;
+    }
+    check.outcome = FileCheck::NotConfig;
     std::string header = FirstLine(bytes);
     if (header != kHeaderVersion3 && header != kHeaderVersion2) {
-        ShowInvalidFile(fileName, messages);
-        return -1;
+        check.why = "line 1 is not a configuration file header";
+        ShowInvalidFile(fileName, check.why, messages);
+        return check;
     }
     Reader r(bytes);
     try {
         r.Line();
-        return r.Int16();
-    } catch (const Malformed&) {
-        return -1;
+        int16_t port = r.Int16();
+        if (port < 0) {
+            check.why = "line 2 holds a negative port number";
+            return check;
+        }
+        check.outcome = FileCheck::Valid;
+        check.commPort = port;
+        check.why.clear();
+    } catch (const Malformed& m) {
+        check.why = m.what;
     }
+    return check;
 }
 
 bool ReadConfigFile(Config& config, MessageSink& messages) {
-    std::string bytes;
+    std::string bytes, why;
     Settings parsed = config;
     int version = 3;
-    if (!ReadWholeFile(config.ConfigFileName, bytes) || !ParseConfig(bytes, parsed, version)) {
-        ShowInvalidFile(config.ConfigFileName, messages);
+    if (ReadRegularFile(config.ConfigFileName, bytes, why, kMaxConfigFileSize) !=
+            ReadResult::Read ||
+        !ParseConfig(bytes, parsed, version, &why)) {
+        ShowInvalidFile(config.ConfigFileName, why, messages);
         return false;
     }
     static_cast<Settings&>(config) = std::move(parsed);
@@ -470,7 +339,8 @@ bool ReadConfigFile(Config& config, MessageSink& messages) {
     config.ConfigChanged = False;
     if (version == 2) {
         messages.Beep();
-        messages.Show(Text(4029), "Portivox Version 4.0", MsgIcon::None, MsgButtons::Ok);
+        messages.Show(Text(txt::OldVersionConverted), "Portivox Version 4.0", MsgIcon::None,
+                      MsgButtons::Ok);
         config.ConfigChanged = True;
     }
     return true;
@@ -480,20 +350,10 @@ bool WriteConfigFile(Config& config, MessageSink& messages) {
     if (config.ConfigFileName.empty()) return false;
     std::string why;
     std::string bytes = SerializeConfig(config, &why);
-    bool ok = !bytes.empty();
-    if (ok) {
-        std::ofstream f(config.ConfigFileName, std::ios::binary | std::ios::trunc);
-        ok = f.good();
-        if (ok) {
-            f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            f.flush();
-            ok = f.good();
-        }
-    }
-    if (!ok) {
+    if (bytes.empty() || !ReplaceFile(config.ConfigFileName, bytes, why)) {
         messages.Beep();
-        messages.Show(why.empty() ? "File I/O Error" : "File I/O Error: " + why, "Portivox",
-                      MsgIcon::None, MsgButtons::Ok);
+        messages.Show(Text(txt::FileWriteError) + " " + config.ConfigFileName + "\n" + why,
+                      "Portivox", MsgIcon::None, MsgButtons::Ok);
         return false;
     }
     return true;
@@ -501,8 +361,8 @@ bool WriteConfigFile(Config& config, MessageSink& messages) {
 
 void LoadConfiguration(Config& config, MessageSink& messages) {
     BuildNamedFormats(config);
-    int16_t r = CheckFile(config.ConfigFileName, messages);
-    if (r < 0 || !ReadConfigFile(config, messages)) ResetToDefaults(config);
+    if (!CheckFile(config.ConfigFileName, messages).ok() || !ReadConfigFile(config, messages))
+        ResetToDefaults(config);
 }
 
 } // namespace pv

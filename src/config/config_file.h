@@ -12,17 +12,26 @@ namespace pv {
 constexpr const char* kHeaderVersion3 = "Portivox Configuration File Version 3.0";
 constexpr const char* kHeaderVersion2 = "Portivox Configuration File Version 2.0";
 
-/// -2 for an empty name; -1 when the file cannot be read, line 2 is no
-/// number, or line 1 is no header (the last after telling the user);
-/// otherwise the CommPort value on line 2.
-int16_t CheckFile(const std::string& fileName, MessageSink& messages);
+/// What a look at a file's first two lines found.
+struct FileCheck {
+    enum Outcome : uint8_t { NoName, Missing, Unreadable, NotConfig, Valid };
+    Outcome outcome = NoName;
+    int16_t commPort = -1; // the CommPort on line 2; -1 unless Valid
+    std::string why;       // why not Valid
+    bool ok() const { return outcome == Valid; }
+};
+
+/// Reads line 1 and 2 of a file. A first line that is no header is told to
+/// the user; every other outcome is left to the caller.
+FileCheck CheckFile(const std::string& fileName, MessageSink& messages);
 
 /// Reads ConfigFileName into the configuration. On a file that ends early
 /// or holds a malformed item nothing is changed, the user is told, and
 /// false comes back.
 bool ReadConfigFile(Config& config, MessageSink& messages);
 
-/// Writes the configuration to ConfigFileName in version 3.
+/// Replaces ConfigFileName with the configuration in version 3; on failure
+/// the old file is untouched and the user is told why.
 bool WriteConfigFile(Config& config, MessageSink& messages);
 
 /// File Open / New / recent file / start-up: check, then read or reset.

@@ -1,30 +1,137 @@
 #include "config/settings_table.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <limits>
+#include <type_traits>
 
+#include "text/byte_text.h"
 #include "text/escape.h"
 
 namespace pv {
 namespace {
 
-using Visit = std::function<void(const std::string&, int, SettingRef)>;
+template <class T> struct IsArray : std::false_type {};
+template <class T, size_t N> struct IsArray<std::array<T, N>> : std::true_type {};
 
-template <typename A> void Each(const Visit& v, const char* name, A& array) {
-    for (int i = 0; i < static_cast<int>(array.size()); ++i)
-        v(name, i, &array[i]);
+template <auto M> auto& Slot(Settings& s, int i) {
+    auto& member = s.*M;
+    if constexpr (IsArray<std::remove_reference_t<decltype(member)>>::value)
+        return member[static_cast<size_t>(i)];
+    else
+        return member;
 }
 
-bool ParseInteger(const std::string& text, long long lo, long long hi, long long& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno || *end || v < lo || v > hi) return false;
-    out = v;
-    return true;
+// One row: the member gives the name's storage, the kind and the accessors.
+template <auto M>
+SettingDef Def(const char* name, Form form, std::vector<Run> v3, std::vector<Run> v2,
+               std::vector<Run> block = {}) {
+    using Member = std::remove_reference_t<decltype(std::declval<Settings&>().*M)>;
+    using T = std::remove_reference_t<decltype(Slot<M>(std::declval<Settings&>(), 0))>;
+    SettingDef d{name,          Kind::Text, 0,       form,   std::move(v3), std::move(block),
+                 std::move(v2), nullptr,    nullptr, nullptr};
+    if constexpr (IsArray<Member>::value) d.slots = static_cast<int>(std::tuple_size_v<Member>);
+    if constexpr (std::is_same_v<T, std::string>) {
+        d.text = [](Settings& s, int i) -> std::string& { return Slot<M>(s, i); };
+    } else {
+        d.kind = sizeof(T) == 4 ? Kind::Int32 : Kind::Int16;
+        d.number = [](const Settings& s, int i) {
+            return static_cast<int64_t>(Slot<M>(const_cast<Settings&>(s), i));
+        };
+        d.setNumber = [](Settings& s, int i, int64_t v) { Slot<M>(s, i) = static_cast<T>(v); };
+    }
+    return d;
 }
+
+// A scalar at one position.
+std::vector<Run> At(int key) {
+    return {{-1, -1, key, 0}};
+}
+
+using S = Settings;
+using F = Form;
+
+// Version-3 positions are line numbers; the groups of seven lines per output
+// string start at 1049 + 7(i-1). Version-2 positions are item numbers: the
+// same up to line 1048, then its own order (timer and strings inline, groups
+// of ten from 1054, the caption of group i stored at i-1, no hot keys).
+const std::vector<SettingDef> kTable = {
+    // Serial port
+    Def<&S::CommPort>("CommPort", F::Number, At(2), At(2)),
+    Def<&S::BaudRate>("BaudRate", F::Number, At(3), At(3)),
+    Def<&S::Parity>("Parity", F::Number, At(4), At(4)),
+    Def<&S::DataBits>("DataBits", F::Number, At(5), At(5)),
+    Def<&S::StopBits>("StopBits", F::Number, At(6), At(6)),
+    Def<&S::FlowControl>("FlowControl", F::Number, At(7), At(7)),
+    Def<&S::InputBufferSize>("InputBufferSize", F::Number, At(8), At(8)),
+    Def<&S::OutputBufferSize>("OutputBufferSize", F::Number, At(9), At(9)),
+    // Output mode and targets
+    Def<&S::OutputMode>("OutputMode", F::Number, At(11), At(11)),
+    Def<&S::KeyTargetTitle>("KeyTargetTitle", F::Text, At(19), At(19)),
+    Def<&S::KeyTargetCommand>("KeyTargetCommand", F::Text, At(20), At(20)),
+    Def<&S::KeyTargetSpecified>("KeyTargetSpecified", F::Number, At(21), At(21)),
+    Def<&S::InterCharDelay>("InterCharDelay", F::TrailInt, At(1463), At(1271)),
+    Def<&S::DDECommandApp>("DDECommandApp", F::Text, At(22), At(22)),
+    Def<&S::DDECommandTopic>("DDECommandTopic", F::Text, At(23), At(23)),
+    Def<&S::DDECommand>("DDECommand", F::Text, At(24), At(24)),
+    Def<&S::LogFileName>("LogFileName", F::Text, At(1189), At(1254)),
+    Def<&S::DDETopicName>("DDETopicName", F::TrailText, At(1462), At(1270)),
+    Def<&S::CmdLinkApp>("CmdLinkApp", F::Text, At(1191), At(1256)),
+    Def<&S::CmdLinkTopic>("CmdLinkTopic", F::Text, At(1192), At(1257)),
+    Def<&S::CmdLinkItem>("CmdLinkItem", F::Text, At(1193), At(1258)),
+    Def<&S::CmdLinkOnActivation>("CmdLinkOnActivation", F::Number, At(1194), At(1259)),
+    Def<&S::BufferLinkApp>("BufferLinkApp", F::Text, At(1195), At(1260)),
+    Def<&S::BufferLinkTopic>("BufferLinkTopic", F::Text, At(1196), At(1261)),
+    Def<&S::BufferLinkItem>("BufferLinkItem", F::Text, At(1197), At(1262)),
+    Def<&S::BufferLinkOnActivation>("BufferLinkOnActivation", F::Number, At(1198), At(1263)),
+    Def<&S::BufferLinkStripCrLf>("BufferLinkStripCrLf", F::Number, At(1199), At(1264)),
+    // Record structure and events
+    Def<&S::StartOfRecordEvent>("StartOfRecordEvent", F::Number, At(13), At(13)),
+    Def<&S::StartOfRecordChars>("StartOfRecordChars", F::Counted, At(1350), At(1268), At(0)),
+    Def<&S::EndOfRecordEvent>("EndOfRecordEvent", F::Number, At(14), At(14)),
+    Def<&S::EndOfRecordChars>("EndOfRecordChars", F::Counted, At(1351), At(1269), At(1)),
+    Def<&S::RecordDelayTicks>("RecordDelayTicks", F::Number, At(12), At(12)),
+    Def<&S::RecordStructure>("RecordStructure", F::Number, At(15), At(15)),
+    Def<&S::RecordLength>("RecordLength", F::Number, At(16), At(16)),
+    Def<&S::FieldCount>("FieldCount", F::Number, At(17), At(17)),
+    Def<&S::FieldDelimiter>("FieldDelimiter", F::Delimiter, At(18), At(18)),
+    Def<&S::RecordPreamble>("RecordPreamble", F::Counted, At(1349), At(1053), At(4)),
+    // Field definitions
+    Def<&S::FieldFilter>("FieldFilter", F::Text, {{1, 20, 1050, 7}, {21, 40, 1052, 7}},
+                         {{1, 20, 1056, 10}, {21, 40, 1059, 10}}),
+    Def<&S::FieldLength>("FieldLength", F::Number, {{1, 20, 1051, 7}, {21, 40, 1053, 7}},
+                         {{1, 20, 1057, 10}, {21, 40, 1060, 10}}),
+    Def<&S::FieldPostamble>("FieldPostamble", F::Counted, {{1, 20, 1353, 3}, {21, 40, 1354, 3}},
+                            {{1, 20, 1058, 10}, {21, 40, 1061, 10}}, {{1, 40, 25, 1}}),
+    Def<&S::FieldFormat>("FieldFormat", F::Text, {{1, 20, 1054, 7}, {21, 40, 1055, 7}},
+                         {{1, 20, 1062, 10}, {21, 40, 1063, 10}}),
+    Def<&S::FieldMathExpression>("FieldMathExpression", F::Text, {{1, 40, 1307, 1}}, {}),
+    // Translation tables
+    Def<&S::PreInputTable>("PreInputTable", F::PreInput, {{0, 255, 281, 1}}, {{0, 255, 281, 1}}),
+    Def<&S::KeystrokeTranslation>("KeystrokeTranslation", F::KeyText, {{0, 255, 25, 1}},
+                                  {{0, 255, 25, 1}}),
+    Def<&S::DDETranslation>("DDETranslation", F::Codes, At(537), At(537)),
+    Def<&S::LogTranslation>("LogTranslation", F::Codes, At(793), At(793)),
+    // Output strings and timer
+    Def<&S::AckString>("AckString", F::Counted, At(1347), At(1049), At(2)),
+    Def<&S::TimerString>("TimerString", F::Counted, At(1348), At(1050), At(3)),
+    Def<&S::TimerInterval>("TimerInterval", F::Number, At(1203), At(1051)),
+    Def<&S::TimerFlags>("TimerFlags", F::Number, At(1204), At(1052)),
+    Def<&S::OutputStringCaption>("OutputStringCaption", F::Text, {{1, 20, 1049, 7}},
+                                 {{0, 19, 1054, 10}}),
+    Def<&S::OutputStringText>("OutputStringText", F::Counted, {{1, 20, 1352, 3}},
+                              {{1, 20, 1055, 10}}, {{1, 20, 5, 1}}),
+    // Hot keys
+    Def<&S::HotKeyCode>("HotKeyCode", F::Number, {{0, 49, 1208, 2}}, {}),
+    Def<&S::HotKeyAction>("HotKeyAction", F::Number, {{0, 49, 1207, 2}}, {}),
+    Def<&S::HotKeyString>("HotKeyString", F::Counted, {{0, 49, 1412, 1}}, {}, {{0, 49, 65, 1}}),
+    // Running-window options
+    Def<&S::ActivateSuspended>("ActivateSuspended", F::Number, At(1205), {}),
+    Def<&S::MinimizeOnActivation>("MinimizeOnActivation", F::Number, At(1190), At(1255)),
+    Def<&S::WindowOnTop>("WindowOnTop", F::Number, At(1206), {}),
+    Def<&S::BeepOnInput>("BeepOnInput", F::Number, At(10), At(10)),
+    Def<&S::WindowButtons>("WindowButtons", F::Number, At(1202), At(1267)),
+    Def<&S::ShowDateTime>("ShowDateTime", F::Number, At(1201), At(1266)),
+    Def<&S::DateTimeFormat>("DateTimeFormat", F::Text, At(1200), At(1265)),
+};
 
 // Shapes that the file format can hold and the program relies on.
 std::string CheckShape(const std::string& name, const std::string& value) {
@@ -42,129 +149,57 @@ std::string CheckShape(const std::string& name, const std::string& value) {
 
 } // namespace
 
-void ForEachSetting(Settings& s, const Visit& v) {
-    // Serial port
-    v("CommPort", -1, &s.CommPort);
-    v("BaudRate", -1, &s.BaudRate);
-    v("Parity", -1, &s.Parity);
-    v("DataBits", -1, &s.DataBits);
-    v("StopBits", -1, &s.StopBits);
-    v("FlowControl", -1, &s.FlowControl);
-    v("InputBufferSize", -1, &s.InputBufferSize);
-    v("OutputBufferSize", -1, &s.OutputBufferSize);
-    // Output mode and targets
-    v("OutputMode", -1, &s.OutputMode);
-    v("KeyTargetTitle", -1, &s.KeyTargetTitle);
-    v("KeyTargetCommand", -1, &s.KeyTargetCommand);
-    v("KeyTargetSpecified", -1, &s.KeyTargetSpecified);
-    v("InterCharDelay", -1, &s.InterCharDelay);
-    v("DDECommandApp", -1, &s.DDECommandApp);
-    v("DDECommandTopic", -1, &s.DDECommandTopic);
-    v("DDECommand", -1, &s.DDECommand);
-    v("LogFileName", -1, &s.LogFileName);
-    v("DDETopicName", -1, &s.DDETopicName);
-    v("CmdLinkApp", -1, &s.CmdLinkApp);
-    v("CmdLinkTopic", -1, &s.CmdLinkTopic);
-    v("CmdLinkItem", -1, &s.CmdLinkItem);
-    v("CmdLinkOnActivation", -1, &s.CmdLinkOnActivation);
-    v("BufferLinkApp", -1, &s.BufferLinkApp);
-    v("BufferLinkTopic", -1, &s.BufferLinkTopic);
-    v("BufferLinkItem", -1, &s.BufferLinkItem);
-    v("BufferLinkOnActivation", -1, &s.BufferLinkOnActivation);
-    v("BufferLinkStripCrLf", -1, &s.BufferLinkStripCrLf);
-    // Record structure and events
-    v("StartOfRecordEvent", -1, &s.StartOfRecordEvent);
-    v("StartOfRecordChars", -1, &s.StartOfRecordChars);
-    v("EndOfRecordEvent", -1, &s.EndOfRecordEvent);
-    v("EndOfRecordChars", -1, &s.EndOfRecordChars);
-    v("RecordDelayTicks", -1, &s.RecordDelayTicks);
-    v("RecordStructure", -1, &s.RecordStructure);
-    v("RecordLength", -1, &s.RecordLength);
-    v("FieldCount", -1, &s.FieldCount);
-    v("FieldDelimiter", -1, &s.FieldDelimiter);
-    v("RecordPreamble", -1, &s.RecordPreamble);
-    // Field definitions
-    Each(v, "FieldFilter", s.FieldFilter);
-    Each(v, "FieldLength", s.FieldLength);
-    Each(v, "FieldPostamble", s.FieldPostamble);
-    Each(v, "FieldFormat", s.FieldFormat);
-    Each(v, "FieldMathExpression", s.FieldMathExpression);
-    // Translation tables
-    Each(v, "PreInputTable", s.PreInputTable);
-    Each(v, "KeystrokeTranslation", s.KeystrokeTranslation);
-    v("DDETranslation", -1, &s.DDETranslation);
-    v("LogTranslation", -1, &s.LogTranslation);
-    // Output strings and timer
-    v("AckString", -1, &s.AckString);
-    v("TimerString", -1, &s.TimerString);
-    v("TimerInterval", -1, &s.TimerInterval);
-    v("TimerFlags", -1, &s.TimerFlags);
-    Each(v, "OutputStringCaption", s.OutputStringCaption);
-    Each(v, "OutputStringText", s.OutputStringText);
-    // Hot keys
-    Each(v, "HotKeyCode", s.HotKeyCode);
-    Each(v, "HotKeyAction", s.HotKeyAction);
-    Each(v, "HotKeyString", s.HotKeyString);
-    // Running-window options
-    v("ActivateSuspended", -1, &s.ActivateSuspended);
-    v("MinimizeOnActivation", -1, &s.MinimizeOnActivation);
-    v("WindowOnTop", -1, &s.WindowOnTop);
-    v("BeepOnInput", -1, &s.BeepOnInput);
-    v("WindowButtons", -1, &s.WindowButtons);
-    v("ShowDateTime", -1, &s.ShowDateTime);
-    v("DateTimeFormat", -1, &s.DateTimeFormat);
+const std::vector<SettingDef>& SettingsTable() {
+    return kTable;
+}
+
+void ForEachSetting(const std::function<void(const SettingDef&, int)>& visit) {
+    for (const auto& def : kTable) {
+        if (def.slots == 0) visit(def, -1);
+        for (int i = 0; i < def.slots; ++i)
+            visit(def, i);
+    }
+}
+
+std::string ShowSetting(const Settings& s, const SettingDef& def, int index) {
+    if (def.kind == Kind::Text) return EscapeBytes(def.text(const_cast<Settings&>(s), index));
+    return std::to_string(def.number(s, index));
 }
 
 std::string SetSetting(Settings& s, const std::string& target, const std::string& escaped) {
     std::string name = target;
     int index = -1;
     if (auto open = target.find('('); open != std::string::npos) {
-        long long i = 0;
-        if (target.back() != ')' ||
-            !ParseInteger(target.substr(open + 1, target.size() - open - 2), 0, 1 << 20, i))
-            return "bad setting name: " + target;
+        auto i = ParseInteger(target.substr(open + 1, target.size() - open - 2), 0, 1 << 20);
+        if (target.back() != ')' || !i) return "bad setting name: " + target;
         name = target.substr(0, open);
-        index = static_cast<int>(i);
+        index = static_cast<int>(*i);
     }
     auto value = UnescapeBytes(escaped);
     if (!value) return "bad escape in the value of " + target + " (use \\xHH)";
 
-    bool nameKnown = false, found = false;
-    std::string why;
-    ForEachSetting(s, [&](const std::string& n, int i, SettingRef ref) {
-        if (n != name) return;
-        nameKnown = true;
-        if ((index < 0) != (i < 0)) {
-            if (why.empty())
-                why = index < 0 ? name + " needs an index: " + name + "(i)"
-                                : name + " takes no index";
-            return;
-        }
-        if (i != index || found) return;
-        found = true;
-        if (auto* text = std::get_if<std::string*>(&ref)) {
-            why = CheckShape(name, *value);
-            if (why.empty()) **text = *value;
-            return;
-        }
-        long long number = 0;
-        bool wide = std::holds_alternative<int32_t*>(ref);
-        long long lo = wide ? std::numeric_limits<int32_t>::min() : -32768;
-        long long hi = wide ? std::numeric_limits<int32_t>::max() : 32767;
-        if (!ParseInteger(*value, lo, hi, number)) {
-            why = target + " needs a whole number from " + std::to_string(lo) + " to " +
-                  std::to_string(hi);
-            return;
-        }
-        if (wide)
-            *std::get<int32_t*>(ref) = static_cast<int32_t>(number);
-        else
-            *std::get<int16_t*>(ref) = static_cast<int16_t>(number);
-    });
-    if (!nameKnown) return "unknown setting: " + name;
-    if (found) return why;
-    if (!why.empty()) return why;
-    return "index out of range: " + target;
+    const SettingDef* def = nullptr;
+    for (const auto& d : kTable)
+        if (name == d.name) def = &d;
+    if (!def) return "unknown setting: " + name;
+    if (index < 0 && def->slots > 0) return name + " needs an index: " + name + "(i)";
+    if (index >= 0 && def->slots == 0) return name + " takes no index";
+    if (index >= def->slots) return "index out of range: " + target;
+
+    if (def->kind == Kind::Text) {
+        std::string why = CheckShape(name, *value);
+        if (why.empty()) def->text(s, index) = *value;
+        return why;
+    }
+    bool wide = def->kind == Kind::Int32;
+    int64_t lo = wide ? std::numeric_limits<int32_t>::min() : -32768;
+    int64_t hi = wide ? std::numeric_limits<int32_t>::max() : 32767;
+    auto number = ParseInteger(*value, lo, hi);
+    if (!number)
+        return target + " needs a whole number from " + std::to_string(lo) + " to " +
+               std::to_string(hi);
+    def->setNumber(s, index, *number);
+    return {};
 }
 
 } // namespace pv

@@ -307,7 +307,7 @@ bool CommandInterpreter::LoadConfiguration(const std::string& path) {
     // A device or a pipe would never end (or never answer) when read whole.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
-    if (CheckFile(path, messages_) != config_.CommPort) return false;
+    if (CheckFile(path, messages_).commPort != config_.CommPort) return false;
     if (parts_.Window) parts_.Window->RemoveDynamicControls();
     config_.ConfigFileName = path;
     ReadConfigFile(config_, messages_);

@@ -215,10 +215,10 @@ void PortSetupDialog::Ok() {
     if (!take(buffSize_, config_.InputBufferSize)) return;
     if (!take(outBuffSize_, config_.OutputBufferSize)) return;
 
-    auto assign = [this](int16_t& setting, int value) {
+    auto assign = [this]<typename T>(T& setting, int value) {
         if (value < 0) return;
         if (setting != value) config_.ConfigChanged = True;
-        setting = static_cast<int16_t>(value);
+        setting = static_cast<T>(value);
     };
     assign(config_.BaudRate, Group("BaudFrame")->checkedId());
     assign(config_.Parity, Group("ParityFrame")->checkedId());

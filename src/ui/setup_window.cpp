@@ -15,6 +15,7 @@
 #include "config/config_file.h"
 #include "runtime/runtime.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/app_select_dialog.h"
 #include "ui/date_time_format_dialog.h"
@@ -322,40 +323,44 @@ void SetupWindow::RefreshCaption() {
     setWindowTitle(Tx(5007) + QLatin1Char('(') + FromPath(file) + QLatin1Char(')'));
 }
 
-void SetupWindow::SavePrompt() {
-    config_.FileOpCancelled = False;
-    if (!IsSet(config_.ConfigChanged)) return;
-    const std::string& question = IsSet(config_.ConfigLoaded) ? Text(4027) : Text(4028);
+bool SetupWindow::SavePrompt() {
+    if (!IsSet(config_.ConfigChanged)) return true;
+    const std::string& question =
+        Text(IsSet(config_.ConfigLoaded) ? txt::FileChangedSave : txt::SaveCurrentConfig);
     const MsgResult answer = messages_.Show(question, ToBytes(Ui(UiText::ProgramTitle)),
                                             MsgIcon::Question, MsgButtons::YesNoCancel);
-    if (answer == MsgResult::Yes)
-        FileSave();
-    else if (answer == MsgResult::Cancel)
-        config_.FileOpCancelled = True;
+    if (answer == MsgResult::Cancel) return false;
+    if (answer == MsgResult::Yes) return Save();
+    return true;
 }
 
 void SetupWindow::FileSave() {
-    if (config_.ConfigFileName.empty()) {
-        FileSaveAs();
-        return;
-    }
-    if (WriteConfigFile(config_, messages_)) config_.ConfigChanged = False;
+    Save();
 }
 
 void SetupWindow::FileSaveAs() {
+    SaveAs();
+}
+
+bool SetupWindow::Save() {
+    if (config_.ConfigFileName.empty()) return SaveAs();
+    if (!WriteConfigFile(config_, messages_)) return false;
+    config_.ConfigChanged = False;
+    return true;
+}
+
+bool SetupWindow::SaveAs() {
     const QString path =
         fileDialogs_->Save(this, Ui(UiText::SaveConfigTitle), Ui(UiText::ConfigFilter),
                            StartDirectory(config_.ConfigFileName), QStringLiteral("PV3"));
-    if (path.isEmpty()) {
-        config_.FileOpCancelled = True;
-        return;
-    }
+    if (path.isEmpty()) return false;
     config_.ConfigFileName = ToPath(path);
-    if (!WriteConfigFile(config_, messages_)) return;
+    if (!WriteConfigFile(config_, messages_)) return false;
     config_.ConfigLoaded = True;
     config_.ConfigChanged = False;
     RefreshCaption();
     InsertRecent(config_.ConfigFileName);
+    return true;
 }
 
 void SetupWindow::Load() {
@@ -367,8 +372,7 @@ void SetupWindow::Load() {
 }
 
 void SetupWindow::FileOpen() {
-    SavePrompt();
-    if (IsSet(config_.FileOpCancelled)) return;
+    if (!SavePrompt()) return;
     const QString path =
         fileDialogs_->Open(this, Ui(UiText::OpenConfigTitle), Ui(UiText::ConfigFilter),
                            StartDirectory(config_.ConfigFileName), true);
@@ -379,8 +383,7 @@ void SetupWindow::FileOpen() {
 }
 
 void SetupWindow::FileNew() {
-    SavePrompt();
-    if (IsSet(config_.FileOpCancelled)) return;
+    if (!SavePrompt()) return;
     config_.ConfigFileName.clear();
     Load();
 }
@@ -549,7 +552,7 @@ void SetupWindow::About() {
 
 bool SetupWindow::StartSession(int16_t mode) {
     if (hooks_.CloseAnalyze) hooks_.CloseAnalyze();
-    config_.RunMode = mode;
+    config_.RunMode = static_cast<RunModes>(mode);
     RunSession* session = sessionFactory_(config_, store_, messages_);
     if (mode != pv::RunVirtual && !session->OpenPort()) {
         delete session;
@@ -566,8 +569,7 @@ void SetupWindow::RunNormal() {
         config_.QuitOnSetupUnload = True;
         return;
     }
-    SavePrompt();
-    if (IsSet(config_.FileOpCancelled)) {
+    if (!SavePrompt()) {
         delete session_.data();
         session_ = nullptr;
         config_.RunMode = NotRunning;
@@ -629,9 +631,9 @@ bool SetupWindow::Start(const std::string& commandLinePath) {
 }
 
 void SetupWindow::closeEvent(QCloseEvent* event) {
-    if (config_.RunMode != pv::RunNormal) SavePrompt();
+    const bool goOn = config_.RunMode == pv::RunNormal || SavePrompt();
     recent_.Save(store_);
-    if (IsSet(config_.FileOpCancelled)) {
+    if (!goOn) {
         event->ignore();
         return;
     }

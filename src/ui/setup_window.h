@@ -83,8 +83,9 @@ class SetupWindow : public QMainWindow {
     void FileSave();
     void FileSaveAs();
     void OpenRecent(int index);
-    /// Asks whether to save a changed configuration; sets FileOpCancelled.
-    void SavePrompt();
+    /// Asks whether to save a changed configuration. False when the user
+    /// cancelled or the save failed: the operation must not go on.
+    bool SavePrompt();
     void RefreshCaption();
     void InsertRecent(const std::string& path);
     const RecentFiles& Recent() const { return recent_; }
@@ -131,6 +132,9 @@ class SetupWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    /// Save / Save As that say whether the file was written.
+    bool Save();
+    bool SaveAs();
     void BuildMenus();
     QAction* AddItem(QMenu* menu, const char* name, int text, void (SetupWindow::*slot)());
     void RefreshModeMarks();

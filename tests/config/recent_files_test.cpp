@@ -2,82 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pv {
 namespace {
 
 using Paths = std::vector<std::string>;
 
-RecentFiles With(const Paths& insertedOldestFirst) {
+TEST(RecentFilesTest, InsertKeepsFourDistinctNewestFirst) {
+    // name, inserted oldest first, listed newest first
+    const std::tuple<const char*, Paths, Paths> rows[] = {
+        {"Empty", {}, {}},
+        {"SameFileTwiceOnce", {"/x", "/x"}, {"/x"}},
+        {"FifthPushesOutOldest", {"/1", "/2", "/3", "/4", "/5"}, {"/5", "/4", "/3", "/2"}},
+        {"ListedMovesToTop", {"/1", "/2", "/3", "/4", "/2"}, {"/2", "/4", "/3", "/1"}},
+        {"CaseMatters", {"/a/x.pv3", "/a/X.PV3"}, {"/a/X.PV3", "/a/x.pv3"}},
+        {"EmptyPathIgnored", {"/1", ""}, {"/1"}},
+    };
+    for (const auto& [name, inserted, listed] : rows) {
+        RecentFiles list;
+        for (const auto& p : inserted)
+            list.Insert(p);
+        EXPECT_EQ(list.Entries(), listed) << name;
+        EXPECT_EQ(list.Count(), static_cast<int>(listed.size()) - 1) << name;
+    }
+}
+
+TEST(RecentFilesTest, ChooseMovesUpAndStoreRoundTripStopsAtAGap) {
     RecentFiles list;
-    for (const auto& p : insertedOldestFirst)
+    for (const char* p : {"/1", "/2", "/3"})
         list.Insert(p);
-    return list;
-}
-
-TEST(RecentFilesTest, EmptyListCountsMinusOne) {
-    RecentFiles list;
-    EXPECT_EQ(list.Count(), -1);
-    EXPECT_TRUE(list.Empty());
-}
-
-TEST(RecentFilesTest, SameFileTwiceLeavesOneEntry) {
-    RecentFiles list = With({"/a/x.PV3", "/a/x.PV3"});
-    EXPECT_EQ(list.Entries(), Paths({"/a/x.PV3"}));
-    EXPECT_EQ(list.Count(), 0);
-}
-
-TEST(RecentFilesTest, FifthFilePushesOutTheOldest) {
-    RecentFiles list = With({"/1.PV3", "/2.PV3", "/3.PV3", "/4.PV3", "/5.PV3"});
-    EXPECT_EQ(list.Entries(), Paths({"/5.PV3", "/4.PV3", "/3.PV3", "/2.PV3"}));
-    EXPECT_EQ(list.Count(), 3);
-}
-
-TEST(RecentFilesTest, ListedFileMovesToTopKeepingTheOthersInOrder) {
-    RecentFiles list = With({"/1.PV3", "/2.PV3", "/3.PV3", "/4.PV3"});
-    list.Insert("/2.PV3");
-    EXPECT_EQ(list.Entries(), Paths({"/2.PV3", "/4.PV3", "/3.PV3", "/1.PV3"}));
-}
-
-TEST(RecentFilesTest, PathsDifferingInCaseAreDifferentFiles) {
-    RecentFiles list = With({"/a/x.pv3", "/a/X.PV3"});
-    EXPECT_EQ(list.Entries(), Paths({"/a/X.PV3", "/a/x.pv3"}));
-}
-
-TEST(RecentFilesTest, EmptyPathIsIgnored) {
-    RecentFiles list = With({"/1.PV3", ""});
-    EXPECT_EQ(list.Entries(), Paths({"/1.PV3"}));
-}
-
-TEST(RecentFilesTest, ChoosingAnEntryMovesItUpAndGivesItsPath) {
-    RecentFiles list = With({"/1.PV3", "/2.PV3", "/3.PV3"});
-    EXPECT_EQ(list.Choose(2), "/1.PV3");
-    EXPECT_EQ(list.Entries(), Paths({"/1.PV3", "/3.PV3", "/2.PV3"}));
+    EXPECT_EQ(list.Choose(2), "/1");
     EXPECT_EQ(list.Choose(7), "");
-    EXPECT_EQ(list.Choose(-1), "");
-}
-
-TEST(RecentFilesTest, SavesToKeysAndLoadsBackInOrder) {
+    EXPECT_EQ(list.Entries(), Paths({"/1", "/3", "/2"}));
     MemorySettingsStore store;
-    With({"/1.PV3", "/2.PV3", "/3.PV3"}).Save(store);
-    EXPECT_EQ(store.Get("MRUFiles", "0"), "/3.PV3");
-    EXPECT_EQ(store.Get("MRUFiles", "2"), "/1.PV3");
+    list.Save(store);
+    EXPECT_EQ(store.Get("MRUFiles", "2"), "/2");
     RecentFiles loaded;
     loaded.Load(store);
-    EXPECT_EQ(loaded.Entries(), Paths({"/3.PV3", "/2.PV3", "/1.PV3"}));
-}
-
-TEST(RecentFilesTest, LoadingStopsAtTheFirstEmptyKeyAndAfterFour) {
-    MemorySettingsStore store;
-    store.Set("MRUFiles", "0", "/a.PV3");
-    store.Set("MRUFiles", "2", "/c.PV3");
-    RecentFiles list;
-    list.Load(store);
-    EXPECT_EQ(list.Entries(), Paths({"/a.PV3"}));
-
-    for (int i = 0; i < 6; ++i)
-        store.Set("MRUFiles", std::to_string(i), "/" + std::to_string(i));
-    list.Load(store);
-    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(loaded.Entries(), list.Entries());
+    store.Remove("MRUFiles", "1");
+    loaded.Load(store);
+    EXPECT_EQ(loaded.Entries(), Paths({"/1"}));
 }
 
 } // namespace

@@ -95,7 +95,7 @@ struct DdeRig {
         config.RunMode = virtualMode ? RunVirtual : RunNormal;
         config.OutputMode = DdeServer;
         config.FieldCount = 3;
-        config.RecordStructure = 1;
+        config.RecordStructure = DelimitedFields;
     }
     /// Opens the port, starts the runtime; call after changing `config`.
     DdeRig& Start() {

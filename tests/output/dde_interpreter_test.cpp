@@ -572,7 +572,7 @@ class DdeConfig : public testing::Test {
         Settings s;
         s.CommPort = commPort;
         s.FieldCount = fieldCount;
-        s.RecordStructure = 1;
+        s.RecordStructure = DelimitedFields;
         s.OutputMode = DdeServer;
         s.AckString = "ACK";
         std::string path = testing::TempDir() + "Dde_Config_" +

@@ -23,13 +23,13 @@ struct AssemblerCase {
 };
 
 void Delimited(Config& c, int fields, const char* delimiter) {
-    c.RecordStructure = 1;
+    c.RecordStructure = DelimitedFields;
     c.FieldCount = static_cast<int16_t>(fields);
     c.FieldDelimiter = delimiter;
 }
 
 void Fixed(Config& c, std::vector<int16_t> lengths) {
-    c.RecordStructure = 2;
+    c.RecordStructure = FixedLengthFields;
     c.FieldCount = static_cast<int16_t>(lengths.size());
     for (size_t i = 0; i < lengths.size(); ++i)
         c.FieldLength[i + 1] = lengths[i];
@@ -45,27 +45,27 @@ const AssemblerCase kCases[] = {
     {"TwoRecordsInOneTickBothDelivered", [](Config&) {}, {{"1\r2\r", 1, 2}}, {"1\r", "2\r"}},
     {"NumericStartWithCommaSeparatorStartsAtComma",
      [](Config& c) {
-         c.StartOfRecordEvent = 2;
+         c.StartOfRecordEvent = StartOnNumeric;
          c.DecimalSeparator = ",";
      },
      {{"ABC,12\r", 1, 1}},
      {",12\r"}},
     {"PrintableStartDropsLeadingControlBytes",
-     [](Config& c) { c.StartOfRecordEvent = 1; },
+     [](Config& c) { c.StartOfRecordEvent = StartOnAlphaNumeric; },
      {{"\x02\x03"
        "AB\r",
        1, 1}},
      {"AB\r"}},
     {"SpecialStartCharacters",
      [](Config& c) {
-         c.StartOfRecordEvent = 3;
+         c.StartOfRecordEvent = StartOnSpecialChars;
          c.StartOfRecordChars = "$#";
      },
      {{"xx\r$1\rzz#2\r", 1, 2}},
      {"$1\r", "#2\r"}},
     {"SpecialEndCharacters",
      [](Config& c) {
-         c.EndOfRecordEvent = 3;
+         c.EndOfRecordEvent = EndOnSpecialChars;
          c.EndOfRecordChars = "#!";
      },
      {{"12\r#34!", 1, 2}},
@@ -89,7 +89,7 @@ const AssemblerCase kCases[] = {
     {"DelimiterThatIsEndCharEndsOnlyAfterLastField",
      [](Config& c) {
          Delimited(c, 2, ";");
-         c.EndOfRecordEvent = 3;
+         c.EndOfRecordEvent = EndOnSpecialChars;
          c.EndOfRecordChars = ";";
      },
      {{"a;", 1, 0}, {"b;", 1, 1}},
@@ -98,7 +98,7 @@ const AssemblerCase kCases[] = {
     {"ByteCountSplitsFieldsAndRecords",
      [](Config& c) {
          Fixed(c, {2, 3});
-         c.EndOfRecordEvent = 2;
+         c.EndOfRecordEvent = EndOnByteCount;
          c.RecordLength = 5;
      },
      {{"ABCDE123", 1, 1}, {"45", 1, 2}},
@@ -106,33 +106,33 @@ const AssemblerCase kCases[] = {
     {"ByteCountShorterThanFieldsDoesNotShiftNextRecord",
      [](Config& c) {
          Fixed(c, {2, 3});
-         c.EndOfRecordEvent = 2;
+         c.EndOfRecordEvent = EndOnByteCount;
          c.RecordLength = 3;
      },
      {{"ABCDEF", 1, 2}},
      {"AB|C", "DE|F"}},
     {"TimeDelayEndsOnThirdIdleTick",
      [](Config& c) {
-         c.EndOfRecordEvent = 1;
+         c.EndOfRecordEvent = EndOnTimeDelay;
          c.RecordDelayTicks = 3;
      },
      {{"AB", 1, 0}, {"", 2, 0}, {"", 1, 1}},
      {"AB"}},
     {"TimeDelayRestartsWhenByteArrivesOnSecondIdleTick",
      [](Config& c) {
-         c.EndOfRecordEvent = 1;
+         c.EndOfRecordEvent = EndOnTimeDelay;
          c.RecordDelayTicks = 3;
      },
      {{"A", 1, 0}, {"", 2, 0}, {"B", 1, 0}, {"", 2, 0}, {"", 1, 1}},
      {"AB"}},
     {"TimeDelayIdleWithoutRecordDeliversNothing",
-     [](Config& c) { c.EndOfRecordEvent = 1; },
+     [](Config& c) { c.EndOfRecordEvent = EndOnTimeDelay; },
      {{"", 10, 0}},
      {}},
     {"DelimitedTimeRule",
      [](Config& c) {
          Delimited(c, 2, " ");
-         c.EndOfRecordEvent = 1;
+         c.EndOfRecordEvent = EndOnTimeDelay;
          c.RecordDelayTicks = 2;
      },
      {{"1   2", 1, 0}, {"", 2, 1}},
@@ -140,7 +140,7 @@ const AssemblerCase kCases[] = {
     {"FixedLengthTimeRule",
      [](Config& c) {
          Fixed(c, {2, 2});
-         c.EndOfRecordEvent = 1;
+         c.EndOfRecordEvent = EndOnTimeDelay;
          c.RecordDelayTicks = 1;
      },
      {{"ABCDE", 1, 0}, {"", 1, 1}, {"XY", 2, 2}},
@@ -154,7 +154,7 @@ const AssemblerCase kCases[] = {
     {"VoidRecordByteBeforeStartStartsAndVoidsRecord",
      [](Config& c) {
          c.PreInputTable[2] = "Void Record";
-         c.StartOfRecordEvent = 1;
+         c.StartOfRecordEvent = StartOnAlphaNumeric;
      },
      {{"\x02"
        "12\r",
@@ -164,7 +164,7 @@ const AssemblerCase kCases[] = {
     {"VoidRecordByteBecomesFirstDigitOfItsCode",
      [](Config& c) {
          c.PreInputTable[13] = "Void Record";
-         c.EndOfRecordEvent = 3;
+         c.EndOfRecordEvent = EndOnSpecialChars;
          c.EndOfRecordChars = "#1";
      },
      {{"a\r", 1, 0}, {"b#", 1, 1}},

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConversionOrderTest, ExpressionsSeeLowerFieldsConvertedAndHigherFieldsRaw) {
     Harness h;
     h.config.OutputMode = DdeServer;
-    h.config.RecordStructure = 1;
+    h.config.RecordStructure = DelimitedFields;
     h.config.FieldCount = 2;
     h.config.FieldMathExpression[1] = "field(2) * 10";
     h.config.FieldMathExpression[2] = "field(1) + 1";
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct KeystrokeHarness : Harness {
     KeystrokeHarness() {
         config.OutputMode = SendKeystrokes;
-        config.RecordStructure = 1;
+        config.RecordStructure = DelimitedFields;
         config.FieldCount = 2;
         config.RecordPreamble = "<{YEAR}>";
         config.FieldPostamble[1] = "{TAB}";
@@ -249,7 +249,7 @@ TEST(ExpandDateTimeTest, FirstOccurrenceOfEachPlaceholderAnyCase) {
     h.config.KeyTargetSpecified = False;
     h.config.RecordPreamble = "{year}{YEAR}|{Century}{MONTH}{DAY}{HOUR}{MINUTE}{SECOND}|";
     h.config.FieldCount = 1;
-    h.config.RecordStructure = 0;
+    h.config.RecordStructure = SingleField;
     h.config.FieldPostamble[1] = "";
     h.Start();
     h.Feed("x\r");
@@ -263,7 +263,7 @@ TEST(ExpandDateTimeTest, FirstOccurrenceOfEachPlaceholderAnyCase) {
 TEST(DdeTest, ConnectsOnceThenPreamblePerFieldUpdateAndPostamble) {
     Harness h;
     h.config.OutputMode = DdeServer;
-    h.config.RecordStructure = 1;
+    h.config.RecordStructure = DelimitedFields;
     h.config.FieldCount = 2;
     h.config.RecordPreamble = "[P{YEAR}]";
     h.config.FieldPostamble[2] = "[B]";
@@ -303,7 +303,7 @@ struct LogHarness : Harness {
                testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
         std::remove(path.c_str());
         config.LogFileName = path;
-        config.RecordStructure = 1;
+        config.RecordStructure = DelimitedFields;
         config.FieldCount = 2;
         config.FieldFilter[2] = "N";
     }

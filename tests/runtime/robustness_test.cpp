@@ -20,17 +20,17 @@ TEST(RobustnessTest, RandomSettingsAndInputKeepStateInRange) {
     for (int round = 0; round < 150; ++round) {
         Harness h;
         Config& c = h.config;
-        c.RecordStructure = static_cast<int16_t>(pick(0, 3));
-        c.EndOfRecordEvent = static_cast<int16_t>(pick(0, 4));
-        c.StartOfRecordEvent = static_cast<int16_t>(pick(0, 4));
+        c.RecordStructure = static_cast<RecordShape>(pick(0, 3));
+        c.EndOfRecordEvent = static_cast<EndEvent>(pick(0, 4));
+        c.StartOfRecordEvent = static_cast<StartEvent>(pick(0, 4));
         c.StartOfRecordChars = std::string(1, static_cast<char>(pick(0, 255)));
         c.EndOfRecordChars = std::string(1, static_cast<char>(pick(0, 255)));
         c.FieldCount = static_cast<int16_t>(pick(-1, 45));
         c.FieldDelimiter = pick(0, 5) == 0 ? "" : std::string(1, static_cast<char>(pick(0, 64)));
         c.RecordLength = static_cast<int16_t>(pick(-1, 30));
         c.RecordDelayTicks = static_cast<int16_t>(pick(0, 4));
-        c.OutputMode = static_cast<int16_t>(pick(0, 2));
-        c.FlowControl = static_cast<int16_t>(pick(0, 3));
+        c.OutputMode = static_cast<OutputModes>(pick(0, 2));
+        c.FlowControl = static_cast<FlowControlMode>(pick(0, 3));
         c.AckString = pick(0, 1) ? "A" : "";
         for (int i = 0; i < kFieldSlots; ++i) {
             c.FieldLength[i] = static_cast<int16_t>(pick(-1, 6));

@@ -41,7 +41,7 @@ TEST(RecordFrameTest, BeepUsesSpecialBeepOfThePortWhenNonzero) {
 
 TEST(OptoRsTest, QueriesOnCrAndVoidsTheAnswerRecord) {
     Harness h;
-    h.config.FlowControl = 3;
+    h.config.FlowControl = FlowOptoRs;
     h.Start();
     h.Feed("12\r34\r56\r");
     h.Tick();

@@ -39,7 +39,7 @@ TEST_F(PortFixture, OpenConfiguresTheDriverInOrder) {
     config.DataBits = 2;
     config.Parity = 3;
     config.StopBits = 2;
-    config.FlowControl = 3;
+    config.FlowControl = FlowOptoRs;
     config.InputBufferSize = 8192;
     config.OutputBufferSize = 512;
 

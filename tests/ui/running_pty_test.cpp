@@ -31,7 +31,7 @@ struct PtyRun {
         test::EnsureApp();
         store.Set("Ports", "COM1", device);
         config.RunMode = RunTest;
-        config.RecordStructure = 1; // delimited by commas, ended by CR
+        config.RecordStructure = DelimitedFields; // delimited by commas, ended by CR
         config.FieldCount = 3;
         config.OutputMode = LogToDisk;
         config.LogFileName = ::testing::TempDir() + "/running_pty_test.log";

@@ -26,7 +26,7 @@ TEST(RunningScreenshots, Capture) {
           Shot{"running_40_fields", 40, 5, 1, true}}) {
         test::RunFixture f;
         f.config.FieldCount = static_cast<int16_t>(s.fields);
-        f.config.RecordStructure = 1;
+        f.config.RecordStructure = DelimitedFields;
         f.config.OutputMode = LogToDisk;
         f.config.LogFileName = ::testing::TempDir() + "/shots.log";
         f.config.WindowButtons = s.lineButtons;

@@ -48,7 +48,7 @@ struct RunFixture {
 
     /// Opens (unless virtual) and shows; false when the port did not open.
     bool Start(int16_t runMode = RunTest) {
-        config.RunMode = runMode;
+        config.RunMode = static_cast<RunModes>(runMode);
         RunSession::Parts parts;
         auto d = std::make_unique<RecordingDriver>();
         driver = d.get();

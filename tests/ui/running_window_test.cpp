@@ -77,7 +77,7 @@ TEST_P(ResetRule, ResetClearsBoxesAndLeavesTheSuspendState) {
     const auto& p = GetParam();
     RunFixture f;
     f.config.FieldCount = 2;
-    f.config.RecordStructure = 1;
+    f.config.RecordStructure = DelimitedFields;
     ASSERT_TRUE(f.Start());
     f.driver->Input = "4,5\r";
     f.Tick();
@@ -209,7 +209,7 @@ TEST(RunningWindow, LineButtonsDriveDtrAndBreak) {
 TEST(RunningWindow, FieldBoxesIgnoreTypingButKeepNavigation) {
     RunFixture f;
     f.config.FieldCount = 3;
-    f.config.RecordStructure = 1;
+    f.config.RecordStructure = DelimitedFields;
     ASSERT_TRUE(f.Start());
     f.driver->Input = "12.5,OK,x\r";
     f.Tick();
@@ -238,7 +238,7 @@ TEST(RunningWindow, KeyFilterPassesOnlyNavigationKeys) {
 TEST(RunningWindow, EditCopyPutsLinkAndTextOnTheClipboard) {
     RunFixture f;
     f.config.FieldCount = 2;
-    f.config.RecordStructure = 1;
+    f.config.RecordStructure = DelimitedFields;
     f.config.DDETopicName = "Scale";
     ASSERT_TRUE(f.Start());
     f.driver->Input = "7,kg\r";

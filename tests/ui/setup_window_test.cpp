@@ -43,14 +43,14 @@ TEST_P(SavePromptTest, AsksAndActsOnTheAnswer) {
     f.config.ConfigChanged = True;
     f.messages.answers.push_back(p.answer);
 
-    f.window->SavePrompt();
+    const bool goOn = f.window->SavePrompt();
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text, Text(p.question));
     EXPECT_EQ(f.messages.shown[0].title, "Portivox");
     EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
     EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(IsSet(f.config.FileOpCancelled), p.cancelled);
+    EXPECT_EQ(!goOn, p.cancelled);
     EXPECT_EQ(IsSet(f.config.ConfigChanged), p.stillChanged);
 }
 
@@ -65,21 +65,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SetupWindowTest, UnchangedConfigurationIsNotPrompted) {
     SetupFixture f;
-    f.config.FileOpCancelled = True;
-    f.window->SavePrompt();
+    EXPECT_TRUE(f.window->SavePrompt());
     EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_FALSE(IsSet(f.config.FileOpCancelled));
 }
 
 TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
     SetupFixture f;
     f.config.ConfigChanged = True;
     f.messages.answers.push_back(MsgResult::Yes);
-    f.window->SavePrompt(); // the save dialog answers "" (cancel)
+    const bool goOn = f.window->SavePrompt(); // the save dialog answers "" (cancel)
     ASSERT_EQ(f.fileCalls->size(), 1u);
     EXPECT_TRUE(f.fileCalls->at(0).save);
     EXPECT_EQ(f.fileCalls->at(0).title, "Save Portivox Configuration As...");
-    EXPECT_TRUE(IsSet(f.config.FileOpCancelled));
+    EXPECT_FALSE(goOn);
 }
 
 // --- File commands -------------------------------------------------------------------

@@ -58,6 +58,10 @@ void QtSettingsStore::Remove(const std::string& section, const std::string& key)
     settings_->sync();
 }
 
+bool QtSettingsStore::Saved() const {
+    return settings_->status() == QSettings::NoError;
+}
+
 std::string QtSettingsStore::FileName() const {
     return settings_->fileName().toStdString();
 }

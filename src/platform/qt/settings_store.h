@@ -27,6 +27,8 @@ class QtSettingsStore : public SettingsStore {
 
     /// The file that holds the store.
     std::string FileName() const;
+    /// Whether the last Set or Remove reached the file.
+    bool Saved() const;
 
   private:
     std::unique_ptr<QSettings> settings_;

@@ -74,6 +74,14 @@ TEST(QtSettingsStore, MissingKeyGivesFallbackAndRemoveForgets) {
     EXPECT_EQ(store.Get("Ports", "COM2", "none"), "/dev/pts/3");
     store.Remove("Ports", "COM2");
     EXPECT_EQ(store.Get("Ports", "COM2", "none"), "none");
+    EXPECT_TRUE(store.Saved());
+}
+
+TEST(QtSettingsStore, AFolderInPlaceOfTheFileIsNotSaved) {
+    fs::create_directories(Ini("folder.ini"));
+    QtSettingsStore store(Ini("folder.ini"));
+    store.Set("Ports", "COM1", "/dev/ttyUSB0");
+    EXPECT_FALSE(store.Saved());
 }
 
 TEST(QtSettingsStore, SlashesDoNotOpenNewSections) {

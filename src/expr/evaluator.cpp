@@ -136,13 +136,13 @@ struct Priority {
     uint8_t left, right;
 };
 constexpr Priority kPriority[] = {
-    {12, 12},                                                // ^
-    {11, 11}, {11, 11},                                      // * /
-    {10, 10},                                                // "\"
-    {9, 9},                                                  // mod
-    {8, 8},   {8, 8},                                        // + -
-    {7, 7},   {7, 7},   {7, 7}, {7, 7}, {7, 7}, {7, 7},      // = < > <> <= >=
-    {6, 6},   {5, 5},   {4, 4}, {3, 3}, {2, 2},              // and or xor eqv imp
+    {12, 12},                                           // ^
+    {11, 11}, {11, 11},                                 // * /
+    {10, 10},                                           // "\"
+    {9, 9},                                             // mod
+    {8, 8},   {8, 8},                                   // + -
+    {7, 7},   {7, 7},   {7, 7}, {7, 7}, {7, 7}, {7, 7}, // = < > <> <= >=
+    {6, 6},   {5, 5},   {4, 4}, {3, 3}, {2, 2},         // and or xor eqv imp
 };
 static_assert(std::size(kPriority) == size_t(BinOp::None));
 
@@ -170,7 +170,6 @@ double ComparisonOperand(const Value& v) {
     default: return LeadingNumber(PlainText(v));
     }
 }
-
 
 bool Compare(BinOp op, const Value& a, const Value& b, Value& out) {
     double x;
@@ -446,9 +445,7 @@ ExprErrorText CallFunction(Fn fn, const Value& arg, Value& out, const FieldValue
         if (x < 0) return ExprErrorText::InvalidArgument;
         ok = Real(std::sqrt(x), out);
         break;
-    case Fn::Sgn:
-        out = Value::MakeInteger(static_cast<int16_t>((x > 0) - (x < 0)));
-        return kOk;
+    case Fn::Sgn: out = Value::MakeInteger(static_cast<int16_t>((x > 0) - (x < 0))); return kOk;
     case Fn::Rnd: out = Value::MakeSingle(context.Rnd(x)); return kOk;
     case Fn::Hex: {
         if (IsNarrow(arg.Kind)) {
@@ -832,7 +829,10 @@ EvalResult CompiledExpression::Evaluate(const FieldValues& fields, EvalContext& 
                 failAt(ExprErrorText::NotANumber, in);
                 top = Value{};
             } else {
-                top = Value::MakeDouble(LeadingNumber("&h" + top.Text + "&"));
+                std::string hex = "&h";
+                hex += top.Text;
+                hex += '&';
+                top = Value::MakeDouble(LeadingNumber(hex));
             }
             break;
         }

@@ -75,8 +75,8 @@ class CompiledExpression {
     enum class Code : uint8_t;
     struct Instr {
         Code code;
-        uint8_t arg;      // operator or function
-        uint32_t target;  // constant index, field slot or jump target
+        uint8_t arg;       // operator or function
+        uint32_t target;   // constant index, field slot or jump target
         uint32_t position; // source offset, for fault reports
     };
 

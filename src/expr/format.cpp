@@ -12,9 +12,6 @@
 
 namespace pv {
 
-const char* const kFormatKeywords[6] = {"General Number", "Currency", "Fixed",
-                                        "Standard",       "Percent",  "Scientific"};
-
 namespace {
 
 char Lower(char c) {
@@ -895,13 +892,6 @@ std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
 
 std::string FormatValue(const Value& value, std::string_view pattern) {
     return CompileFormat(pattern).Apply(value);
-}
-
-std::string ResolveFormatName(std::string_view fieldFormat,
-                              std::span<const std::string> displayNames) {
-    for (size_t k = 0; k < displayNames.size() && k < 6; ++k)
-        if (fieldFormat == displayNames[k]) return kFormatKeywords[k];
-    return std::string(fieldFormat);
 }
 
 } // namespace pv

@@ -6,7 +6,6 @@
 #include "expr/value.h"
 
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,15 +43,5 @@ std::string FormatValue(const Value& value, std::string_view pattern);
 
 /// Formats a date and time; an empty pattern gives the general date form.
 std::string FormatDateTime(const DateTime& dt, std::string_view pattern);
-
-/// The format a field's format setting stands for: when it equals display
-/// name k (displayNames[k-1], the localized names of the six named number
-/// formats), the keyword k ("General Number", "Currency", "Fixed",
-/// "Standard", "Percent", "Scientific"); otherwise the setting itself.
-std::string ResolveFormatName(std::string_view fieldFormat,
-                              std::span<const std::string> displayNames);
-
-/// The six named number format keywords in display-name order.
-extern const char* const kFormatKeywords[6];
 
 } // namespace pv

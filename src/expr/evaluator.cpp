@@ -873,9 +873,25 @@ CompiledExpression CompileExpression(std::string_view expression) {
     return ExprCompiler(expression).Run();
 }
 
+const CompiledExpression& EvalContext::Compiled(std::string_view expression) {
+    for (const auto& p : programs_)
+        if (p.first == expression) return p.second;
+    // Bounded: more distinct texts than fields replace the oldest.
+    constexpr size_t kKept = 64;
+    std::pair<std::string, CompiledExpression> entry{std::string(expression),
+                                                     CompileExpression(expression)};
+    if (programs_.size() < kKept) {
+        programs_.push_back(std::move(entry));
+        return programs_.back().second;
+    }
+    size_t slot = nextSlot_++ % kKept;
+    programs_[slot] = std::move(entry);
+    return programs_[slot].second;
+}
+
 EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields,
                               EvalContext& context) {
-    return CompileExpression(expression).Evaluate(fields, context);
+    return context.Compiled(expression).Evaluate(fields, context);
 }
 
 EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields) {

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pv {
@@ -46,21 +48,7 @@ struct EvalResult {
     ExprError Error;
 };
 
-/// What an evaluation carries beyond one record: the `rnd` sequence and a
-/// reusable value stack. One per run; not shared between threads.
-class EvalContext {
-  public:
-    EvalContext();
-    /// rnd(arg): below 0 restarts from a seed taken from arg, 0 repeats the
-    /// last number, above 0 gives the next one.
-    float Rnd(double arg);
-
-  private:
-    friend class CompiledExpression;
-    uint64_t rndState_;
-    float rndLast_;
-    std::vector<Value> stack_;
-};
+class EvalContext;
 
 /// A compiled expression. It always runs: a faulty text keeps the partial
 /// program that hands back what the expression got to (the runtime keeps
@@ -88,9 +76,31 @@ class CompiledExpression {
     uint32_t maxStack_ = 0;
 };
 
+/// What an evaluation carries beyond one record: the `rnd` sequence and a
+/// reusable value stack. One per run; not shared between threads.
+class EvalContext {
+  public:
+    EvalContext();
+    /// rnd(arg): below 0 restarts from a seed taken from arg, 0 repeats the
+    /// last number, above 0 gives the next one.
+    float Rnd(double arg);
+
+    /// The program for an expression text, compiled on first use; keeps
+    /// the most recent texts (one per field at most, in practice).
+    const CompiledExpression& Compiled(std::string_view expression);
+
+  private:
+    friend class CompiledExpression;
+    uint64_t rndState_;
+    float rndLast_;
+    std::vector<Value> stack_;
+    std::vector<std::pair<std::string, CompiledExpression>> programs_;
+    size_t nextSlot_ = 0;
+};
+
 CompiledExpression CompileExpression(std::string_view expression);
 
-/// Compile-and-run in one step, for one-off evaluations (`portivox eval`).
+/// Runs the context's compiled program for the text (compiled on first use).
 EvalResult EvaluateExpression(std::string_view expression, const FieldValues& fields,
                               EvalContext& context);
 

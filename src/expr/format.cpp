@@ -233,7 +233,7 @@ Section PrepareSection(std::string_view text) {
         } else if (i > pointAt && i < expAt) {
             toks[i].type = T::Literal, toks[i].text.clear();
         } else {
-            toks[i].type = T::Literal, toks[i].text = ",";
+            toks[i].type = T::Literal, toks[i].text.assign(1, ',');
         }
     }
     sec.pointAt = pointAt;
@@ -356,7 +356,7 @@ std::string FormatNumberPattern(double x, bool single, const NumberPattern& np, 
     if (x < 0 && sec.size() >= 2 && !np.blank[1]) return RenderSection(x, single, sec[1], allZero);
     if (x == 0 && sec.size() >= 3 && !np.blank[2]) return RenderSection(x, single, sec[2], allZero);
     std::string body = RenderSection(x, single, sec[0], allZero);
-    if (x < 0 && !allZero) body.insert(0, "-");
+    if (x < 0 && !allZero) body.insert(body.begin(), '-');
     return body;
 }
 
@@ -886,12 +886,34 @@ std::string CompiledFormat::Apply(const Value& value) const {
     return FormatNumberPattern(x, single, plan.number, false);
 }
 
+namespace {
+
+// The patterns used lately, compiled: callers that pass the same pattern
+// for every record analyse it once. Bounded; one per thread.
+const CompiledFormat& Cached(std::string_view pattern) {
+    constexpr size_t kKept = 64;
+    thread_local std::vector<std::pair<std::string, CompiledFormat>> kept;
+    thread_local size_t next = 0;
+    for (const auto& p : kept)
+        if (p.first == pattern) return p.second;
+    std::pair<std::string, CompiledFormat> entry{std::string(pattern), CompileFormat(pattern)};
+    if (kept.size() < kKept) {
+        kept.push_back(std::move(entry));
+        return kept.back().second;
+    }
+    size_t slot = next++ % kKept;
+    kept[slot] = std::move(entry);
+    return kept[slot].second;
+}
+
+} // namespace
+
 std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
-    return CompileFormat(pattern).Apply(dt);
+    return Cached(pattern).Apply(dt);
 }
 
 std::string FormatValue(const Value& value, std::string_view pattern) {
-    return CompileFormat(pattern).Apply(value);
+    return Cached(pattern).Apply(value);
 }
 
 } // namespace pv

@@ -250,6 +250,9 @@ TEST(Expression, CompiledProgramReadsTheSlotsOfEachRun) {
     EXPECT_EQ(program.Evaluate(a, context).Result, Value::MakeDouble(7));
     EXPECT_EQ(program.Evaluate(b, context).Result, Value::MakeDouble(20.5));
     EXPECT_EQ(program.Evaluate(a, context).Result, Value::MakeDouble(7));
+    for (int i = 0; i < 200; ++i) // more texts than the context keeps programs for
+        ASSERT_EQ(EvaluateExpression(std::to_string(i % 100) + "+1", a, context).Result,
+                  Value::MakeDouble(i % 100 + 1));
 }
 
 TEST(Expression, RndSequenceBelongsToItsContext) {

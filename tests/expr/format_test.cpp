@@ -228,6 +228,8 @@ TEST(Format, GeneralText) {
         {"Empty", Value{}, "", ""}
     });
     // clang-format on
+    for (int i = 0; i < 200; ++i) // more patterns than are kept compiled
+        ASSERT_EQ(FormatValue(D(1), std::string(size_t(i % 100 + 1), '0')).size(), i % 100 + 1);
     const std::string bytes("a\0\xff", 3);
     EXPECT_EQ(GeneralNumberText(Value::MakeText(bytes)), bytes) << "text keeps every byte";
 }

@@ -86,7 +86,7 @@ class EvalContext {
     float Rnd(double arg);
 
     /// The program for an expression text, compiled on first use; keeps
-    /// the most recent texts (one per field at most, in practice).
+    /// the 64 most recent texts. The reference lasts until the next call.
     const CompiledExpression& Compiled(std::string_view expression);
 
   private:

@@ -47,6 +47,7 @@ bool ParseSlot(const std::string& slotArg, FieldValues& fields) {
 
 int EvalCommand(const Args& args) {
     FieldValues fields;
+    fields.fill(Value::MakeText({})); // as in a running configuration
     std::string expression;
     bool haveExpression = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -68,7 +69,8 @@ int EvalCommand(const Args& args) {
         haveExpression = true;
     }
     if (!haveExpression) return EvalUsage();
-    EvalResult r = EvaluateExpression(expression, fields);
+    EvalContext context;
+    EvalResult r = EvaluateExpression(expression, fields, context);
     std::printf("%s %s %s\n", r.Ok ? "ok" : "error", KindName(r.Result.Kind),
                 EscapeBytes(GeneralNumberText(r.Result)).c_str());
     return 0;

@@ -7,12 +7,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace pv {
-
-const char* const kFormatKeywords[6] = {"General Number", "Currency", "Fixed",
-                                        "Standard",       "Percent",  "Scientific"};
 
 namespace {
 
@@ -177,11 +175,20 @@ bool IsDigitTok(T t) {
     return t == T::Zero || t == T::Hash;
 }
 
-// Renders |x| with one section. `allZero` reports whether no non-zero digit
-// was shown, so the caller can drop the sign of a number rounded to zero.
-std::string RenderSection(double x, bool single, std::string_view section, bool& allZero) {
-    const NumericLocale& loc = CurrentNumericLocale();
-    std::vector<Tok> toks = Tokenize(section);
+// A number pattern section, analysed once: placeholders counted, commas
+// resolved into grouping, scaling or text.
+struct Section {
+    std::vector<Tok> toks;
+    size_t pointAt = 0, expAt = 0, mantissaEnd = 0;
+    int intPh = 0, fracPh = 0, percents = 0, scale = 0, expDigits = 0;
+    bool grouping = false, anyPlaceholder = false, sci = false;
+    std::vector<T> fracTypes;
+};
+
+Section PrepareSection(std::string_view text) {
+    Section sec;
+    std::vector<Tok>& toks = sec.toks;
+    toks = Tokenize(text);
 
     // Regions: integer placeholders, fraction placeholders, exponent.
     size_t pointAt = toks.size(), expAt = toks.size();
@@ -190,57 +197,64 @@ std::string RenderSection(double x, bool single, std::string_view section, bool&
         if (toks[i].type == T::Exp) expAt = i;
     }
     size_t mantissaEnd = std::min(pointAt, expAt);
-    int intPh = 0, fracPh = 0, percents = 0;
     long firstInt = -1, lastInt = -1;
     for (size_t i = 0; i < toks.size(); ++i) {
         if (IsDigitTok(toks[i].type)) {
             if (i < mantissaEnd) {
-                ++intPh;
+                ++sec.intPh;
                 if (firstInt < 0) firstInt = static_cast<long>(i);
                 lastInt = static_cast<long>(i);
             } else if (i < expAt) {
-                ++fracPh;
+                ++sec.fracPh;
+                sec.fracTypes.push_back(toks[i].type);
+            } else {
+                ++sec.expDigits; // both 0 and # pad the exponent
             }
         }
-        if (toks[i].type == T::Percent) ++percents;
+        if (toks[i].type == T::Percent) ++sec.percents;
     }
-    bool anyPlaceholder = intPh + fracPh > 0;
+    sec.anyPlaceholder = sec.intPh + sec.fracPh > 0;
     long lastDigit = -1;
     for (size_t i = 0; i < expAt && i < toks.size(); ++i)
         if (IsDigitTok(toks[i].type)) lastDigit = static_cast<long>(i);
     // Commas between integer placeholders group; commas after the last
     // whole-number placeholder or at the end of the number divide by 1000
     // each; others are text.
-    bool grouping = false;
-    int scale = 0;
     for (size_t i = 0; i < toks.size(); ++i) {
         if (toks[i].type != T::Comma) continue;
         long at = static_cast<long>(i);
         if (i < mantissaEnd && firstInt >= 0 && at > firstInt && at < lastInt) {
-            grouping = true;
+            sec.grouping = true;
             toks[i].type = T::Literal, toks[i].text.clear();
         } else if ((i < mantissaEnd && lastInt >= 0 && at > lastInt) ||
                    (lastDigit >= 0 && at > lastDigit && i < expAt)) {
-            ++scale;
+            ++sec.scale;
             toks[i].type = T::Literal, toks[i].text.clear();
         } else if (i > pointAt && i < expAt) {
             toks[i].type = T::Literal, toks[i].text.clear();
         } else {
-            toks[i].type = T::Literal, toks[i].text = ",";
+            toks[i].type = T::Literal, toks[i].text.assign(1, ',');
         }
     }
+    sec.pointAt = pointAt;
+    sec.expAt = expAt;
+    sec.mantissaEnd = mantissaEnd;
+    sec.sci = expAt < toks.size();
+    return sec;
+}
+
+// Renders |x| with one section. `allZero` reports whether no non-zero digit
+// was shown, so the caller can drop the sign of a number rounded to zero.
+std::string RenderSection(double x, bool single, const Section& sec, bool& allZero) {
+    const NumericLocale& loc = CurrentNumericLocale();
+    const std::vector<Tok>& toks = sec.toks;
+    const int intPh = sec.intPh, fracPh = sec.fracPh;
 
     Decimal d = ToDecimal(x, single);
-    if (!d.digits.empty()) d.exp += 2 * percents - 3 * scale;
+    if (!d.digits.empty()) d.exp += 2 * sec.percents - 3 * sec.scale;
 
-    bool sci = expAt < toks.size();
     long exponent = 0;
-    int expDigits = 1;
-    if (sci) {
-        int zeros = 0;
-        for (size_t i = expAt + 1; i < toks.size(); ++i)
-            if (toks[i].type == T::Zero) ++zeros;
-        expDigits = std::max(1, zeros);
+    if (sec.sci) {
         if (!d.digits.empty()) {
             // Shift so the mantissa has as many whole digits as placeholders.
             exponent = d.exp - intPh;
@@ -263,43 +277,42 @@ std::string RenderSection(double x, bool single, std::string_view section, bool&
     long wholeDigits = std::max(0, d.exp);
     std::string out;
     int intSeen = 0, fracSeen = 0;
-    bool expPrinted = false;
+    bool zeroSeen = false, expPrinted = false;
     // Fraction: '#' positions at the end show nothing while their digit is 0.
     int fracShown = fracPh;
-    {
-        int k = fracPh;
-        std::vector<T> fracTypes;
-        for (size_t i = pointAt; i < expAt && i < toks.size(); ++i)
-            if (IsDigitTok(toks[i].type)) fracTypes.push_back(toks[i].type);
-        while (k > 0 && fracTypes[k - 1] == T::Hash && DigitAt(d, -k) == '0')
-            --k;
-        fracShown = k;
-    }
+    while (fracShown > 0 && sec.fracTypes[static_cast<size_t>(fracShown - 1)] == T::Hash &&
+           DigitAt(d, -fracShown) == '0')
+        --fracShown;
     auto emitDigit = [&](long pos) {
         out += DigitAt(d, pos);
-        if (grouping && pos > 0 && pos % 3 == 0) out += loc.ThousandsSeparator;
+        if (sec.grouping && pos > 0 && pos % 3 == 0) out += loc.ThousandsSeparator;
+    };
+    auto emitExponent = [&]() {
+        std::string e = std::to_string(std::labs(exponent));
+        if (static_cast<int>(e.size()) < sec.expDigits)
+            e.insert(0, static_cast<size_t>(sec.expDigits) - e.size(), '0');
+        out += e;
+        expPrinted = true;
     };
     for (size_t i = 0; i < toks.size(); ++i) {
         const Tok& t = toks[i];
         switch (t.type) {
         case T::Zero:
         case T::Hash:
-            if (i < mantissaEnd) {
+            if (i < sec.mantissaEnd) {
                 long pos = intPh - 1 - intSeen; // decimal position of this placeholder
                 if (intSeen == 0)
                     for (long p = wholeDigits - 1; p > pos; --p)
                         emitDigit(p);
-                if (pos < wholeDigits || t.type == T::Zero) emitDigit(pos);
+                // From the first '0' on, every placeholder shows its digit.
+                zeroSeen = zeroSeen || t.type == T::Zero;
+                if (pos < wholeDigits || zeroSeen) emitDigit(pos);
                 ++intSeen;
-            } else if (i < expAt) {
+            } else if (i < sec.expAt) {
                 ++fracSeen;
                 if (fracSeen <= fracShown) out += DigitAt(d, -fracSeen);
             } else if (!expPrinted) {
-                std::string e = std::to_string(std::labs(exponent));
-                if (static_cast<int>(e.size()) < expDigits)
-                    e.insert(0, static_cast<size_t>(expDigits) - e.size(), '0');
-                out += e;
-                expPrinted = true;
+                emitExponent();
             }
             break;
         case T::Point: out += loc.DecimalPoint; break;
@@ -310,39 +323,41 @@ std::string RenderSection(double x, bool single, std::string_view section, bool&
                 out += '-';
             else if (t.text[1] == '+')
                 out += '+';
+            // Without exponent placeholders the digits follow the marker.
+            if (sec.expDigits == 0) emitExponent();
             break;
         case T::Literal:
         case T::Comma: out += t.text; break;
         }
     }
-    if (sci && !expPrinted) out += std::to_string(std::labs(exponent));
-    if (!anyPlaceholder) allZero = true;
+    if (!sec.anyPlaceholder) allZero = true;
     return out;
 }
 
-std::string FormatNumberPattern(double x, bool single, std::string_view pattern, bool isNull) {
-    std::vector<std::string_view> sec = SplitSections(pattern);
+// Up to four sections: positive, negative, zero, empty value.
+struct NumberPattern {
+    std::vector<Section> sections;
+    std::vector<bool> blank;
+};
+
+NumberPattern PrepareNumberPattern(std::string_view pattern) {
+    NumberPattern np;
+    for (std::string_view s : SplitSections(pattern)) {
+        np.sections.push_back(PrepareSection(s));
+        np.blank.push_back(s.empty());
+    }
+    return np;
+}
+
+std::string FormatNumberPattern(double x, bool single, const NumberPattern& np, bool isNull) {
+    const auto& sec = np.sections;
     bool allZero = false;
     if (isNull) return sec.size() >= 4 ? RenderSection(0, single, sec[3], allZero) : "";
-    if (x < 0 && sec.size() >= 2 && !sec[1].empty())
-        return RenderSection(x, single, sec[1], allZero);
-    if (x == 0 && sec.size() >= 3 && !sec[2].empty())
-        return RenderSection(x, single, sec[2], allZero);
+    if (x < 0 && sec.size() >= 2 && !np.blank[1]) return RenderSection(x, single, sec[1], allZero);
+    if (x == 0 && sec.size() >= 3 && !np.blank[2]) return RenderSection(x, single, sec[2], allZero);
     std::string body = RenderSection(x, single, sec[0], allZero);
-    if (x < 0 && !allZero) body.insert(0, "-");
+    if (x < 0 && !allZero) body.insert(body.begin(), '-');
     return body;
-}
-
-std::string Currency(double x, bool single) {
-    const NumericLocale& loc = CurrentNumericLocale();
-    bool zero = false;
-    std::string body = RenderSection(x, single, "#,##0.00", zero);
-    std::string out = x < 0 && !zero ? "-" : "";
-    if (loc.CurrencyPrecedes)
-        out += loc.CurrencySymbol + body;
-    else
-        out += body + " " + loc.CurrencySymbol;
-    return out;
 }
 
 // ---- date/time patterns ---------------------------------------------------
@@ -485,21 +500,16 @@ std::vector<DTok> TokenizeDate(std::string_view s) {
         literal(s.substr(i, 1));
         ++i;
     }
-    // "m" next to an hour or before seconds means minutes.
+    // "m" right after an hour (text between allowed) is the minute;
+    // anywhere else it is the month.
     for (size_t k = 0; k < out.size(); ++k) {
         if (out[k].type != D::Month && out[k].type != D::Month2) continue;
         long prev = static_cast<long>(k) - 1;
         while (prev >= 0 && out[static_cast<size_t>(prev)].type == D::Literal)
             --prev;
-        size_t next = k + 1;
-        while (next < out.size() && out[next].type == D::Literal)
-            ++next;
         bool afterHour = prev >= 0 && (out[static_cast<size_t>(prev)].type == D::Hour ||
                                        out[static_cast<size_t>(prev)].type == D::Hour2);
-        bool beforeSecond =
-            next < out.size() && (out[next].type == D::Second || out[next].type == D::Second2);
-        if (afterHour || beforeSecond)
-            out[k].type = out[k].type == D::Month ? D::Minute : D::Minute2;
+        if (afterHour) out[k].type = out[k].type == D::Month ? D::Minute : D::Minute2;
     }
     return out;
 }
@@ -524,8 +534,7 @@ std::string GeneralDate(const DateTime& dt) {
     return RenderDate(dt, "ddddd ttttt");
 }
 
-std::string RenderDate(const DateTime& dt, std::string_view pattern) {
-    std::vector<DTok> toks = TokenizeDate(pattern);
+std::string RenderDateTokens(const DateTime& dt, const std::vector<DTok>& toks) {
     bool twelve = false;
     for (const auto& t : toks)
         if (t.type == D::AmPm) twelve = true;
@@ -585,6 +594,10 @@ std::string RenderDate(const DateTime& dt, std::string_view pattern) {
     return out;
 }
 
+std::string RenderDate(const DateTime& dt, std::string_view pattern) {
+    return RenderDateTokens(dt, TokenizeDate(pattern));
+}
+
 // Named date and time formats.
 const char* NamedDatePattern(std::string_view name) {
     static const struct {
@@ -636,47 +649,47 @@ bool IsDatePattern(std::string_view p) {
     return dateLetter && !digit;
 }
 
-// Number formats with a name; nullptr when the pattern is none of them.
-bool NamedNumber(double x, bool single, std::string_view name, std::string& out) {
-    if (EqualsNoCase(name, "General Number")) {
-        out = NumberText(x, single, CurrentNumericLocale().DecimalPoint);
-        return true;
-    }
+enum class Named : uint8_t {
+    None,
+    GeneralNumber,
+    Currency,
+    Fixed,
+    Standard,
+    Percent,
+    Scientific,
+    YesNo,
+    TrueFalse,
+    OnOff
+};
+
+Named LookupNamedNumber(std::string_view name) {
     static const struct {
         const char* name;
-        const char* pattern;
-    } kPatterns[] = {{"Fixed", "0.00"},
-                     {"Standard", "#,##0.00"},
-                     {"Percent", "0.00%"},
-                     {"Scientific", "0.00E+00"}};
-    for (const auto& p : kPatterns) {
-        if (EqualsNoCase(name, p.name)) {
-            out = FormatNumberPattern(x, single, p.pattern, false);
-            return true;
-        }
-    }
-    if (EqualsNoCase(name, "Currency")) {
-        out = Currency(x, single);
-        return true;
-    }
-    static const struct {
-        const char* name;
-        const char* yes;
-        const char* no;
-    } kWords[] = {
-        {"Yes/No", "Yes", "No"}, {"True/False", "True", "False"}, {"On/Off", "On", "Off"}};
-    for (const auto& w : kWords) {
-        if (EqualsNoCase(name, w.name)) {
-            out = x != 0 ? w.yes : w.no;
-            return true;
-        }
-    }
-    return false;
+        Named named;
+    } kNames[] = {{"General Number", Named::GeneralNumber},
+                  {"Currency", Named::Currency},
+                  {"Fixed", Named::Fixed},
+                  {"Standard", Named::Standard},
+                  {"Percent", Named::Percent},
+                  {"Scientific", Named::Scientific},
+                  {"Yes/No", Named::YesNo},
+                  {"True/False", Named::TrueFalse},
+                  {"On/Off", Named::OnOff}};
+    for (const auto& n : kNames)
+        if (EqualsNoCase(name, n.name)) return n.named;
+    return Named::None;
 }
 
-bool IsNamedNumber(std::string_view name) {
-    std::string ignored;
-    return NamedNumber(0, false, name, ignored);
+// The pattern a named number format stands for.
+std::string_view NamedPattern(Named named) {
+    switch (named) {
+    case Named::Fixed: return "0.00";
+    case Named::Standard:
+    case Named::Currency: return "#,##0.00";
+    case Named::Percent: return "0.00%";
+    case Named::Scientific: return "0.00E+00";
+    default: return {};
+    }
 }
 
 // Text patterns: "@" (character or space) and "&" (character or nothing)
@@ -775,48 +788,132 @@ std::string FormatText(std::string text, std::string_view pattern) {
 
 } // namespace
 
-std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
-    if (pattern.empty()) return GeneralDate(dt);
-    if (const char* named = NamedDatePattern(pattern)) return RenderDate(dt, named);
-    if (IsNamedNumber(pattern) || !IsDatePattern(pattern))
-        return FormatValue(Value::MakeDouble(ToSerial(dt)), pattern);
-    return RenderDate(dt, pattern);
+struct CompiledFormat::Plan {
+    std::string pattern;
+    Named named = Named::None;
+    bool text = false, date = false;
+    NumberPattern number;       // custom or named number pattern
+    std::vector<DTok> dateToks; // date pattern, named ones resolved
+};
+
+namespace {
+
+std::string RenderNamed(const CompiledFormat::Plan& plan, double x, bool single) {
+    switch (plan.named) {
+    case Named::GeneralNumber: return NumberText(x, single, CurrentNumericLocale().DecimalPoint);
+    case Named::YesNo: return x != 0 ? "Yes" : "No";
+    case Named::TrueFalse: return x != 0 ? "True" : "False";
+    case Named::OnOff: return x != 0 ? "On" : "Off";
+    case Named::Currency: {
+        const NumericLocale& loc = CurrentNumericLocale();
+        bool zero = false;
+        std::string body = RenderSection(x, single, plan.number.sections[0], zero);
+        std::string out = x < 0 && !zero ? "-" : "";
+        if (loc.CurrencyPrecedes)
+            out += loc.CurrencySymbol + body;
+        else
+            out += body + " " + loc.CurrencySymbol;
+        return out;
+    }
+    default: return FormatNumberPattern(x, single, plan.number, false);
+    }
 }
 
-std::string FormatValue(const Value& value, std::string_view pattern) {
+} // namespace
+
+CompiledFormat CompileFormat(std::string_view pattern) {
+    auto plan = std::make_shared<CompiledFormat::Plan>();
+    plan->pattern = std::string(pattern);
+    plan->named = LookupNamedNumber(pattern);
+    if (plan->named == Named::None) {
+        plan->text = IsTextPattern(pattern);
+        plan->date = IsDatePattern(pattern);
+        if (plan->date) {
+            const char* named = NamedDatePattern(pattern);
+            plan->dateToks = TokenizeDate(named ? std::string_view(named) : pattern);
+        } else if (!plan->text) {
+            plan->number = PrepareNumberPattern(pattern);
+        }
+    } else if (!NamedPattern(plan->named).empty()) {
+        plan->number = PrepareNumberPattern(NamedPattern(plan->named));
+    }
+    CompiledFormat f;
+    if (!pattern.empty()) f.plan_ = std::move(plan);
+    return f;
+}
+
+const std::string& CompiledFormat::Pattern() const {
+    static const std::string kNone;
+    return plan_ ? plan_->pattern : kNone;
+}
+
+std::string CompiledFormat::Apply(const DateTime& dt) const {
+    if (!plan_) return GeneralDate(dt);
+    if (plan_->date) return RenderDateTokens(dt, plan_->dateToks);
+    return Apply(Value::MakeDouble(ToSerial(dt)));
+}
+
+std::string CompiledFormat::Apply(const Value& value) const {
     double x = 0;
     bool single = value.Kind == ValueKind::Single;
     bool isNull =
         value.Kind == ValueKind::Empty || (value.Kind == ValueKind::Text && value.Text.empty());
     bool numeric = !isNull && ToNumber(value, x);
-    if (pattern.empty()) return GeneralNumberText(value);
-    if (IsTextPattern(pattern)) return FormatText(GeneralNumberText(value), pattern);
+    if (!plan_) {
+        // Text that reads as a number shows as that number.
+        if (numeric && value.Kind == ValueKind::Text)
+            return GeneralNumberText(Value::MakeDouble(x));
+        return GeneralNumberText(value);
+    }
+    const Plan& plan = *plan_;
+    if (plan.text) return FormatText(GeneralNumberText(value), plan.pattern);
     if (isNull) {
-        if (IsNamedNumber(pattern) || IsDatePattern(pattern)) return GeneralNumberText(value);
-        return FormatNumberPattern(0, false, pattern, true);
+        if (plan.named != Named::None || plan.date) return GeneralNumberText(value);
+        return FormatNumberPattern(0, false, plan.number, true);
     }
     if (!numeric) {
         // Text that is no number: dates can still be read from it.
-        if (!IsNamedNumber(pattern) && IsDatePattern(pattern)) {
-            if (auto dt = ParseDateTime(value.Text)) return FormatDateTime(*dt, pattern);
-        }
+        if (plan.date)
+            if (auto dt = ParseDateTime(value.Text)) return RenderDateTokens(*dt, plan.dateToks);
         return value.Text;
     }
-    std::string out;
-    if (NamedNumber(x, single, pattern, out)) return out;
-    if (IsDatePattern(pattern)) {
+    if (plan.named != Named::None) return RenderNamed(plan, x, single);
+    if (plan.date) {
         DateTime dt;
         if (!FromSerial(x, dt)) return GeneralNumberText(value);
-        return FormatDateTime(dt, pattern);
+        return RenderDateTokens(dt, plan.dateToks);
     }
-    return FormatNumberPattern(x, single, pattern, false);
+    return FormatNumberPattern(x, single, plan.number, false);
 }
 
-std::string ResolveFormatName(std::string_view fieldFormat,
-                              std::span<const std::string> displayNames) {
-    for (size_t k = 0; k < displayNames.size() && k < 6; ++k)
-        if (fieldFormat == displayNames[k]) return kFormatKeywords[k];
-    return std::string(fieldFormat);
+namespace {
+
+// The patterns used lately, compiled: callers that pass the same pattern
+// for every record analyse it once. Bounded; one per thread.
+const CompiledFormat& Cached(std::string_view pattern) {
+    constexpr size_t kKept = 64;
+    thread_local std::vector<std::pair<std::string, CompiledFormat>> kept;
+    thread_local size_t next = 0;
+    for (const auto& p : kept)
+        if (p.first == pattern) return p.second;
+    std::pair<std::string, CompiledFormat> entry{std::string(pattern), CompileFormat(pattern)};
+    if (kept.size() < kKept) {
+        kept.push_back(std::move(entry));
+        return kept.back().second;
+    }
+    size_t slot = next++ % kKept;
+    kept[slot] = std::move(entry);
+    return kept[slot].second;
+}
+
+} // namespace
+
+std::string FormatDateTime(const DateTime& dt, std::string_view pattern) {
+    return Cached(pattern).Apply(dt);
+}
+
+std::string FormatValue(const Value& value, std::string_view pattern) {
+    return Cached(pattern).Apply(value);
 }
 
 } // namespace pv

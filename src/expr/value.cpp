@@ -41,7 +41,7 @@ std::string NumberText(double v, bool single, std::string_view decimalPoint) {
         digits.pop_back();
 
     std::string out = negative ? "-" : "";
-    if (exponent >= precision || exponent < -5) {
+    if (exponent >= precision || exponent < -3) {
         out += digits[0];
         if (digits.size() > 1) {
             out += decimalPoint;

@@ -30,8 +30,9 @@ struct Value {
 const char* KindName(ValueKind kind);
 
 /// A number as plain text: up to 15 significant digits (7 for a single),
-/// no thousands separators, exponent form only for very large or small
-/// magnitudes. `decimalPoint` replaces ".".
+/// no thousands separators; exponent form from 1E+15 (1E+07 for a single)
+/// up and below 0.001 (1.23E-04), as the classic BASIC runtime prints.
+/// `decimalPoint` replaces ".".
 std::string NumberText(double v, bool single = false, std::string_view decimalPoint = ".");
 
 /// What a value reads as text: numbers as NumberText with the locale's

@@ -3,270 +3,271 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <string>
+#include <vector>
 
 namespace pv {
 namespace {
 
-using K = ValueKind;
-
-// One row per rule: the expression, whether it succeeds, and the value it
-// hands back (a number for numeric kinds, text for text).
-struct EvalCase {
+// Expressions that follow one rule, and what `portivox eval` prints for
+// each: ok or error, the kind, and the value's text.
+struct EvalRow {
     const char* name;
-    const char* expr;
-    bool ok;
-    K kind;
-    double number = 0;
-    const char* text = "";
+    const char* expected;
+    std::vector<const char*> exprs;
 };
 
 FieldValues SampleFields() {
     FieldValues f;
-    f[0] = Value::MakeText("zero");
-    f[1] = Value::MakeText("12.5");
-    f[2] = Value::MakeText("3");
-    f[3] = Value::MakeText("1F");
-    f[4] = Value::MakeText("abc");
-    f[5] = Value::MakeText("  pad  ");
+    const char* texts[] = {"zero", "12.5", "3", "1F", "abc", "  pad  "};
+    for (size_t i = 0; i < 6; ++i)
+        f[i] = Value::MakeText(texts[i]);
     f[6] = Value::MakeInteger(7);
     f[7] = Value::MakeBoolean(true);
     f[8] = Value::MakeText("1e999");
     f[9] = Value::MakeText("FFFF");
-    f[42] = Value::MakeText("last");
+    f[42] = Value::MakeText("last"); // slot 10 stays empty
     return f;
 }
 
-class EvalTest : public testing::TestWithParam<EvalCase> {
-  protected:
-    void SetUp() override { SetCurrentNumericLocale(NumericLocale{}); }
-};
-
-TEST_P(EvalTest, Evaluates) {
-    const auto& c = GetParam();
-    Evaluator ev;
-    auto r = ev.EvaluateExpression(c.expr, SampleFields());
-    EXPECT_EQ(r.Ok, c.ok) << c.expr;
-    EXPECT_EQ(KindName(r.Result.Kind), std::string(KindName(c.kind))) << c.expr;
-    if (c.kind == K::Text)
-        EXPECT_EQ(r.Result.Text, c.text) << c.expr;
-    else
-        EXPECT_NEAR(r.Result.Number, c.number, 1e-9 * (1 + std::fabs(c.number))) << c.expr;
+std::string Describe(const EvalResult& r) {
+    std::string text = GeneralNumberText(r.Result);
+    EXPECT_EQ(r.Ok, !r.Error) << "Ok and Error disagree";
+    return std::string(r.Ok ? "ok " : "error ") + KindName(r.Result.Kind) +
+           (text.empty() ? "" : " " + text);
 }
 
-std::string CaseName(const testing::TestParamInfo<EvalCase>& i) {
-    return i.param.name;
+// Every row runs compiled-and-run per call, and as one program run twice
+// in one context (nothing of a run may leak into the next).
+void Check(const std::vector<EvalRow>& rows) {
+    SetCurrentNumericLocale(NumericLocale{});
+    const FieldValues fields = SampleFields();
+    for (const auto& r : rows)
+        for (const char* expr : r.exprs) {
+            SCOPED_TRACE(std::string(r.name) + ": " + std::string(expr).substr(0, 60));
+            EvalContext once, twice;
+            EXPECT_EQ(Describe(EvaluateExpression(expr, fields, once)), r.expected);
+            CompiledExpression program = CompileExpression(expr);
+            program.Evaluate(fields, twice);
+            EXPECT_EQ(Describe(program.Evaluate(fields, twice)), r.expected);
+        }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arithmetic, EvalTest,
-    testing::Values(EvalCase{"ProductBeforeSum", "2+3*4", true, K::Double, 14},
-                    EvalCase{"Parentheses", "(2+3)*4", true, K::Double, 20},
-                    EvalCase{"PowerLeftAssociative", "2^3^2", true, K::Double, 64},
-                    EvalCase{"UnaryMinusBelowPower", "-2^2", true, K::Double, -4},
-                    EvalCase{"UnaryMinusAboveProduct", "-2*3", true, K::Double, -6},
-                    EvalCase{"SubtractionLeftAssociative", "10-4-3", true, K::Double, 3},
-                    EvalCase{"DivisionIsFloating", "7/2", true, K::Double, 3.5},
-                    EvalCase{"IntegerDivision", "7 \\ 2", true, K::Double, 3},
-                    EvalCase{"IntegerDivisionRoundsHalfEven", "7.5 \\ 2.5", true, K::Double, 4},
-                    EvalCase{"IntegerDivisionTruncates", "-7 \\ 2", true, K::Double, -3},
-                    EvalCase{"Mod", "7 mod 2", true, K::Double, 1},
-                    EvalCase{"ModSignOfLeft", "-7 mod 2", true, K::Double, -1},
-                    EvalCase{"ProductBindsTighterThanIntDiv", "10 \\ 3 * 2", true, K::Double, 1},
-                    EvalCase{"ModBelowSumAbove", "5 mod 3 + 1", true, K::Double, 3},
-                    EvalCase{"ModKeyword", "5 MOD 3", true, K::Double, 2},
-                    EvalCase{"NegativeBaseWholePower", "(-2)^3", true, K::Double, -8},
-                    EvalCase{"ZeroToZero", "0^0", true, K::Double, 1},
-                    EvalCase{"Blanks", " \t\r\n42 \n", true, K::Double, 42},
-                    EvalCase{"DoubleDotNumber", "1.2.3", true, K::Double, 1.2},
-                    EvalCase{"LonePoint", ".", true, K::Double, 0},
-                    EvalCase{"DoubleNegation", "--3", true, K::Double, 3},
-                    EvalCase{"WholeKindsStayWhole", "sgn(5) + sgn(3)", true, K::Integer, 2},
-                    EvalCase{"WholeOverflowWidens", "asc(field(4)) * 1000", true, K::Double, 97000},
-                    EvalCase{"WholeTimesWholeStaysWhole", "sgn(-1) * asc(field(4))", true,
-                             K::Integer, -97},
-                    EvalCase{"SingleKindKept", "rnd(-1) * sgn(0) + sgn(1)", true, K::Single, 1},
-                    EvalCase{"TruthValueArithmeticIsWhole", "(1<2) + (1<2)", true, K::Integer, -2}),
-    CaseName);
+const std::string kLongLiteral(400, '9');
+const std::string kDeepGroups = std::string(100000, '(') + "1";
+const std::string kDeepMinus = std::string(100000, '-') + "1";
+std::string LongSum() {
+    std::string s = "1";
+    for (int i = 0; i < 100000; ++i)
+        s += "+1";
+    return s;
+}
+const std::string kLongSum = LongSum();
 
-INSTANTIATE_TEST_SUITE_P(
-    TextOperands, EvalTest,
-    testing::Values(EvalCase{"TextPlusTextJoins", "field(1) + field(2)", true, K::Text, 0, "12.53"},
-                    EvalCase{"TextMinusTextIsNumber", "field(1) - field(2)", true, K::Double, 9.5},
-                    EvalCase{"TextPlusNumberAdds", "field(1) + 1", true, K::Double, 13.5},
-                    EvalCase{"ValOfFields", "val(field(1)) + val(field(2))", true, K::Double, 15.5},
-                    EvalCase{"NonNumericTextFails", "field(4) * 2", false, K::Empty},
-                    EvalCase{"IntegerFieldKept", "field(6) * sgn(2)", true, K::Integer, 7},
-                    EvalCase{"LiteralsAreDoubles", "field(6) * 2", true, K::Double, 14},
-                    EvalCase{"FieldZero", "field(0)", true, K::Text, 0, "zero"},
-                    EvalCase{"FieldLast", "field(42)", true, K::Text, 0, "last"},
-                    EvalCase{"FieldIndexRoundsHalfEven", "field(2.5)", true, K::Text, 0, "3"},
-                    EvalCase{"FieldIndexFromText", "field(field(2))", true, K::Text, 0, "1F"},
-                    EvalCase{"EmptyFieldJoins", "field(10) + field(2)", true, K::Text, 0, "3"}),
-    CaseName);
+TEST(Expression, OperatorPrioritiesAndArithmetic) {
+    // clang-format off
+    Check({
+        {"ProductBeforeSum", "ok double 14", {"2+3*4"}},
+        {"Parentheses", "ok double 20", {"(2+3)*4"}},
+        {"PowerLeftAssociative", "ok double 64", {"2^3^2"}},
+        {"UnaryMinusBelowPower", "ok double -4", {"-2^2"}},
+        {"MinusAboveProduct", "ok double -6", {"-2*3"}},
+        {"SubtractionLeftAssociative", "ok double 3", {"10-4-3"}},
+        {"DivisionIsFloating", "ok double 3.5", {"7/2"}},
+        {"IntDivision", "ok double 3", {"7 \\ 2"}},
+        {"IntDivisionRoundsHalfEven", "ok double 4", {"7.5 \\ 2.5"}},
+        {"IntDivisionTruncates", "ok double -3", {"-7 \\ 2"}}, {"Mod", "ok double 1", {"7 mod 2"}},
+        {"ModSignOfLeft", "ok double -1", {"-7 mod 2"}}, {"ModKeyword", "ok double 2", {"5 MOD 3"}},
+        {"ProductTighterThanIntDivTighterThanMod", "ok double 1", {"10 \\ 3 * 2", "9 mod 5 \\ 2"}},
+        {"ModBelowSumAbove", "ok double 3", {"5 mod 3 + 1"}},
+        {"Powers", "ok double -8", {"(-2)^3"}}, {"ZeroToZero", "ok double 1", {"0^0"}},
+        {"Blanks", "ok double 42", {" \t\r\n42 \n"}}, {"DoubleDot", "ok double 1.2", {"1.2.3"}},
+        {"LonePoint", "ok double 0", {"."}}, {"DoubleNegation", "ok double 3", {"--3"}},
+        {"WholeKindsStayWhole", "ok integer 2", {"sgn(5) + sgn(3)"}},
+        {"WholeOverflowWidens", "ok double 97000", {"asc(field(4)) * 1000"}},
+        {"WholeTimesWholeStaysWhole", "ok integer -97", {"sgn(-1) * asc(field(4))"}},
+        {"SingleKindKept", "ok single 1", {"rnd(-1) * sgn(0) + sgn(1)"}},
+        {"TruthValueArithmeticIsWhole", "ok integer -2", {"(1<2) + (1<2)"}}
+    });
+    // clang-format on
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Comparisons, EvalTest,
-    testing::Values(EvalCase{"LessIsTrue", "1 < 2", true, K::Boolean, -1},
-                    EvalCase{"ChainedLess", "1 < 2 < 3", true, K::Boolean, -1},
-                    EvalCase{"Equal", "2 = 2", true, K::Boolean, -1},
-                    EvalCase{"NotEqual", "2 <> 2", true, K::Boolean, 0},
-                    EvalCase{"LessEqual", "2 <= 2", true, K::Boolean, -1},
-                    EvalCase{"GreaterEqual", "1 >= 2", true, K::Boolean, 0},
-                    EvalCase{"Greater", "3 > 2", true, K::Boolean, -1},
-                    EvalCase{"TextLeftByValue", "field(1) > 10", true, K::Boolean, -1},
-                    EvalCase{"RightTextByLeadingNumber", "1 = field(3)", true, K::Boolean, -1},
-                    EvalCase{"RightNonNumberIsZero", "0 = field(4)", true, K::Boolean, -1},
-                    EvalCase{"RightTruthValueIsZero", "0 = (1 < 2)", true, K::Boolean, -1},
-                    EvalCase{"RightRoundedThroughText", "0.3 = 0.1 + 0.2", true, K::Boolean, -1},
-                    EvalCase{"LeftNonNumberFails", "field(4) = 1", false, K::Empty},
-                    EvalCase{"ArithmeticBeforeComparison", "1 + 1 = 2", true, K::Boolean, -1}),
-    CaseName);
+TEST(Expression, TextOperandsAndFieldSlots) {
+    // clang-format off
+    Check({
+        {"TextPlusTextJoins", "ok text 12.53", {"field(1) + field(2)"}},
+        {"TextMinusTextIsNumber", "ok double 9.5", {"field(1) - field(2)"}},
+        {"TextPlusNumberAdds", "ok double 13.5", {"field(1) + 1"}},
+        {"ValOfFields", "ok double 15.5", {"val(field(1)) + val(field(2))"}},
+        {"IntegerFieldKept", "ok integer 7", {"field(6) * sgn(2)"}},
+        {"LiteralsAreDoubles", "ok double 14", {"field(6) * 2"}},
+        {"FieldZero", "ok text zero", {"field(0)"}}, {"FieldLast", "ok text last", {"field(42)"}},
+        {"FieldIndexRoundsHalfEven", "ok text 3", {"field(2.5)"}},
+        {"FieldIndexFromText", "ok text 1F", {"field(field(2))"}},
+        {"EmptySlotIsEmptyText", "ok text", {"field(10)"}},
+        {"EmptySlotJoins", "ok text 3", {"field(10) + field(2)"}},
+        {"TextThatIsNoNumberFails", "error empty", {"field(4) * 2", "field(10) + 1", "-field(4)"}},
+        {"ValOfEmptySlot", "ok double 1", {"val(field(10)) + 1"}}
+    });
+    // clang-format on
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Logical, EvalTest,
-    testing::Values(EvalCase{"NotBelowComparison", "not 1 = 2", true, K::Boolean, -1},
-                    EvalCase{"NotOfNumberIs32Bit", "not 0", true, K::Double, -1},
-                    EvalCase{"NotOfWhole", "not sgn(1)", true, K::Integer, -2},
-                    EvalCase{"AndOfTruths", "1 < 2 and 2 < 3", true, K::Boolean, -1},
-                    EvalCase{"AndBitwise", "12 and 10", true, K::Double, 8},
-                    EvalCase{"OrBitwise", "12 or 3", true, K::Double, 15},
-                    EvalCase{"XorBitwise", "12 xor 10", true, K::Double, 6},
-                    EvalCase{"Eqv", "(1<2) eqv (2<1)", true, K::Boolean, 0},
-                    EvalCase{"Imp", "(2<1) imp (2<1)", true, K::Boolean, -1},
-                    EvalCase{"AndBeforeOr", "1 or 2 and 0", true, K::Double, 1},
-                    EvalCase{"BitwiseRoundsHalfEven", "2.5 and 7", true, K::Double, 2},
-                    EvalCase{"BitwiseOverflowFails", "4294967296 and 1", false, K::Empty},
-                    EvalCase{"AndOfWholeAndTruth", "sgn(1) and (1<2)", true, K::Integer, 1}),
-    CaseName);
+TEST(Expression, ComparisonsLogicAndHexPrefix) {
+    // clang-format off
+    Check({
+        {"ComparesTrue", "ok boolean True", {"1 < 2 < 3", "2 = 2", "2 <= 2", "3 > 2", "1 + 1 = 2"}},
+        {"ComparesFalse", "ok boolean False", {"2 <> 2", "1 >= 2"}},
+        {"TextLeftByValue", "ok boolean True", {"field(1) > 10"}},
+        {"RightOperandByItsLeadingNumber", "ok boolean True",
+         {"1 = field(3)", "0 = field(4)", "0 = (1 < 2)", "0.3 = 0.1 + 0.2"}},
+        {"LeftNonNumberFails", "error empty", {"field(4) = 1"}},
+        {"NotBelowComparison", "ok boolean True", {"not 1 = 2"}},
+        {"NotAboveAnd", "ok double 0", {"not 0 and 0"}}, {"NotOf32Bit", "ok double -1", {"not 0"}},
+        {"NotOfWhole", "ok integer -2", {"not sgn(1)"}},
+        {"AndOfTruths", "ok boolean True", {"1 < 2 and 2 < 3"}},
+        {"AndBitwise", "ok double 8", {"12 and 10"}}, {"OrBitwise", "ok double 15", {"12 or 3"}},
+        {"XorBitwise", "ok double 6", {"12 xor 10"}},
+        {"Eqv", "ok boolean False", {"(1<2) eqv (2<1)"}},
+        {"Imp", "ok boolean True", {"(2<1) imp (2<1)"}},
+        {"AndBeforeOr", "ok double 1", {"1 or 2 and 0"}},
+        {"OrBeforeXor", "ok double 0", {"1 xor 1 or 1"}},
+        {"XorBeforeEqvBeforeImp", "ok double -1", {"0 imp 0 eqv 1 xor 1"}},
+        {"BitwiseRoundsHalfEven", "ok double 2", {"2.5 and 7"}},
+        {"AndOfWholeAndTruth", "ok integer 1", {"sgn(1) and (1<2)"}},
+        {"HexPrefixReadsText", "ok double 31", {"&h field(3)", "&h(field(3))"}},
+        {"HexPrefixAlways32Bit", "ok double 65535", {"&h field(9)"}},
+        {"HexPrefixOfEmptySlot", "ok double 0", {"&h field(10)"}},
+        {"HexPrefixOfNumberFails", "error empty", {"&h 10"}}
+    });
+    // clang-format on
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    HexPrefix, EvalTest,
-    testing::Values(EvalCase{"FieldText", "&h field(3)", true, K::Double, 31},
-                    EvalCase{"Parenthesised", "&h(field(3))", true, K::Double, 31},
-                    EvalCase{"GluedIsUnknownFunction", "&hfield(3)", false, K::Empty},
-                    EvalCase{"NumberOperandFails", "&h 10", false, K::Empty},
-                    EvalCase{"Always32Bit", "&h field(9)", true, K::Double, 65535},
-                    EvalCase{"EmptyOperandReadsZero", "&h field(10)", true, K::Double, 0},
-                    EvalCase{"LoneAmpersandIsLeftOver", "1 & 2", false, K::Double, 1}),
-    CaseName);
+TEST(Expression, Functions) {
+    // clang-format off
+    Check({
+        {"AbsIgnoresCase", "ok double 3", {"ABS(-3)"}},
+        {"AbsKeepsWhole", "ok integer 1", {"abs(sgn(-4))"}},
+        {"AscFirstCode", "ok integer 97", {"asc(field(4))"}},
+        {"AscOfUpperCase", "ok integer 65", {"asc(ucase(field(4)))"}},
+        {"Atn", "ok double 3.14159265358979", {"atn(1) * 4"}}, {"Cos", "ok double 1", {"cos(0)"}},
+        {"Sin", "ok double 0.841470984807897", {"sin(1)"}},
+        {"Tan", "ok double 1.5574077246549", {"tan(1)"}},
+        {"Exp", "ok double 2.71828182845905", {"exp(1)"}}, {"Log", "ok double 2", {"log(exp(2))"}},
+        {"Sqr", "ok double 4", {"sqr(16)"}}, {"FixTruncates", "ok double -2", {"fix(-2.7)"}},
+        {"IntFloors", "ok double -3", {"int(-2.7)"}}, {"Hex", "ok text FF", {"hex(255)"}},
+        {"HexNegative32", "ok text FFFFFFFF", {"hex(-1)"}},
+        {"HexNegative16", "ok text FFFF", {"hex(sgn(-5))"}},
+        {"HexRoundsHalfEven", "ok text 2", {"hex(2.5)"}},
+        {"Lcase", "ok text 1f", {"lcase(field(3))"}}, {"Ucase", "ok text ABC", {"ucase(field(4))"}},
+        {"Ltrim", "ok text pad  ", {"ltrim(field(5))"}},
+        {"Rtrim", "ok text   pad", {"rtrim(field(5))"}},
+        {"Trim", "ok text pad", {"trim(field(5))"}},
+        {"TrimOfNumberIsText", "ok text 1.5", {"trim(1.5)"}},
+        {"TinyNumberTextInExponentForm", "ok text 1E-05", {"trim(10 ^ -5)"}},
+        {"SgnNegative", "ok integer -1", {"sgn(-0.5)"}}, {"SgnZero", "ok integer 0", {"sgn(0)"}},
+        {"ValStopsAtMisfit", "ok double 1", {"val(field(3))"}},
+        {"ValOfTruth", "ok double 0", {"val(1<2)"}},
+        {"RndInUnitRange", "ok boolean True", {"rnd(1) >= 0 and rnd(1) < 1"}},
+        {"RndSameNegativeSameNumber", "ok single 0", {"rnd(-3) - rnd(-3)"}},
+        {"RndZeroRepeats", "ok single 0", {"rnd(1) - rnd(0)"}}
+    });
+    // clang-format on
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Functions, EvalTest,
-    testing::Values(EvalCase{"AbsIgnoresCase", "ABS(-3)", true, K::Double, 3},
-                    EvalCase{"AbsKeepsWhole", "abs(sgn(-4))", true, K::Integer, 1},
-                    EvalCase{"AscFirstCode", "asc(field(4))", true, K::Integer, 97},
-                    EvalCase{"AscOfUpperCase", "asc(ucase(field(4)))", true, K::Integer, 65},
-                    EvalCase{"Atn", "atn(1) * 4", true, K::Double, M_PI},
-                    EvalCase{"Cos", "cos(0)", true, K::Double, 1},
-                    EvalCase{"Sin", "sin(0)", true, K::Double, 0},
-                    EvalCase{"Tan", "tan(0)", true, K::Double, 0},
-                    EvalCase{"Exp", "exp(1)", true, K::Double, M_E},
-                    EvalCase{"Log", "log(exp(2))", true, K::Double, 2},
-                    EvalCase{"Sqr", "sqr(16)", true, K::Double, 4},
-                    EvalCase{"FixTruncates", "fix(-2.7)", true, K::Double, -2},
-                    EvalCase{"IntFloors", "int(-2.7)", true, K::Double, -3},
-                    EvalCase{"HexOfNumber", "hex(255)", true, K::Text, 0, "FF"},
-                    EvalCase{"HexNegative32", "hex(-1)", true, K::Text, 0, "FFFFFFFF"},
-                    EvalCase{"HexNegative16", "hex(sgn(-5))", true, K::Text, 0, "FFFF"},
-                    EvalCase{"HexRoundsHalfEven", "hex(2.5)", true, K::Text, 0, "2"},
-                    EvalCase{"LcaseOfField", "lcase(field(3))", true, K::Text, 0, "1f"},
-                    EvalCase{"Ucase", "ucase(field(4))", true, K::Text, 0, "ABC"},
-                    EvalCase{"Ltrim", "ltrim(field(5))", true, K::Text, 0, "pad  "},
-                    EvalCase{"Rtrim", "rtrim(field(5))", true, K::Text, 0, "  pad"},
-                    EvalCase{"Trim", "trim(field(5))", true, K::Text, 0, "pad"},
-                    EvalCase{"TrimOfNumberIsText", "trim(1.5)", true, K::Text, 0, "1.5"},
-                    EvalCase{"SgnNegative", "sgn(-0.5)", true, K::Integer, -1},
-                    EvalCase{"SgnZero", "sgn(0)", true, K::Integer, 0},
-                    EvalCase{"ValStopsAtMisfit", "val(field(3))", true, K::Double, 1},
-                    EvalCase{"ValOfTruth", "val(1<2)", true, K::Double, 0},
-                    EvalCase{"RndInUnitRange", "rnd(1) >= 0 and rnd(1) < 1", true, K::Boolean, -1},
-                    EvalCase{"RndSameNegativeSameNumber", "rnd(-3) - rnd(-3)", true, K::Single, 0},
-                    EvalCase{"RndZeroRepeats", "rnd(1) - rnd(0)", true, K::Single, 0}),
-    CaseName);
+// A faulty expression still hands back what it got to; a fault while
+// computing stops the operators of its own level only.
+TEST(Expression, FaultsKeepThePartialValue) {
+    // clang-format off
+    Check({
+        {"NoOperandGivesEmpty", "error empty", {"", "+1", ")", kDeepGroups.c_str()}},
+        {"UnknownFunctionGivesEmpty", "error empty", {"foo(1)", "&hfield(3)"}},
+        {"LeftOverAfterCompleteExpression", "error double 1", {"1 2", "1 >> 2", "1e5", "1 & 2"}},
+        {"MissingOperand", "error double 1", {"1 +"}},
+        {"MissingParenthesis", "error double 3", {"abs(-3", "(1 + 2", "abs -3"}},
+        {"MissingParenAfterField", "error text 3", {"field(2"}},
+        {"EmptyArgumentIsSlotZero", "error text zero", {"field("}},
+        {"NotOfNothing", "error integer -1", {"not"}},
+        {"EmptyOperandJoinsAsEmptyText", "error text 12.5", {"field(1) +"}},
+        {"PendingOperatorsFinish", "error double 6", {"2 * (3 + "}},
+        {"ZeroDivisorFails", "error empty", {"7 / 0", "7 \\ 0.4", "7 mod 0", "7 / 0 + 5"}},
+        {"FaultCaughtInItsLevel", "error double 1", {"1 + 7 / 0"}},
+        {"PendingUnaryAndFunctionApply", "error integer 0",
+         {"abs(7 / 0 + 2) * 3", "-(7 / 0)", kDeepMinus.c_str()}},
+        {"OverflowFails", "error empty",
+         {"10 ^ 400", "10^300 * 10^300", "3000000000 \\ 1", "exp(1000)", "hex(4294967296)",
+          "val(field(8))", kLongLiteral.c_str(), "4294967296 and 1"}},
+        {"NoRealResultFails", "error empty",
+         {"log(0)", "log(-1)", "sqr(-1)", "asc(field(10))", "0 ^ -1", "(-8) ^ (1/3)"}},
+        {"FieldIndexOutside0To42Fails", "error empty", {"field(43)", "field(-1)", "field(40 + 3)"}},
+        {"LongChainRunsFlat", "ok double 100001", {kLongSum.c_str()}}
+    });
+    // clang-format on
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    SyntaxErrors, EvalTest,
-    testing::Values(EvalCase{"EmptyExpression", "", false, K::Empty},
-                    EvalCase{"BlankExpression", "   ", false, K::Empty},
-                    EvalCase{"LeadingPlus", "+1", false, K::Empty},
-                    EvalCase{"ClosingParenthesis", ")", false, K::Empty},
-                    EvalCase{"TwoNumbers", "1 2", false, K::Double, 1},
-                    EvalCase{"ShiftIsNoOperator", "1 >> 2", false, K::Double, 1},
-                    EvalCase{"ExponentLetterIsLeftOver", "1e5", false, K::Double, 1},
-                    EvalCase{"MissingOperand", "1 +", false, K::Double, 1},
-                    EvalCase{"MissingParenAfterArgument", "abs(-3", false, K::Double, 3},
-                    EvalCase{"MissingParenAfterField", "field(2", false, K::Text, 0, "3"},
-                    EvalCase{"EmptyArgumentIsSlotZero", "field(", false, K::Text, 0, "zero"},
-                    EvalCase{"MissingParenOfGroup", "(1 + 2", false, K::Double, 3},
-                    EvalCase{"FunctionWithoutParenthesis", "abs -3", false, K::Double, 3},
-                    EvalCase{"UnknownFunction", "foo(1)", false, K::Empty},
-                    EvalCase{"BareName", "pi", false, K::Empty},
-                    EvalCase{"NotOfNothing", "not", false, K::Integer, -1},
-                    EvalCase{"EmptyOperandJoinsAsEmptyText", "field(1) +", false, K::Text, 0,
-                             "12.5"},
-                    EvalCase{"PendingOperatorsFinish", "2 * (3 + ", false, K::Double, 6}),
-    CaseName);
+// The message number and the place a field editor shows beside the text.
+TEST(Expression, ErrorsNameTheirTextAndPlace) {
+    using E = ExprErrorText;
+    struct Row {
+        const char* name;
+        const char* expr;
+        E text;
+        uint32_t position;
+    } rows[] = {
+        // clang-format off
+        {"Fine", "1 + 2", E::None, 0}, {"OperandMissingAtEnd", "1 +", E::OperandExpected, 3},
+        {"OperandMissingInGroup", "2 * ()", E::OperandExpected, 5},
+        {"NameWithoutParenthesis", "abs -3", E::OpenParenExpected, 4},
+        {"UnclosedGroup", "(1 + 2", E::CloseParenExpected, 6},
+        {"UnclosedArgument", "sqr(4 5)", E::CloseParenExpected, 6},
+        {"UnknownNameAfterItsArgument", "foo(1)", E::UnknownFunction, 0},
+        {"ArgumentErrorComesFirst", "foo(1 +)", E::OperandExpected, 7},
+        {"LeftOver", "1 + 2 3", E::TextLeftOver, 6},
+        {"TooDeep", kDeepGroups.c_str(), E::TooDeep, 200},
+        {"TextIsNoNumber", "1 + field(4) * 2", E::NotANumber, 13},
+        {"DividedByZero", "1 + 7 mod 0", E::DivisionByZero, 6},
+        {"FieldOutOfRange", "2 * field(43)", E::OutOfRange, 4},
+        {"LogOfZero", "log(0)", E::InvalidArgument, 0}
+        // clang-format on
+    };
+    const FieldValues fields = SampleFields();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EvalContext context;
+        CompiledExpression program = CompileExpression(r.expr);
+        EvalResult got = program.Evaluate(fields, context);
+        EXPECT_EQ(got.Error, (ExprError{r.text, r.position}));
+        bool syntax = r.text != E::None && r.text < E::NotANumber;
+        EXPECT_EQ(program.Error(), syntax ? got.Error : ExprError{}) << "found without running";
+    }
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    ComputingFaults, EvalTest,
-    testing::Values(EvalCase{"DivisionByZero", "7 / 0", false, K::Empty},
-                    EvalCase{"IntDivisionByZero", "7 \\ 0.4", false, K::Empty},
-                    EvalCase{"ModByZero", "7 mod 0", false, K::Empty},
-                    EvalCase{"FaultCaughtInItsActivation", "1 + 7 / 0", false, K::Double, 1},
-                    EvalCase{"Overflow", "10 ^ 400", false, K::Empty},
-                    EvalCase{"ProductOverflow", "10^300 * 10^300", false, K::Empty},
-                    EvalCase{"RoundingOverflow", "3000000000 \\ 1", false, K::Empty},
-                    EvalCase{"LogOfZero", "log(0)", false, K::Empty},
-                    EvalCase{"LogOfNegative", "log(-1)", false, K::Empty},
-                    EvalCase{"SqrOfNegative", "sqr(-1)", false, K::Empty},
-                    EvalCase{"AscOfEmpty", "asc(field(10))", false, K::Empty},
-                    EvalCase{"ZeroToNegativePower", "0 ^ -1", false, K::Empty},
-                    EvalCase{"NegativeToFractionalPower", "(-8) ^ (1/3)", false, K::Empty},
-                    EvalCase{"FieldTooHigh", "field(43)", false, K::Empty},
-                    EvalCase{"FieldNegative", "field(-1)", false, K::Empty},
-                    EvalCase{"ExpOverflow", "exp(1000)", false, K::Empty},
-                    EvalCase{"HexOutOfRange", "hex(4294967296)", false, K::Empty},
-                    EvalCase{"ValOverflow", "val(field(8))", false, K::Empty},
-                    EvalCase{"NegateText", "-field(4)", false, K::Empty}),
-    CaseName);
+TEST(Expression, CompiledProgramReadsTheSlotsOfEachRun) {
+    CompiledExpression program = CompileExpression("val(field(1)) * 2 + field(2 + 1)");
+    FieldValues a, b;
+    a[1] = Value::MakeText("1.5"), a[3] = Value::MakeText("4");
+    b[1] = Value::MakeText("10"), b[3] = Value::MakeText("0.5");
+    EvalContext context;
+    EXPECT_EQ(program.Evaluate(a, context).Result, Value::MakeDouble(7));
+    EXPECT_EQ(program.Evaluate(b, context).Result, Value::MakeDouble(20.5));
+    EXPECT_EQ(program.Evaluate(a, context).Result, Value::MakeDouble(7));
+    for (int i = 0; i < 200; ++i) // more texts than the context keeps programs for
+        ASSERT_EQ(EvaluateExpression(std::to_string(i % 100) + "+1", a, context).Result,
+                  Value::MakeDouble(i % 100 + 1));
+}
 
-TEST(Rnd, SequenceRepeatsPerEvaluatorAndRunsOnAcrossEvaluations) {
+TEST(Expression, RndSequenceBelongsToItsContext) {
     FieldValues f;
-    Evaluator a, b;
-    auto a1 = a.EvaluateExpression("rnd(1)", f).Result;
-    auto a2 = a.EvaluateExpression("rnd(1)", f).Result;
-    EXPECT_EQ(a1.Kind, ValueKind::Single);
+    CompiledExpression next = CompileExpression("rnd(1)");
+    EvalContext a, b;
+    auto a1 = next.Evaluate(f, a).Result, a2 = next.Evaluate(f, a).Result;
     EXPECT_NE(a1.Number, a2.Number);
-    EXPECT_EQ(b.EvaluateExpression("rnd(1)", f).Result, a1);
-    EXPECT_EQ(a.EvaluateExpression("rnd(0)", f).Result, a2);
+    EXPECT_EQ(next.Evaluate(f, b).Result, a1) << "a fresh context starts the same sequence";
+    EXPECT_EQ(EvaluateExpression("rnd(0)", f, a).Result, a2);
     // A negative argument restarts the sequence, so what follows repeats too.
-    auto s1 = a.EvaluateExpression("rnd(-7) + rnd(1)", f).Result;
-    auto s2 = b.EvaluateExpression("rnd(-7) + rnd(1)", f).Result;
-    EXPECT_EQ(s1, s2);
-    EXPECT_NE(a.EvaluateExpression("rnd(-7)", f).Result, a.EvaluateExpression("rnd(-8)", f).Result);
-}
-
-TEST(Evaluator, HostileNestingFailsWithoutCrashing) {
-    FieldValues f;
-    Evaluator ev;
-    std::string deep(100000, '(');
-    deep += "1";
-    EXPECT_FALSE(ev.EvaluateExpression(deep, f).Ok);
-    std::string minus(100000, '-');
-    minus += "1";
-    EXPECT_FALSE(ev.EvaluateExpression(minus, f).Ok);
-    std::string nots;
-    for (int i = 0; i < 10000; ++i)
-        nots += "not ";
-    EXPECT_FALSE(ev.EvaluateExpression(nots + "1", f).Ok);
-}
-
-TEST(Evaluator, ErrorDoesNotCarryOver) {
-    FieldValues f;
-    Evaluator ev;
-    EXPECT_FALSE(ev.EvaluateExpression("1 +", f).Ok);
-    EXPECT_TRUE(ev.EvaluateExpression("1 + 1", f).Ok);
+    auto s1 = EvaluateExpression("rnd(-7) + rnd(1)", f, a).Result;
+    EXPECT_EQ(EvaluateExpression("rnd(-7) + rnd(1)", f, b).Result, s1);
+    EXPECT_NE(EvaluateExpression("rnd(-7)", f, a).Result,
+              EvaluateExpression("rnd(-8)", f, a).Result);
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static pv::Evaluator evaluator;
+    static pv::EvalContext context;
     static pv::FieldValues fields = [] {
         pv::FieldValues f;
         f[1] = pv::Value::MakeText("12.5");
@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view in(reinterpret_cast<const char*>(data) + 1, size - 1);
     switch (data[0] % 4) {
     case 0: {
-        auto r = evaluator.EvaluateExpression(in, fields);
+        auto compiled = pv::CompileExpression(in);
+        auto r = compiled.Evaluate(fields, context);
+        (void)compiled.Evaluate(fields, context);
         (void)pv::FormatValue(r.Result, "General Number");
         break;
     }

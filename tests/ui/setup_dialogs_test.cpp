@@ -290,8 +290,7 @@ TEST(DdeTopicTest, SpecifiedTopicIsTrimmedAndUnchangedTopicIsNoChange) {
 TEST(DdeParmsTest, LinkKindsStoreTheirOwnSettings) {
     DialogFixture f;
     ui::DdeParmsDialog d(f.config);
-    f.config.DDEParmsKind = 2;
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::OutputBuffer);
     EXPECT_EQ(d.windowTitle(), "Output Buffer DDE Link");
     d.App()->setText("calc");
     d.Topic()->setText("Sheet1");
@@ -306,8 +305,7 @@ TEST(DdeParmsTest, LinkKindsStoreTheirOwnSettings) {
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.config.CmdLinkApp, "");
 
-    f.config.DDEParmsKind = 1;
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::CommandSource);
     EXPECT_EQ(d.windowTitle(), "Command Source DDE Link");
     f.config.ConfigChanged = False;
     d.LinkStatus()->click(); // a click is a change even without OK
@@ -317,9 +315,8 @@ TEST(DdeParmsTest, LinkKindsStoreTheirOwnSettings) {
 TEST(DdeParmsTest, CommandTargetKeepsItsHiddenItem) {
     DialogFixture f;
     f.config.DDECommand = "[run]";
-    f.config.DDEParmsKind = 0;
     ui::DdeParmsDialog d(f.config);
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::CommandTarget);
     d.Topic()->setText("Sheet1");
     d.Ok();
     EXPECT_EQ(f.config.DDECommandApp, "Excel");

@@ -115,11 +115,9 @@ void Capture(Language language, const QString& suffix) {
     if (language == Language::English) {
         f.window->AppSelect()->Fill();
         shot(f.window->AppSelect(), "keystroke_target");
-        f.config.DDEParmsKind = 0;
-        f.window->DdeParms()->Fill();
+        f.window->DdeParms()->Fill(ui::DdeParmsKind::CommandTarget);
         shot(f.window->DdeParms(), "dde_command_target");
-        f.config.DDEParmsKind = 2;
-        f.window->DdeParms()->Fill();
+        f.window->DdeParms()->Fill(ui::DdeParmsKind::OutputBuffer);
         shot(f.window->DdeParms(), "dde_buffer_link");
         f.window->DdeTopic()->Fill();
         shot(f.window->DdeTopic(), "dde_topic");

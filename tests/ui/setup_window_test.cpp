@@ -12,6 +12,7 @@
 #include "text/strings.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/running_window.h"
+#include "ui/translation_dialog.h"
 
 namespace pv::test {
 namespace {
@@ -277,8 +278,8 @@ TEST(SetupWindowTest, DdeServerOpensTheCommandTargetDialogWithoutItemAndChecks) 
     f.window->show();
     f.window->ModeDdeServer();
     EXPECT_EQ(f.config.OutputMode, DdeServer);
-    EXPECT_EQ(f.config.DDEParmsKind, 0);
     ui::DdeParmsDialog* d = f.window->DdeParms();
+    EXPECT_EQ(d->Kind(), ui::DdeParmsKind::CommandTarget);
     EXPECT_EQ(d->windowTitle(), "DDE Command Target Application");
     d->show();
     EXPECT_FALSE(d->Item()->isVisible());
@@ -369,20 +370,31 @@ TEST(SetupWindowTest, PortMenuDisablesSettingsWhilePortTestRuns) {
     EXPECT_TRUE(f.window->Action("PortSettings")->isEnabled());
 }
 
-TEST(SetupWindowTest, DefineItemsWithoutTheirWindowAreDisabledUntilHooked) {
+TEST(SetupWindowTest, TranslationItemsOpenTheEditorOnTheTableOfTheMode) {
     SetupFixture f;
-    EXPECT_FALSE(f.window->Action("DefineRecords")->isEnabled());
-    QString caption;
-    ui::SetupHooks hooks;
-    hooks.Translation = [&](QWidget*, const QString& c) { caption = c; };
-    f.window->SetHooks(hooks);
-    f.config.OutputMode = DdeServer;
-    f.window->Action("DefineTranslate")->trigger();
-    EXPECT_EQ(caption, "Translation Table - DDE Server Mode");
-    EXPECT_EQ(f.config.TranslationTableKind, 1);
-    f.window->Action("PreInTrans")->trigger();
-    EXPECT_EQ(caption, "Pre-Input Character Translations...");
-    EXPECT_EQ(f.config.TranslationTableKind, 2);
+    for (const char* item : {"DefineRecords", "GetOutStrings", "MHKActions", "PortTest"})
+        EXPECT_FALSE(f.window->Action(item)->isEnabled()) << item;
+    struct Row {
+        const char* item;
+        int16_t mode;
+        TranslationKind kind;
+        const char* caption;
+    };
+    for (const Row& r : {Row{"DefineTranslate", SendKeystrokes, TranslationKind::Keystrokes,
+                             "Translation Table - Keystroke Mode"},
+                         Row{"DefineTranslate", DdeServer, TranslationKind::Characters,
+                             "Translation Table - DDE Server Mode"},
+                         Row{"DefineTranslate", LogToDisk, TranslationKind::Characters,
+                             "Translation Table - Log To Disk Mode"},
+                         Row{"PreInTrans", LogToDisk, TranslationKind::PreInput,
+                             "Pre-Input Character Translations..."}}) {
+        SCOPED_TRACE(r.caption);
+        f.config.OutputMode = r.mode;
+        f.window->Action(r.item)->trigger();
+        EXPECT_EQ(f.dialogsRun.back(), "TransTbl");
+        EXPECT_EQ(f.window->Translation()->Kind(), r.kind);
+        EXPECT_EQ(f.window->Translation()->windowTitle(), r.caption);
+    }
 }
 
 // --- Activation ------------------------------------------------------------------------------

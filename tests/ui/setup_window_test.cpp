@@ -64,16 +64,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SetupWindowTest, UnchangedConfigurationIsNotPrompted) {
-    SetupFixture f;
-    f.config.FileOpCancelled = True;
-    f.window->SavePrompt();
-    EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_FALSE(IsSet(f.config.FileOpCancelled));
-}
-
 TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
     SetupFixture f;
+    f.config.FileOpCancelled = True;
+    f.window->SavePrompt(); // unchanged: no question, not cancelled
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_FALSE(IsSet(f.config.FileOpCancelled));
     f.config.ConfigChanged = True;
     f.messages.answers.push_back(MsgResult::Yes);
     f.window->SavePrompt(); // the save dialog answers "" (cancel)
@@ -85,24 +81,15 @@ TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
 
 // --- File commands -------------------------------------------------------------------
 
-TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfiguration) {
-    SetupFixture f;
-    f.config.ConfigFileName = "/x/a.PV3";
-    f.config.FieldCount = 7;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    f.window->FileNew();
-    EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
-    EXPECT_EQ(f.config.FieldCount, 7);
-}
-
-TEST(SetupWindowTest, NewResetsToDefaultsAndMarksSendKeystrokes) {
+TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfigurationElseResetsIt) {
     SetupFixture f;
     f.config.ConfigFileName = "/x/a.PV3";
     f.config.OutputMode = LogToDisk;
     f.config.BeepOnInput = True;
     f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::No);
+    f.messages.answers = {MsgResult::Cancel, MsgResult::No};
+    f.window->FileNew();
+    EXPECT_EQ(f.config.OutputMode, LogToDisk);
     f.window->FileNew();
     EXPECT_EQ(f.config.ConfigFileName, "");
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
@@ -110,7 +97,7 @@ TEST(SetupWindowTest, NewResetsToDefaultsAndMarksSendKeystrokes) {
     EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
     EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     EXPECT_FALSE(f.window->Action("PortControl")->isChecked());
-    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(Text(5008)));
+    EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup (Untitled)");
 }
 
 TEST(SetupWindowTest, OpenLoadsTheChosenFileAndListsIt) {
@@ -130,19 +117,16 @@ TEST(SetupWindowTest, OpenLoadsTheChosenFileAndListsIt) {
     EXPECT_FALSE(f.window->Action("mnuMRU1")->isVisible());
 }
 
-TEST(SetupWindowTest, OpenCancelledAtThePromptShowsNoFileDialog) {
-    SetupFixture f;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    f.window->FileOpen();
-    EXPECT_TRUE(f.fileCalls->empty());
-}
-
-TEST(SetupWindowTest, OpenDialogCancelledChangesNothing) {
+TEST(SetupWindowTest, OpenCancelledAtThePromptOrInTheDialogChangesNothing) {
     SetupFixture f;
     f.config.ConfigFileName = "/x/a.PV3";
     f.config.FieldCount = 9;
+    f.config.ConfigChanged = True;
+    f.messages.answers = {MsgResult::Cancel, MsgResult::No};
     f.window->FileOpen();
+    EXPECT_TRUE(f.fileCalls->empty());
+    f.window->FileOpen(); // the file dialog answers "" (cancel)
+    EXPECT_EQ(f.fileCalls->size(), 1u);
     EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
     EXPECT_EQ(f.config.FieldCount, 9);
     EXPECT_TRUE(f.window->Recent().Empty());
@@ -180,29 +164,18 @@ TEST(SetupWindowTest, SaveWithAFileNameWritesWithoutAsking) {
     EXPECT_TRUE(QFile::exists(f.dir.filePath("b.PV3")));
 }
 
-struct CaptionCase {
-    const char* name;
-    const char* file;
-    const char* caption;
-};
-
-class CaptionTest : public ::testing::TestWithParam<CaptionCase> {};
-
-TEST_P(CaptionTest, ShowsTheFileNameAfterTheLastSlash) {
+TEST(SetupWindowTest, CaptionShowsTheFileNameAfterTheLastSlash) {
     SetupFixture f;
-    f.config.ConfigFileName = GetParam().file;
-    f.window->RefreshCaption();
-    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(GetParam().caption));
+    for (const auto& [file, caption] : std::vector<std::pair<const char*, const char*>>{
+             {"", "Portivox Pro Setup (Untitled)"},
+             {"/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
+             {"scale.pv3", "Portivox Pro Setup(scale.pv3)"},
+             {"/d/c:\\x.PV3", "Portivox Pro Setup(c:\\x.PV3)"}}) {
+        f.config.ConfigFileName = file;
+        f.window->RefreshCaption();
+        EXPECT_EQ(f.window->windowTitle(), caption) << file;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, CaptionTest,
-    ::testing::Values(CaptionCase{"Untitled", "", "Portivox Pro Setup (Untitled)"},
-                      CaptionCase{"PathKeepsCase", "/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
-                      CaptionCase{"NoDirectory", "scale.pv3", "Portivox Pro Setup(scale.pv3)"},
-                      CaptionCase{"BackslashIsPartOfTheName", "/d/c:\\x.PV3",
-                                  "Portivox Pro Setup(c:\\x.PV3)"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Recent files -------------------------------------------------------------------------
 
@@ -233,34 +206,23 @@ TEST(SetupWindowTest, ChoosingARecentFileLoadsItWithoutAsking) {
     f.window->InsertRecent(a);
     f.window->InsertRecent(b);
     f.config.ConfigChanged = True;
-    f.window->OpenRecent(1);
+    f.window->InsertRecent("/a/R&D.PV3");
+    f.window->OpenRecent(2);
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_EQ(f.config.ConfigFileName, a);
     EXPECT_EQ(f.config.FieldCount, 3);
     EXPECT_EQ(f.window->Action("mnuMRU0")->text(), ui::FromPath(a));
-}
-
-TEST(SetupWindowTest, AmpersandInARecentPathIsShownLiterally) {
-    SetupFixture f;
-    f.window->InsertRecent("/a/R&D.PV3");
-    EXPECT_EQ(f.window->Action("mnuMRU0")->text(), "/a/R&&D.PV3");
+    EXPECT_EQ(f.window->Action("mnuMRU1")->text(), "/a/R&&D.PV3"); // shown literally
 }
 
 // --- Modes and options ---------------------------------------------------------------------
-
-TEST(SetupWindowTest, ModeMenuMarksTheCurrentOutputMode) {
-    SetupFixture f;
-    f.config.OutputMode = DdeServer;
-    emit f.window->Menu("XferMethod")->aboutToShow();
-    EXPECT_FALSE(f.window->Action("SendKeystrokes")->isChecked());
-    EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
-    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
-}
 
 TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDialog) {
     SetupFixture f;
     f.config.OutputMode = DdeServer;
     emit f.window->Menu("XferMethod")->aboutToShow();
+    EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
+    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     f.window->Action("SendKeystrokes")->trigger();
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
@@ -304,43 +266,31 @@ TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
     EXPECT_TRUE(f.window->Action("SaveToFile")->isChecked());
 }
 
-struct ToggleCase {
-    const char* name;
-    const char* action;
-    std::function<int(const Config&)> value;
-};
-
-class OptionToggleTest : public ::testing::TestWithParam<ToggleCase> {};
-
-TEST_P(OptionToggleTest, InvertsTheSettingAndItsMark) {
-    SetupFixture f;
-    const ToggleCase& t = GetParam();
-    const int before = t.value(f.config);
-    f.window->Action(t.action)->trigger();
-    EXPECT_NE(t.value(f.config), before);
-    EXPECT_EQ(f.window->Action(t.action)->isChecked(), t.value(f.config) != 0);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    f.window->Action(t.action)->trigger();
-    EXPECT_EQ(t.value(f.config), before);
+TEST(SetupWindowTest, OptionItemsInvertTheirSettingAndMark) {
+    struct Row {
+        const char* action;
+        Flag Config::*setting;
+        int bit; // 0: the whole flag
+    };
+    for (const Row& r :
+         {Row{"ActDisable", &Config::ActivateSuspended, 0},
+          Row{"MiniWindow", &Config::MinimizeOnActivation, 0},
+          Row{"OnTop", &Config::WindowOnTop, 0}, Row{"PortControl", &Config::BeepOnInput, 0},
+          Row{"DisplayDTR", &Config::WindowButtons, 1},
+          Row{"DisplayBrk", &Config::WindowButtons, 2},
+          Row{"DateTime", &Config::ShowDateTime, 0}}) {
+        SCOPED_TRACE(r.action);
+        SetupFixture f;
+        auto value = [&] { return r.bit ? (f.config.*r.setting & r.bit) : f.config.*r.setting; };
+        const int before = value();
+        f.window->Action(r.action)->trigger();
+        EXPECT_NE(value(), before);
+        EXPECT_EQ(f.window->Action(r.action)->isChecked(), value() != 0);
+        EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+        f.window->Action(r.action)->trigger();
+        EXPECT_EQ(value(), before);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Items, OptionToggleTest,
-    ::testing::Values(ToggleCase{"ActivateSuspended", "ActDisable",
-                                 [](const Config& c) { return int(c.ActivateSuspended); }},
-                      ToggleCase{"MinimizeOnActivation", "MiniWindow",
-                                 [](const Config& c) { return int(c.MinimizeOnActivation); }},
-                      ToggleCase{"WindowOnTop", "OnTop",
-                                 [](const Config& c) { return int(c.WindowOnTop); }},
-                      ToggleCase{"BeepOnInput", "PortControl",
-                                 [](const Config& c) { return int(c.BeepOnInput); }},
-                      ToggleCase{"DtrButtonBit0", "DisplayDTR",
-                                 [](const Config& c) { return c.WindowButtons & 1; }},
-                      ToggleCase{"BreakButtonBit1", "DisplayBrk",
-                                 [](const Config& c) { return c.WindowButtons & 2; }},
-                      ToggleCase{"ShowDateTime", "DateTime",
-                                 [](const Config& c) { return int(c.ShowDateTime); }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SetupWindowTest, DateTimeOnAsksForTheFormatOffDoesNot) {
     SetupFixture f;
@@ -350,7 +300,7 @@ TEST(SetupWindowTest, DateTimeOnAsksForTheFormatOffDoesNot) {
     EXPECT_EQ(f.dialogsRun.size(), 1u);
 }
 
-TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
+TEST(SetupWindowTest, OpeningMenusRefreshesMarksAndPortSettingsWaitsForThePortTest) {
     SetupFixture f;
     f.config.WindowOnTop = True;
     f.config.WindowButtons = 2;
@@ -358,10 +308,6 @@ TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
     EXPECT_TRUE(f.window->Action("OnTop")->isChecked());
     EXPECT_FALSE(f.window->Action("DisplayDTR")->isChecked());
     EXPECT_TRUE(f.window->Action("DisplayBrk")->isChecked());
-}
-
-TEST(SetupWindowTest, PortMenuDisablesSettingsWhilePortTestRuns) {
-    SetupFixture f;
     f.config.PortTestActive = True;
     emit f.window->Menu("PortPullDown")->aboutToShow();
     EXPECT_FALSE(f.window->Action("PortSettings")->isEnabled());
@@ -428,25 +374,6 @@ TEST(SetupWindowTest, RunNormalWhosePortFailsStaysInSetupWithoutAsking) {
         EXPECT_NE(m.text, Text(4028));
 }
 
-TEST(SetupWindowTest, RunNormalUnloadsTheSetupWindow) {
-    SetupFixture f;
-    f.window->show();
-    f.window->InsertRecent("/a/x.PV3");
-    QPointer<ui::SetupWindow> alive = f.window;
-    f.window->RunNormal();
-    ASSERT_NE(f.driver, nullptr);
-    EXPECT_TRUE(f.driver->Opened);
-    EXPECT_EQ(f.config.RunMode, pv::RunNormal);
-    EXPECT_FALSE(IsSet(f.config.QuitOnSetupUnload));
-    EXPECT_EQ(f.store.Get("MRUFiles", "0"), "/a/x.PV3");
-    RunSession* session = f.window->Session();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(alive);
-    f.window = nullptr;
-    ASSERT_NE(session, nullptr);
-    delete session;
-}
-
 TEST(SetupWindowTest, RunTestReturnsWithTheConfigurationUntouched) {
     SetupFixture f;
     f.window->show();
@@ -483,19 +410,19 @@ TEST(SetupWindowTest, RunVirtualOpensNoPortAndNamesIt) {
     EXPECT_TRUE(f.window->isVisible());
 }
 
-TEST(SetupWindowTest, CommandLineFileThatCannotBeLoadedEndsTheProgram) {
+TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnceOrEndsTheProgram) {
     SetupFixture f;
     EXPECT_FALSE(f.window->Start(ui::ToPath(f.dir.filePath("nothere.PV3"))));
-}
-
-TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnce) {
-    SetupFixture f;
     const std::string path = f.WriteFile("Run.PV3");
+    f.window->InsertRecent("/a/x.PV3");
     QPointer<ui::SetupWindow> alive = f.window;
     EXPECT_TRUE(f.window->Start(path));
     EXPECT_EQ(f.config.ConfigFileName, path);
     EXPECT_TRUE(IsSet(f.config.CommandLineConfig));
     EXPECT_EQ(f.config.RunMode, pv::RunNormal);
+    EXPECT_TRUE(f.driver->Opened);
+    EXPECT_FALSE(IsSet(f.config.QuitOnSetupUnload));
+    EXPECT_EQ(f.store.Get("MRUFiles", "0"), "/a/x.PV3"); // the setup window is unloaded
     RunSession* session = f.window->Session();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(alive);

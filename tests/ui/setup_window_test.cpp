@@ -25,44 +25,35 @@ std::string Serialized(const Settings& s) {
 
 // --- Save prompt ------------------------------------------------------------------
 
-struct PromptCase {
-    const char* name;
-    bool loaded;
-    MsgResult answer;
-    int question;
-    bool cancelled;
-    bool stillChanged;
-};
-
-class SavePromptTest : public ::testing::TestWithParam<PromptCase> {};
-
-TEST_P(SavePromptTest, AsksAndActsOnTheAnswer) {
-    const PromptCase& p = GetParam();
-    SetupFixture f;
-    f.config.ConfigFileName = f.WriteFile("a.PV3");
-    f.config.ConfigLoaded = p.loaded ? True : False;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(p.answer);
-
-    f.window->SavePrompt();
-
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, Text(p.question));
-    EXPECT_EQ(f.messages.shown[0].title, "Portivox");
-    EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
-    EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(IsSet(f.config.FileOpCancelled), p.cancelled);
-    EXPECT_EQ(IsSet(f.config.ConfigChanged), p.stillChanged);
+TEST(SetupWindowTest, SavePromptAsksAndActsOnTheAnswer) {
+    struct Row {
+        const char* rule;
+        bool loaded;
+        MsgResult answer;
+        int question;
+        bool cancelled, stillChanged;
+    };
+    for (const Row& r :
+         {Row{"YesSavesLoadedFile", true, MsgResult::Yes, 4027, false, false},
+          Row{"NoLeavesItChanged", true, MsgResult::No, 4027, false, true},
+          Row{"CancelCancels", true, MsgResult::Cancel, 4027, true, true},
+          Row{"NewConfigurationAsksToSave", false, MsgResult::No, 4028, false, true}}) {
+        SCOPED_TRACE(r.rule);
+        SetupFixture f;
+        f.config.ConfigFileName = f.WriteFile("a.PV3");
+        f.config.ConfigLoaded = r.loaded ? True : False;
+        f.config.ConfigChanged = True;
+        f.messages.answers.push_back(r.answer);
+        f.window->SavePrompt();
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].text, Text(r.question));
+        EXPECT_EQ(f.messages.shown[0].title, "Portivox");
+        EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
+        EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(IsSet(f.config.FileOpCancelled), r.cancelled);
+        EXPECT_EQ(IsSet(f.config.ConfigChanged), r.stillChanged);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, SavePromptTest,
-    ::testing::Values(PromptCase{"YesSavesLoadedFile", true, MsgResult::Yes, 4027, false, false},
-                      PromptCase{"NoLeavesItChanged", true, MsgResult::No, 4027, false, true},
-                      PromptCase{"CancelCancels", true, MsgResult::Cancel, 4027, true, true},
-                      PromptCase{"NewConfigurationAsksToSave", false, MsgResult::No, 4028, false,
-                                 true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
     SetupFixture f;
@@ -100,21 +91,23 @@ TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfigurationElseResetsIt) 
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup (Untitled)");
 }
 
-TEST(SetupWindowTest, OpenLoadsTheChosenFileAndListsIt) {
+TEST(SetupWindowTest, OpenListsTheChosenFileAndLoadsIt) {
     SetupFixture f;
+    const std::string missing = ui::ToPath(f.dir.filePath("missing.PV3"));
     const std::string path = f.WriteFile("scale.PV3", [](Config& c) { c.FieldCount = 5; });
-    f.fileAnswers->push_back(ui::FromPath(path));
+    *f.fileAnswers = {ui::FromPath(missing), ui::FromPath(path)};
     f.window->FileOpen();
-    ASSERT_EQ(f.fileCalls->size(), 1u);
+    EXPECT_FALSE(IsSet(f.config.ConfigLoaded)); // listed even though it failed
+    f.window->FileOpen();
     EXPECT_EQ(f.fileCalls->at(0).title, "Open Portivox Configuration...");
     EXPECT_EQ(f.fileCalls->at(0).filters, "Portivox Config (*.PV3);;All Files (*)");
     EXPECT_EQ(f.config.ConfigFileName, path);
     EXPECT_EQ(f.config.FieldCount, 5);
     EXPECT_TRUE(IsSet(f.config.ConfigLoaded));
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(scale.PV3)");
-    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{path});
-    EXPECT_TRUE(f.window->Action("mnuMRU0")->isVisible());
-    EXPECT_FALSE(f.window->Action("mnuMRU1")->isVisible());
+    EXPECT_EQ(f.window->Recent().Entries(), (std::vector<std::string>{path, missing}));
+    EXPECT_TRUE(f.window->Action("mnuMRU1")->isVisible());
+    EXPECT_FALSE(f.window->Action("mnuMRU2")->isVisible());
 }
 
 TEST(SetupWindowTest, OpenCancelledAtThePromptOrInTheDialogChangesNothing) {
@@ -132,15 +125,6 @@ TEST(SetupWindowTest, OpenCancelledAtThePromptOrInTheDialogChangesNothing) {
     EXPECT_TRUE(f.window->Recent().Empty());
 }
 
-TEST(SetupWindowTest, OpenListsEvenAFileThatFailsToLoad) {
-    SetupFixture f;
-    const QString missing = f.dir.filePath("missing.PV3");
-    f.fileAnswers->push_back(missing);
-    f.window->FileOpen();
-    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{ui::ToPath(missing)});
-    EXPECT_FALSE(IsSet(f.config.ConfigLoaded));
-}
-
 TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
     SetupFixture f;
     f.config.ConfigChanged = True;
@@ -152,16 +136,12 @@ TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(new.PV3)");
     EXPECT_EQ(f.window->Recent().Entries().front(), ui::ToPath(path));
-}
-
-TEST(SetupWindowTest, SaveWithAFileNameWritesWithoutAsking) {
-    SetupFixture f;
-    f.config.ConfigFileName = ui::ToPath(f.dir.filePath("b.PV3"));
+    QFile::remove(path);
     f.config.ConfigChanged = True;
-    f.window->FileSave();
-    EXPECT_TRUE(f.fileCalls->empty());
+    f.window->FileSave(); // with a name: no dialog
+    EXPECT_EQ(f.fileCalls->size(), 1u);
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
-    EXPECT_TRUE(QFile::exists(f.dir.filePath("b.PV3")));
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST(SetupWindowTest, CaptionShowsTheFileNameAfterTheLastSlash) {
@@ -237,17 +217,14 @@ TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDia
 
 TEST(SetupWindowTest, DdeServerOpensTheCommandTargetDialogWithoutItemAndChecks) {
     SetupFixture f;
-    f.window->show();
     f.window->ModeDdeServer();
     EXPECT_EQ(f.config.OutputMode, DdeServer);
+    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"DDEParms"});
     ui::DdeParmsDialog* d = f.window->DdeParms();
-    EXPECT_EQ(d->Kind(), ui::DdeParmsKind::CommandTarget);
     EXPECT_EQ(d->windowTitle(), "DDE Command Target Application");
-    d->show();
-    EXPECT_FALSE(d->Item()->isVisible());
-    EXPECT_FALSE(d->LinkStatus()->isVisible());
+    EXPECT_TRUE(d->Item()->isHidden());
+    EXPECT_TRUE(d->LinkStatus()->isHidden());
     EXPECT_EQ(d->App()->text(), "Excel");
-    d->hide();
 }
 
 TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
@@ -345,69 +322,53 @@ TEST(SetupWindowTest, TranslationItemsOpenTheEditorOnTheTableOfTheMode) {
 
 // --- Activation ------------------------------------------------------------------------------
 
-TEST(SetupWindowTest, RunNormalCancelledAtThePromptClosesThePortAgain) {
-    SetupFixture f;
-    f.window->show();
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    QPointer<ui::SetupWindow> alive = f.window;
-    f.window->RunNormal();
-    ASSERT_NE(f.driver, nullptr);
-    EXPECT_FALSE(*f.portOpen);
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(alive);
-    EXPECT_TRUE(f.window->isVisible());
+TEST(SetupWindowTest, RunNormalCancelledOrWithoutAPortStaysInSetup) {
+    for (const bool portFails : {false, true}) {
+        SCOPED_TRACE(portFails ? "PortFailsWithoutAsking" : "CancelledAtThePromptClosesThePort");
+        SetupFixture f;
+        f.window->show();
+        f.failOpen = portFails;
+        f.config.ConfigChanged = True;
+        f.messages.answers.push_back(MsgResult::Cancel);
+        QPointer<ui::SetupWindow> alive = f.window;
+        f.window->RunNormal();
+        ASSERT_NE(f.driver, nullptr);
+        EXPECT_FALSE(*f.portOpen);
+        const auto prompts = std::count_if(f.messages.shown.begin(), f.messages.shown.end(),
+                                           [](const auto& m) { return m.text == Text(4028); });
+        EXPECT_EQ(prompts, portFails ? 0 : 1);
+        EXPECT_EQ(f.window->Session(), nullptr);
+        EXPECT_EQ(f.config.RunMode, NotRunning);
+        EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(alive && f.window->isVisible());
+    }
 }
 
-TEST(SetupWindowTest, RunNormalWhosePortFailsStaysInSetupWithoutAsking) {
-    SetupFixture f;
-    f.failOpen = true;
-    f.config.ConfigChanged = True;
-    f.window->RunNormal();
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
-    for (const auto& m : f.messages.shown)
-        EXPECT_NE(m.text, Text(4028));
-}
-
-TEST(SetupWindowTest, RunTestReturnsWithTheConfigurationUntouched) {
-    SetupFixture f;
-    f.window->show();
-    f.config.FieldCount = 4;
-    f.config.ConfigChanged = True;
-    const std::string before = Serialized(f.config);
-    f.window->RunTest();
-    ASSERT_NE(f.window->Session(), nullptr);
-    EXPECT_FALSE(f.window->isVisible());
-    EXPECT_EQ(f.config.RunMode, pv::RunTest);
-    EXPECT_TRUE(f.messages.shown.empty());
-
-    f.window->Session()->Quit();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(f.window->isVisible());
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_FALSE(*f.portOpen);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    EXPECT_EQ(Serialized(f.config), before);
-}
-
-TEST(SetupWindowTest, RunVirtualOpensNoPortAndNamesIt) {
-    SetupFixture f;
-    f.window->show();
-    f.config.CommPort = 2;
-    f.window->RunVirtual();
-    ASSERT_NE(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.PortName, "COM3");
-    EXPECT_EQ(f.config.RunMode, pv::RunVirtual);
-    EXPECT_FALSE(f.driver->Opened);
-    f.window->Session()->Quit();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(f.window->isVisible());
+TEST(SetupWindowTest, RunTestAndVirtualReturnWithTheConfigurationUntouched) {
+    for (const int16_t mode : {pv::RunTest, pv::RunVirtual}) {
+        SCOPED_TRACE(mode);
+        SetupFixture f;
+        f.window->show();
+        f.config.CommPort = 2;
+        f.config.ConfigChanged = True;
+        const std::string before = Serialized(f.config);
+        mode == pv::RunTest ? f.window->RunTest() : f.window->RunVirtual();
+        ASSERT_NE(f.window->Session(), nullptr);
+        EXPECT_FALSE(f.window->isVisible());
+        EXPECT_EQ(f.config.RunMode, mode);
+        EXPECT_TRUE(f.messages.shown.empty());
+        EXPECT_EQ(f.driver->Opened, mode == pv::RunTest);
+        if (mode == pv::RunVirtual) EXPECT_EQ(f.config.PortName, "COM3");
+        f.window->Session()->Quit();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(f.window->isVisible());
+        EXPECT_EQ(f.window->Session(), nullptr);
+        EXPECT_EQ(f.config.RunMode, NotRunning);
+        EXPECT_FALSE(*f.portOpen);
+        EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+        EXPECT_EQ(Serialized(f.config), before);
+    }
 }
 
 TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnceOrEndsTheProgram) {

@@ -105,7 +105,7 @@ void Choose(ui::KeyPickDialog& d, const QString& name, int modifiers) {
     d.Alt()->setChecked(modifiers & 4);
 }
 
-TEST(GetAKey, BuildsTheMacroOfTheKeyAndItsModifiers) {
+TEST(KeyPickers, BuildTheMacroOrHotKeyOfTheKeyAndItsModifiers) {
     SetupApp();
     struct Row {
         const char* name;
@@ -132,23 +132,17 @@ TEST(GetAKey, BuildsTheMacroOfTheKeyAndItsModifiers) {
     d.reject();
     EXPECT_EQ(d.Picked(), "");
     EXPECT_FALSE(d.Shift()->isChecked());
-}
 
-TEST(GetAKey2, GivesTheHotKeyCodeAndText) {
-    SetupApp();
-    ui::GetAKey2Dialog d;
-    EXPECT_EQ(d.KeyList()->count(), 100);
-    Choose(d, "F1", 6);
-    d.Ok();
-    EXPECT_EQ(d.Picked(), "CTRL+ALT+F1");
-    EXPECT_EQ(d.PickedCode(), 6 * 256 + 112);
-    Choose(d, "None", 1);
-    d.Ok();
-    EXPECT_EQ(d.Picked(), "SHIFT+None");
-    EXPECT_EQ(d.PickedCode(), 256);
-    Choose(d, "Z", 7);
-    d.reject();
-    EXPECT_EQ(d.Picked(), "");
+    ui::GetAKey2Dialog hot; // the hot key picker: code and key text
+    EXPECT_EQ(hot.KeyList()->count(), 100);
+    for (const auto& [name, modifiers, text, code] :
+         std::vector<std::tuple<QString, int, std::string, int>>{
+             {"F1", 6, "CTRL+ALT+F1", 6 * 256 + 112}, {"None", 1, "SHIFT+None", 256}}) {
+        Choose(hot, name, modifiers);
+        hot.Ok();
+        EXPECT_EQ(hot.Picked(), text);
+        EXPECT_EQ(hot.PickedCode(), code);
+    }
 }
 
 // --- Translation table editor ---------------------------------------------------------------
@@ -258,19 +252,16 @@ TEST(TransTbl, EditedTranslationsChangeWhatARunLogs) {
     e.Edit(TranslationKind::PreInput, '2'); // " Ignore", the first row
     testing::RecordingMessages messages;
     ASSERT_TRUE(WriteConfigFile(e.config, messages));
-    QFile input(dir.filePath("in.txt"));
-    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
-    input.write("AB\r123\r");
-    input.close();
-
     QProcess run;
     run.setProcessEnvironment([&] {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir.filePath("xdg"));
         return env;
     }());
-    run.start(PORTIVOX_BIN, {"run", QString::fromStdString(e.config.ConfigFileName),
-                             "--virtual=" + input.fileName(), "--exit-after-idle=5", "--quiet"});
+    run.start(PORTIVOX_BIN, {"run", QString::fromStdString(e.config.ConfigFileName), "--virtual",
+                             "--exit-after-idle=5", "--quiet"});
+    run.write("AB\r123\r"); // the device's records
+    run.closeWriteChannel();
     ASSERT_TRUE(run.waitForFinished(120000));
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     QFile log(dir.filePath("out.log"));

@@ -46,7 +46,8 @@ int TypedCode(const QKeyEvent* e) {
     if (ctrl && !(e->modifiers() & Qt::AltModifier) && e->key() >= Qt::Key_A &&
         e->key() <= Qt::Key_Z)
         return e->key() - Qt::Key_A + 1;
-    if (e->text().isEmpty()) return -1;
+    // Alt with a key is a command (a button's mnemonic), never a character.
+    if (e->text().isEmpty() || (e->modifiers() & Qt::AltModifier)) return -1;
     return e->text().at(0).unicode();
 }
 

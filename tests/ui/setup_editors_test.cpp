@@ -43,7 +43,8 @@ TEST(RawTextEdit, KeysGoThroughTheRulesAndOtherEditsAreBlocked) {
                           Step{Qt::Key_Delete, Qt::ShiftModifier, "", "A\r", "A\u240d"},
                           Step{Qt::Key_Home, {}, "", "A\r", "A\u240d"},
                           Step{Qt::Key_Insert, Qt::ShiftModifier, "", "\nA\r", "\u240aA\u240d"},
-                          Step{Qt::Key_Backspace, {}, "\b", "A\r", "A\u240d"}}) {
+                          Step{Qt::Key_Backspace, {}, "\b", "A\r", "A\u240d"},
+                          Step{Qt::Key_X, Qt::AltModifier, "x", "A\r", "A\u240d"}}) {
         SCOPED_TRACE(s.shown);
         QKeyEvent press(QEvent::KeyPress, s.key, s.modifiers, QString::fromLatin1(s.text));
         QApplication::sendEvent(&edit, &press);

@@ -83,7 +83,6 @@ struct SetupFixture {
     std::shared_ptr<std::deque<QString>> fileAnswers;
     std::shared_ptr<std::vector<ScriptedFileDialogs::Call>> fileCalls;
     std::vector<QString> dialogsRun; // object names, in order
-    std::function<int(QDialog*)> onDialog;
     RecordingDriver* driver = nullptr; // of the last session, gone with it
     std::shared_ptr<bool> portOpen = std::make_shared<bool>(false); // outlives the session
     bool failOpen = false;
@@ -100,7 +99,7 @@ struct SetupFixture {
         window->SetFileDialogs(std::move(files));
         window->SetDialogRunner([this](QDialog* d) {
             dialogsRun.push_back(d->objectName());
-            return onDialog ? onDialog(d) : int(QDialog::Rejected);
+            return int(QDialog::Rejected);
         });
         window->SetSessionFactory([this](Config& c, SettingsStore& s, MessageSink& m) {
             RunSession::Parts parts;

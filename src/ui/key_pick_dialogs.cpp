@@ -18,7 +18,6 @@ KeyPickDialog::KeyPickDialog(QWidget* parent, const char* name, int title, int o
     list_->setObjectName("KeyList");
     list_->addItems(keys);
     list_->setCurrentRow(0);
-    list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { Ok(); });
     shift_->setObjectName("Shift");
     ctrl_->setObjectName("Ctrl");
@@ -37,6 +36,7 @@ KeyPickDialog::KeyPickDialog(QWidget* parent, const char* name, int title, int o
     Add(row, 1);
     AddOkCancel({"OKButton", ok}, {"CancelButton", cancel}, [this] { Ok(); });
     Finish(320);
+    // After Finish, which gives every control the interface font.
     list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     list_->setMinimumHeight(260);
 }

@@ -17,7 +17,6 @@
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/port_setup_dialog.h"
-#include "ui/resource_texts_qt.h"
 #include "ui/timed_dialog.h"
 
 namespace pv::test {

@@ -3,15 +3,11 @@
 // running configuration's log.
 #include <QCheckBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-#include "config/config_file.h"
 #include "setup_test_support.h"
 #include "ui/char_chart_dialog.h"
 #include "ui/key_pick_dialogs.h"

@@ -2,23 +2,19 @@
 // A setup window over an in-memory settings store, scripted message boxes,
 // scripted file dialogs and dialogs that are recorded instead of run.
 #include <QApplication>
-#include <QDialog>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "config/config.h"
 #include "config/config_file.h"
 #include "config/settings_store.h"
 #include "fakes/recording_messages.h"
 #include "serial/recording_driver.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
-#include "ui/running_window.h"
 #include "ui/setup_window.h"
-#include "ui/virtual_device.h"
 
 namespace pv::test {
 

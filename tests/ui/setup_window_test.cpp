@@ -2,16 +2,14 @@
 // caption, modes, option toggles and the three activations.
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QTest>
 #include <gtest/gtest.h>
 
-#include "config/config_file.h"
 #include "setup_test_support.h"
 #include "text/strings.h"
 #include "ui/dde_parms_dialog.h"
-#include "ui/running_window.h"
 #include "ui/translation_dialog.h"
 
 namespace pv::test {

@@ -2,7 +2,8 @@
 # Installs the Debian packages Portivox builds and tests with, if missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps)
+          libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps
+          fonts-freefont-ttf)
 # Building and checking the Debian package (tests/package).
 packages+=(dpkg-dev file lintian)
 missing=()

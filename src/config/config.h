@@ -142,8 +142,6 @@ struct ProgramState {
     Flag QuitOnSetupUnload = True;
     int WindowsMajorVersion = 0;
     std::string PortName;
-    int16_t TranslationTableKind = 0;
-    int16_t DDEParmsKind = 0;
     std::array<std::string, 256> TranslationDisplay;
     std::array<std::string, kKeyTableSize> KeyNames;
     std::array<int16_t, kKeyTableSize> KeyCodes{};

@@ -1,10 +1,8 @@
 #include "ui/about_dialog.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -21,11 +19,8 @@ QString ProgramVersion() {
     return QStringLiteral(PORTIVOX_VERSION);
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName("frmAbout");
-    setModal(true);
+AboutDialog::AboutDialog(QWidget* parent) : DialogBase(parent, "frmAbout", 0) {
     setWindowTitle(Ui(UiText::AboutTitle));
-    setFont(InterfaceQFont());
 
     auto* icon = new QLabel;
     icon->setPixmap(QApplication::windowIcon().isNull()
@@ -51,13 +46,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     top->addWidget(icon, 0, Qt::AlignTop);
     top->addLayout(text, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    buttons->button(QDialogButtonBox::Ok)->setText(Tx(1507));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(buttons);
-    setMinimumWidth(400);
+    Add(top);
+    AddOkCancel({"OKButton", 1507}, {nullptr, 0});
+    Finish(400);
 }
 
 } // namespace pv::ui

@@ -1,10 +1,10 @@
 #pragma once
 // The about box: name, version, licence.
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 namespace pv::ui {
 
-class AboutDialog : public QDialog {
+class AboutDialog : public DialogBase {
     Q_OBJECT
   public:
     explicit AboutDialog(QWidget* parent = nullptr);

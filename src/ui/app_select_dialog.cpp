@@ -1,6 +1,5 @@
 #include "ui/app_select_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -11,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
@@ -54,10 +52,8 @@ int32_t DelayValue(const QString& text) {
 } // namespace
 
 AppSelectDialog::AppSelectDialog(Config& config, MessageSink& messages, QWidget* parent)
-    : QDialog(parent), config_(config), messages_(messages), chooser_(ChooseProgram) {
-    setObjectName("AppSelect");
-    SetTag(this, 1201);
-    setModal(true);
+    : DialogBase(parent, "AppSelect", 1201), config_(config), messages_(messages),
+      chooser_(ChooseProgram) {
 
     auto* intro = Tag(new QLabel("1205"), 1205);
     intro->setWordWrap(true);
@@ -102,24 +98,13 @@ AppSelectDialog::AppSelectDialog(Config& config, MessageSink& messages, QWidget*
     delayRow->addWidget(delay_);
     delayRow->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = Tag(buttons->addButton("&OK", QDialogButtonBox::AcceptRole), 1207);
-    auto* cancel = Tag(buttons->addButton("&Cancel", QDialogButtonBox::RejectRole), 1208);
-    ok->setObjectName("OkButton");
-    cancel->setObjectName("CancelButton");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &AppSelectDialog::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(intro);
-    layout->addWidget(intro2);
-    layout->addWidget(group);
-    layout->addLayout(delayRow);
-    layout->addWidget(help);
-    layout->addWidget(buttons);
-    setMinimumWidth(480);
-    ApplyResourceTexts(this);
+    Add(intro);
+    Add(intro2);
+    Add(group);
+    Add(delayRow);
+    Add(help);
+    AddOkCancel({"OkButton", 1207}, {"CancelButton", 1208}, [this] { Ok(); });
+    Finish(480);
 }
 
 void AppSelectDialog::Fill() {

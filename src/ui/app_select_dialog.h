@@ -1,17 +1,17 @@
 #pragma once
 // AppSelect: where Send Keystrokes mode types (target window title, the
 // program to start when it is not found) and the pause between keystrokes.
-#include <QDialog>
 #include <functional>
 
 #include "config/config.h"
 #include "text/messages.h"
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 
 namespace pv::ui {
 
-class AppSelectDialog : public QDialog {
+class AppSelectDialog : public DialogBase {
     Q_OBJECT
   public:
     /// Chooses a program file; "" when cancelled. Replaceable for tests.

@@ -1,14 +1,13 @@
 #pragma once
 // frmDateTimeFmt: the format expression of the running window's date/time.
-#include <QDialog>
-
 #include "config/config.h"
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 
 namespace pv::ui {
 
-class DateTimeFormatDialog : public QDialog {
+class DateTimeFormatDialog : public DialogBase {
     Q_OBJECT
   public:
     explicit DateTimeFormatDialog(Config& config, QWidget* parent = nullptr);

@@ -1,20 +1,16 @@
 #include "ui/dde_parms_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "ui/resource_texts_qt.h"
 
 namespace pv::ui {
 
-DdeParmsDialog::DdeParmsDialog(Config& config, QWidget* parent) : QDialog(parent), config_(config) {
-    setObjectName("DDEParms");
-    setModal(true);
+DdeParmsDialog::DdeParmsDialog(Config& config, QWidget* parent)
+    : DialogBase(parent, "DDEParms", 0), config_(config) {
 
     explain1_ = Tag(new QLabel("1505"), 1505);
     explain1_->setWordWrap(true);
@@ -46,44 +42,33 @@ DdeParmsDialog::DdeParmsDialog(Config& config, QWidget* parent) : QDialog(parent
     connect(linkStatus_, &QCheckBox::clicked, this, [this] { config_.ConfigChanged = True; });
     connect(stripCrLf_, &QCheckBox::clicked, this, [this] { config_.ConfigChanged = True; });
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = Tag(buttons->addButton("&OK", QDialogButtonBox::AcceptRole), 1507);
-    auto* cancel = Tag(buttons->addButton("&Cancel", QDialogButtonBox::RejectRole), 1508);
-    ok->setObjectName("DDEOkButton");
-    cancel->setObjectName("DDECancelButton");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &DdeParmsDialog::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(explain1_);
-    layout->addWidget(explain2_);
-    layout->addLayout(form);
-    layout->addWidget(linkStatus_);
-    layout->addWidget(stripCrLf_);
-    layout->addWidget(buttons);
-    setMinimumWidth(460);
-    ApplyResourceTexts(this);
+    Add(explain1_);
+    Add(explain2_);
+    Add(form);
+    Add(linkStatus_);
+    Add(stripCrLf_);
+    AddOkCancel({"DDEOkButton", 1507}, {"DDECancelButton", 1508}, [this] { Ok(); });
+    Finish(460);
 }
 
-void DdeParmsDialog::Fill() {
-    const int kind = config_.DDEParmsKind;
-    const bool link = kind == 1 || kind == 2;
+void DdeParmsDialog::Fill(DdeParmsKind kind) {
+    kind_ = kind;
+    const bool link = kind != DdeParmsKind::CommandTarget;
     explain1_->setVisible(!link);
     explain2_->setVisible(!link);
     item_->setVisible(link);
     itemLabel_->setVisible(link);
     linkStatus_->setVisible(link);
-    stripCrLf_->setVisible(kind == 2);
+    stripCrLf_->setVisible(kind == DdeParmsKind::OutputBuffer);
     switch (kind) {
-    case 1:
+    case DdeParmsKind::CommandSource:
         setWindowTitle(Tx(6004));
         app_->setText(FromBytes(config_.CmdLinkApp));
         topic_->setText(FromBytes(config_.CmdLinkTopic));
         item_->setText(FromBytes(config_.CmdLinkItem));
         linkStatus_->setChecked(IsSet(config_.CmdLinkOnActivation));
         break;
-    case 2:
+    case DdeParmsKind::OutputBuffer:
         setWindowTitle(Tx(6005));
         app_->setText(FromBytes(config_.BufferLinkApp));
         topic_->setText(FromBytes(config_.BufferLinkTopic));
@@ -91,7 +76,7 @@ void DdeParmsDialog::Fill() {
         linkStatus_->setChecked(IsSet(config_.BufferLinkOnActivation));
         stripCrLf_->setChecked(IsSet(config_.BufferLinkStripCrLf));
         break;
-    default:
+    case DdeParmsKind::CommandTarget:
         setWindowTitle(Tx(1501));
         app_->setText(FromBytes(config_.DDECommandApp));
         topic_->setText(FromBytes(config_.DDECommandTopic));
@@ -112,17 +97,19 @@ void DdeParmsDialog::Ok() {
         t = topic;
         i = item;
     };
-    switch (config_.DDEParmsKind) {
-    case 1:
+    switch (kind_) {
+    case DdeParmsKind::CommandSource:
         store(config_.CmdLinkApp, config_.CmdLinkTopic, config_.CmdLinkItem);
         config_.CmdLinkOnActivation = linkStatus_->isChecked() ? True : False;
         break;
-    case 2:
+    case DdeParmsKind::OutputBuffer:
         store(config_.BufferLinkApp, config_.BufferLinkTopic, config_.BufferLinkItem);
         config_.BufferLinkOnActivation = linkStatus_->isChecked() ? True : False;
         config_.BufferLinkStripCrLf = stripCrLf_->isChecked() ? True : False;
         break;
-    default: store(config_.DDECommandApp, config_.DDECommandTopic, config_.DDECommand); break;
+    case DdeParmsKind::CommandTarget:
+        store(config_.DDECommandApp, config_.DDECommandTopic, config_.DDECommand);
+        break;
     }
     accept();
 }

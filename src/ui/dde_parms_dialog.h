@@ -1,10 +1,8 @@
 #pragma once
-// DDEParms: one dialog for three DDE targets, chosen by DDEParmsKind:
-// 0 the command target of DDE Server mode, 1 the command source link,
-// 2 the output buffer link.
-#include <QDialog>
-
+// DDEParms: one dialog for three DDE targets: the command target of DDE
+// Server mode, the command source link and the output buffer link.
 #include "config/config.h"
+#include "ui/dialog_base.h"
 
 class QCheckBox;
 class QLabel;
@@ -12,15 +10,19 @@ class QLineEdit;
 
 namespace pv::ui {
 
-class DdeParmsDialog : public QDialog {
+enum class DdeParmsKind { CommandTarget = 0, CommandSource = 1, OutputBuffer = 2 };
+
+class DdeParmsDialog : public DialogBase {
     Q_OBJECT
   public:
     explicit DdeParmsDialog(Config& config, QWidget* parent = nullptr);
 
-    /// Shows the controls of config.DDEParmsKind, sets the caption (text 1501,
-    /// 6004 or 6005) and fills the boxes from the settings of that kind.
-    void Fill();
+    /// Shows the controls of `kind`, sets the caption (text 1501, 6004 or
+    /// 6005) and fills the boxes from the settings of that kind; OK stores
+    /// them there.
+    void Fill(DdeParmsKind kind);
     void Ok();
+    DdeParmsKind Kind() const { return kind_; }
 
     QLineEdit* App() const { return app_; }
     QLineEdit* Topic() const { return topic_; }
@@ -30,6 +32,7 @@ class DdeParmsDialog : public QDialog {
 
   private:
     Config& config_;
+    DdeParmsKind kind_ = DdeParmsKind::CommandTarget;
     QLineEdit* app_ = nullptr;
     QLineEdit* topic_ = nullptr;
     QLineEdit* item_ = nullptr;

@@ -1,12 +1,9 @@
 #include "ui/dde_topic_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "text/strings.h"
 #include "ui/resource_texts_qt.h"
@@ -14,10 +11,7 @@
 namespace pv::ui {
 
 DdeTopicDialog::DdeTopicDialog(Config& config, MessageSink& messages, QWidget* parent)
-    : QDialog(parent), config_(config), messages_(messages) {
-    setObjectName("PortivoxDDETopic");
-    SetTag(this, 7000);
-    setModal(true);
+    : DialogBase(parent, "PortivoxDDETopic", 7000), config_(config), messages_(messages) {
 
     option1_ = Tag(new QRadioButton("7001"), 7001);
     option1_->setObjectName("Option1");
@@ -30,24 +24,13 @@ DdeTopicDialog::DdeTopicDialog(Config& config, MessageSink& messages, QWidget* p
     installEventFilter(this);
     text1_->installEventFilter(this);
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = Tag(buttons->addButton("&OK", QDialogButtonBox::AcceptRole), 1507);
-    auto* cancel = Tag(buttons->addButton("&Cancel", QDialogButtonBox::RejectRole), 1508);
-    ok->setObjectName("Command1");
-    cancel->setObjectName("Command2");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &DdeTopicDialog::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* grid = new QGridLayout;
     grid->addWidget(option1_, 0, 0, 1, 2);
     grid->addWidget(option2_, 1, 0);
     grid->addWidget(text1_, 1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
-    setMinimumWidth(420);
-    ApplyResourceTexts(this);
+    Add(grid);
+    AddOkCancel({"Command1", 1507}, {"Command2", 1508}, [this] { Ok(); });
+    Finish(420);
 }
 
 void DdeTopicDialog::Fill() {

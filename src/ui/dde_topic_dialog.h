@@ -1,17 +1,16 @@
 #pragma once
 // The DDE topic dialog: the topic the running window serves, either the
 // port name or a text of the user's choice (DDETopicName).
-#include <QDialog>
-
 #include "config/config.h"
 #include "text/messages.h"
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 class QRadioButton;
 
 namespace pv::ui {
 
-class DdeTopicDialog : public QDialog {
+class DdeTopicDialog : public DialogBase {
     Q_OBJECT
   public:
     DdeTopicDialog(Config& config, MessageSink& messages, QWidget* parent = nullptr);

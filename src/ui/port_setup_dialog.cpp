@@ -1,14 +1,12 @@
 #include "ui/port_setup_dialog.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -34,10 +32,7 @@ std::string PortKey(int index) {
 
 PortSetupDialog::PortSetupDialog(Config& config, SettingsStore& store, MessageSink& messages,
                                  QWidget* parent)
-    : QDialog(parent), config_(config), store_(store), messages_(messages) {
-    setObjectName("PortSetup");
-    SetTag(this, 2201);
-    setModal(true);
+    : DialogBase(parent, "PortSetup", 2201), config_(config), store_(store), messages_(messages) {
 
     auto* portLabel = Tag(new QLabel("&Connector"), 2202);
     portList_ = new QListWidget;
@@ -102,23 +97,12 @@ PortSetupDialog::PortSetupDialog(Config& config, SettingsStore& store, MessageSi
     buffers->addWidget(outBuffSize_, 1, 1);
     groups->addLayout(buffers, 2, 0, 1, 3);
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = Tag(buttons->addButton("&OK", QDialogButtonBox::AcceptRole), 2219);
-    auto* cancel = Tag(buttons->addButton("&Cancel", QDialogButtonBox::RejectRole), 2220);
-    ok->setObjectName("OK_Button");
-    cancel->setObjectName("Cancel_Button");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &PortSetupDialog::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* top = new QHBoxLayout;
     top->addLayout(left);
     top->addLayout(groups, 1);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addWidget(buttons);
-
-    ApplyResourceTexts(this);
+    Add(top);
+    AddOkCancel({"OK_Button", 2219}, {"Cancel_Button", 2220}, [this] { Ok(); });
+    Finish(0);
 }
 
 QButtonGroup* PortSetupDialog::MakeGroup(const char* frame, int tag, const QStringList& captions,

@@ -1,7 +1,7 @@
 #pragma once
 // PortSetup: the serial port settings (CommPort .. OutputBufferSize) and
 // the device node each COM entry stands for.
-#include <QDialog>
+#include "ui/dialog_base.h"
 #include <array>
 #include <map>
 
@@ -18,7 +18,7 @@ namespace pv::ui {
 
 class DigitFilter;
 
-class PortSetupDialog : public QDialog {
+class PortSetupDialog : public DialogBase {
     Q_OBJECT
   public:
     static constexpr int kPorts = 99;

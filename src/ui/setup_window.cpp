@@ -26,6 +26,7 @@
 #include "ui/run_session.h"
 #include "ui/running_window.h"
 #include "ui/timed_dialog.h"
+#include "ui/translation_dialog.h"
 #include "ui/ui_texts.h"
 #include "ui/virtual_device.h"
 
@@ -98,7 +99,7 @@ SetupWindow::SetupWindow(Config& config, SettingsStore& store, MessageSink& mess
     ApplyResourceTexts(this);
     recent_.Load(store_);
     RefreshRecentMenu();
-    RefreshHookItems();
+    RefreshPortMenu();
     // A menu bar and nothing else.
     setCentralWidget(new QWidget);
     centralWidget()->setFixedHeight(0);
@@ -115,10 +116,6 @@ void SetupWindow::SetSessionFactory(SessionFactory factory) {
 }
 void SetupWindow::SetDialogRunner(DialogRunner runner) {
     dialogRunner_ = std::move(runner);
-}
-void SetupWindow::SetHooks(SetupHooks hooks) {
-    hooks_ = std::move(hooks);
-    RefreshHookItems();
 }
 
 QAction* SetupWindow::AddItem(QMenu* menu, const char* name, int text,
@@ -178,45 +175,26 @@ void SetupWindow::BuildMenus() {
 
     QMenu* port = menu("PortPullDown", 2111);
     AddItem(port, "PortSettings", 2112, &SetupWindow::PortSettings);
-    AddItem(port, "PortTest", 2113, nullptr);
-    connect(Action("PortTest"), &QAction::triggered, this, [this] {
-        if (hooks_.Analyze) hooks_.Analyze(this);
-    });
+    // Items whose window is not built yet stay disabled.
+    AddItem(port, "PortTest", 2113, nullptr)->setEnabled(false);
     port->addSeparator();
     marked(port, "PortControl", 2302, [this] { Toggle(Option::BeepOnInput); });
     connect(port, &QMenu::aboutToShow, this, &SetupWindow::RefreshPortMenu);
 
     QMenu* define = menu("DefinePullDown", 2114);
-    AddItem(define, "DefineRecords", 2115, nullptr);
-    connect(Action("DefineRecords"), &QAction::triggered, this, [this] {
-        if (hooks_.RecordStructure) hooks_.RecordStructure(this);
-    });
-    AddItem(define, "PreInTrans", 2116, nullptr);
-    connect(Action("PreInTrans"), &QAction::triggered, this, [this] {
-        config_.TranslationTableKind = 2;
-        if (hooks_.Translation) hooks_.Translation(this, TxPlain(2116));
-    });
-    AddItem(define, "DefineTranslate", 2117, nullptr);
-    connect(Action("DefineTranslate"), &QAction::triggered, this, [this] {
-        const int16_t mode = config_.OutputMode;
-        config_.TranslationTableKind = mode == SendKeystrokes ? 0 : 1;
-        const int title = mode == SendKeystrokes ? 4037 : mode == DdeServer ? 4038 : 4039;
-        if (hooks_.Translation) hooks_.Translation(this, Tx(title));
-    });
+    AddItem(define, "DefineRecords", 2115, nullptr)->setEnabled(false);
+    AddItem(define, "PreInTrans", 2116, &SetupWindow::PreInputTranslations);
+    AddItem(define, "DefineTranslate", 2117, &SetupWindow::TransferTranslations);
     define->addSeparator();
-    AddItem(define, "GetOutStrings", 2118, nullptr);
-    connect(Action("GetOutStrings"), &QAction::triggered, this, [this] {
-        if (hooks_.OutputStrings) hooks_.OutputStrings(this);
-    });
-    AddItem(define, "MHKActions", 2119, nullptr);
-    connect(Action("MHKActions"), &QAction::triggered, this, [this] {
-        if (hooks_.HotKeys) hooks_.HotKeys(this);
-    });
+    AddItem(define, "GetOutStrings", 2118, nullptr)->setEnabled(false);
+    AddItem(define, "MHKActions", 2119, nullptr)->setEnabled(false);
     define->addSeparator();
     AddItem(define, "DDESource", 6001, nullptr);
-    connect(Action("DDESource"), &QAction::triggered, this, [this] { DdeLink(1); });
+    connect(Action("DDESource"), &QAction::triggered, this,
+            [this] { DdeLink(DdeParmsKind::CommandSource); });
     AddItem(define, "DDEBuffer", 6002, nullptr);
-    connect(Action("DDEBuffer"), &QAction::triggered, this, [this] { DdeLink(2); });
+    connect(Action("DDEBuffer"), &QAction::triggered, this,
+            [this] { DdeLink(DdeParmsKind::OutputBuffer); });
 
     QMenu* run = menu("Run", 2121);
     AddItem(run, "RunTest", 2122, &SetupWindow::RunTest);
@@ -250,15 +228,6 @@ QMenu* SetupWindow::Menu(const QString& name) const {
     return findChild<QMenu*>(name);
 }
 
-void SetupWindow::RefreshHookItems() {
-    Action("DefineRecords")->setEnabled(bool(hooks_.RecordStructure));
-    Action("PreInTrans")->setEnabled(bool(hooks_.Translation));
-    Action("DefineTranslate")->setEnabled(bool(hooks_.Translation));
-    Action("GetOutStrings")->setEnabled(bool(hooks_.OutputStrings));
-    Action("MHKActions")->setEnabled(bool(hooks_.HotKeys));
-    RefreshPortMenu();
-}
-
 // --- Dialogs ----------------------------------------------------------------------
 
 int SetupWindow::RunDialog(QDialog* dialog) {
@@ -289,18 +258,22 @@ DateTimeFormatDialog* SetupWindow::DateTimeFormat() {
     if (!dateTimeFormat_) dateTimeFormat_ = new DateTimeFormatDialog(config_, this);
     return dateTimeFormat_;
 }
+TranslationDialog* SetupWindow::Translation() {
+    if (!translation_) translation_ = new TranslationDialog(config_, this);
+    return translation_;
+}
 
 void SetupWindow::UnloadDialogs() {
     for (QDialog* d : std::initializer_list<QDialog*>{appSelect_, portSetup_, timed_, ddeParms_,
-                                                      ddeTopic_, dateTimeFormat_})
+                                                      ddeTopic_, dateTimeFormat_, translation_})
         delete d;
+    translation_ = nullptr;
     appSelect_ = nullptr;
     portSetup_ = nullptr;
     timed_ = nullptr;
     ddeParms_ = nullptr;
     ddeTopic_ = nullptr;
     dateTimeFormat_ = nullptr;
-    if (hooks_.UnloadDialogs) hooks_.UnloadDialogs();
 }
 
 // --- File -------------------------------------------------------------------------
@@ -436,9 +409,8 @@ void SetupWindow::ModeSendKeystrokes() {
 void SetupWindow::ModeDdeServer() {
     if (!Action("UseDDE")->isChecked()) config_.ConfigChanged = True;
     SetModeMark(DdeServer);
-    config_.DDEParmsKind = 0;
     config_.OutputMode = DdeServer;
-    DdeParms()->Fill();
+    DdeParms()->Fill(DdeParmsKind::CommandTarget);
     RunDialog(DdeParms());
 }
 
@@ -460,7 +432,6 @@ void SetupWindow::RefreshPortMenu() {
     Action("PortControl")->setChecked(IsSet(config_.BeepOnInput));
     const bool testing = IsSet(config_.PortTestActive);
     Action("PortSettings")->setEnabled(!testing);
-    Action("PortTest")->setEnabled(!testing && bool(hooks_.Analyze));
 }
 
 void SetupWindow::PortSettings() {
@@ -468,10 +439,21 @@ void SetupWindow::PortSettings() {
     RunDialog(PortSetup());
 }
 
-void SetupWindow::DdeLink(int16_t kind) {
-    config_.DDEParmsKind = kind;
-    DdeParms()->Fill();
+void SetupWindow::DdeLink(DdeParmsKind kind) {
+    DdeParms()->Fill(kind);
     RunDialog(DdeParms());
+}
+
+void SetupWindow::PreInputTranslations() {
+    Translation()->Fill(TranslationKind::PreInput, TxPlain(2116));
+    RunDialog(Translation());
+}
+
+void SetupWindow::TransferTranslations() {
+    const int16_t mode = config_.OutputMode;
+    const int title = mode == SendKeystrokes ? 4037 : mode == DdeServer ? 4038 : 4039;
+    Translation()->Fill(TransferKind(mode), Tx(title));
+    RunDialog(Translation());
 }
 
 void SetupWindow::SetDdeTopic() {
@@ -551,7 +533,6 @@ void SetupWindow::About() {
 // --- Activation -----------------------------------------------------------------------
 
 bool SetupWindow::StartSession(int16_t mode) {
-    if (hooks_.CloseAnalyze) hooks_.CloseAnalyze();
     config_.RunMode = static_cast<RunModes>(mode);
     RunSession* session = sessionFactory_(config_, store_, messages_);
     if (mode != pv::RunVirtual && !session->OpenPort()) {

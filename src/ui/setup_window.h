@@ -13,6 +13,7 @@
 #include "config/recent_files.h"
 #include "config/settings_store.h"
 #include "text/messages.h"
+#include "ui/dde_parms_dialog.h"
 #include "ui/run_session.h"
 
 class QAction;
@@ -22,10 +23,10 @@ namespace pv::ui {
 
 class AppSelectDialog;
 class DateTimeFormatDialog;
-class DdeParmsDialog;
 class DdeTopicDialog;
 class PortSetupDialog;
 class TimedDialog;
+class TranslationDialog;
 
 /// The common file dialogs; tests replace them.
 class FileDialogs {
@@ -38,21 +39,6 @@ class FileDialogs {
     /// A name to save to, `suffix` added when the name has none; "" when cancelled.
     virtual QString Save(QWidget* parent, const QString& title, const QString& filters,
                          const QString& initial, const QString& suffix);
-};
-
-/// Windows of other parts that the setup window opens. An empty hook leaves
-/// its menu item disabled.
-struct SetupHooks {
-    std::function<void(QWidget* owner)> RecordStructure; // Define > Input Data Record Structure
-    /// Define > translations; TranslationTableKind is set, `caption` is the title.
-    std::function<void(QWidget* owner, const QString& caption)> Translation;
-    std::function<void(QWidget* owner)> OutputStrings;
-    std::function<void(QWidget* owner)> HotKeys;
-    /// Port > Analyze (opens the port itself); CloseAnalyze closes it if open.
-    std::function<void(QWidget* owner)> Analyze;
-    std::function<void()> CloseAnalyze;
-    /// Unloads the dialogs of other parts before Normal mode starts.
-    std::function<void()> UnloadDialogs;
 };
 
 class SetupWindow : public QMainWindow {
@@ -70,7 +56,6 @@ class SetupWindow : public QMainWindow {
     void SetFileDialogs(std::unique_ptr<FileDialogs> dialogs);
     void SetSessionFactory(SessionFactory factory);
     void SetDialogRunner(DialogRunner runner);
-    void SetHooks(SetupHooks hooks);
 
     /// Start-up after the window is built: reads the command line's path.
     /// Returns false when the program has to end (a named file that could not
@@ -95,8 +80,11 @@ class SetupWindow : public QMainWindow {
     void ModeDdeServer();
     void ModeLogToDisk();
     void PortSettings();
-    void DdeLink(int16_t kind);
+    void DdeLink(DdeParmsKind kind);
     void SetDdeTopic();
+    /// Define > Pre-Input and Pre-Transfer Character Translations.
+    void PreInputTranslations();
+    void TransferTranslations();
     void HelpIndex();
     void QuickStart();
     void About();
@@ -122,6 +110,7 @@ class SetupWindow : public QMainWindow {
     DdeParmsDialog* DdeParms();
     DdeTopicDialog* DdeTopic();
     DateTimeFormatDialog* DateTimeFormat();
+    TranslationDialog* Translation();
 
   signals:
     /// The program has to end (setup window closed in setup, or the running
@@ -141,7 +130,6 @@ class SetupWindow : public QMainWindow {
     void RefreshOptionMarks();
     void RefreshPortMenu();
     void RefreshRecentMenu();
-    void RefreshHookItems();
     void SetModeMark(int16_t mode);
     int RunDialog(QDialog* dialog);
     QString StartDirectory(const std::string& path) const;
@@ -158,7 +146,6 @@ class SetupWindow : public QMainWindow {
     std::unique_ptr<FileDialogs> fileDialogs_;
     SessionFactory sessionFactory_;
     DialogRunner dialogRunner_;
-    SetupHooks hooks_;
     QPointer<RunSession> session_;
     std::array<QAction*, RecentFiles::kMaxEntries> mru_{};
     QAction* mruSep1_ = nullptr;
@@ -170,6 +157,7 @@ class SetupWindow : public QMainWindow {
     DdeParmsDialog* ddeParms_ = nullptr;
     DdeTopicDialog* ddeTopic_ = nullptr;
     DateTimeFormatDialog* dateTimeFormat_ = nullptr;
+    TranslationDialog* translation_ = nullptr;
 };
 
 /// Finds an installed document (help/index.html, quickstart.md, ...): in the

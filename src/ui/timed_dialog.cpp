@@ -1,12 +1,9 @@
 #include "ui/timed_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <cmath>
 
 #include "expr/leading_number.h"
@@ -17,10 +14,7 @@
 namespace pv::ui {
 
 TimedDialog::TimedDialog(Config& config, MessageSink& messages, QWidget* parent)
-    : QDialog(parent), config_(config), messages_(messages) {
-    setObjectName("Timed");
-    SetTag(this, 2801);
-    setModal(true);
+    : DialogBase(parent, "Timed", 2801), config_(config), messages_(messages) {
 
     auto* explain = Tag(new QLabel("2802"), 2802);
     explain->setWordWrap(true);
@@ -34,22 +28,11 @@ TimedDialog::TimedDialog(Config& config, MessageSink& messages, QWidget* parent)
     clockTicks_->installEventFilter(this);
     connect(clockTicks_, &QLineEdit::textChanged, this, [this] { config_.ConfigChanged = True; });
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = Tag(buttons->addButton("Continue...", QDialogButtonBox::AcceptRole), 2804);
-    auto* cancel = Tag(buttons->addButton("Cancel", QDialogButtonBox::RejectRole), 2805);
-    ok->setObjectName("OKButton");
-    cancel->setObjectName("CancelButton");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TimedDialog::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(explain);
-    layout->addWidget(label);
-    layout->addWidget(clockTicks_);
-    layout->addWidget(buttons);
-    setMinimumWidth(380);
-    ApplyResourceTexts(this);
+    Add(explain);
+    Add(label);
+    Add(clockTicks_);
+    AddOkCancel({"OKButton", 2804}, {"CancelButton", 2805}, [this] { Ok(); });
+    Finish(380);
 }
 
 void TimedDialog::Fill() {

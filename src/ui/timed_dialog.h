@@ -1,17 +1,17 @@
 #pragma once
 // Timed: the minimum time between records (RecordDelayTicks), one step of
 // the record definition sequence.
-#include <QDialog>
 #include <functional>
 
 #include "config/config.h"
 #include "text/messages.h"
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 
 namespace pv::ui {
 
-class TimedDialog : public QDialog {
+class TimedDialog : public DialogBase {
     Q_OBJECT
   public:
     TimedDialog(Config& config, MessageSink& messages, QWidget* parent = nullptr);

@@ -62,6 +62,11 @@ const Row kRows[] = {
      "シリアルポートの機器からデータを受け取り、他のプログラムに渡します。"},
     {UiText::HelpMissing, "The help file was not found:", "Die Hilfedatei wurde nicht gefunden:",
      "ヘルプファイルが見つかりません:"},
+    {UiText::FindLabel, "Find (code, name or character):", "Suchen (Code, Name oder Zeichen):",
+     "検索 (コード・名前・文字):"},
+    {UiText::AltBox, "Alt (%)", "Alt (%)", "Alt (%)"},
+    {UiText::CtrlBox, "Ctrl (^)", "Strg (^)", "Ctrl (^)"},
+    {UiText::ShiftBox, "Shift (+)", "Umschalt (+)", "Shift (+)"},
 };
 
 } // namespace

@@ -25,6 +25,10 @@ enum class UiText {
     AboutLicence,
     AboutPurpose,
     HelpMissing, // help file not found, followed by the path
+    FindLabel,   // search box of the character chart
+    AltBox,      // modifier boxes of the key pickers
+    CtrlBox,
+    ShiftBox,
 };
 
 /// The text in the current language.

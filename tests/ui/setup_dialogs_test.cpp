@@ -1,6 +1,5 @@
 // The setup side's dialogs: limits, key filters, change checks and what
 // reaches the configuration on OK.
-#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
@@ -18,135 +17,107 @@
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/port_setup_dialog.h"
-#include "ui/resource_texts_qt.h"
 #include "ui/timed_dialog.h"
 
 namespace pv::test {
 namespace {
 
-using testing::RecordingMessages;
-
 struct DialogFixture {
     Config config;
     MemorySettingsStore store;
-    RecordingMessages messages;
+    testing::RecordingMessages messages;
     DialogFixture() { SetupApp(); }
+    void ExpectRefused(const std::string& text, MsgIcon icon,
+                       const std::string& title = "Invalid Input") {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, text);
+        EXPECT_EQ(messages.shown[0].title, title);
+        EXPECT_EQ(messages.shown[0].icon, icon);
+        EXPECT_EQ(messages.beeps, 1);
+    }
 };
 
 // --- PortSetup --------------------------------------------------------------------
 
-struct BufferCase {
-    const char* name;
-    const char* input;
-    const char* output;
-    bool accepted;
-    int32_t inputAfter;
-};
-
-class PortSetupOkTest : public ::testing::TestWithParam<BufferCase> {};
-
-TEST_P(PortSetupOkTest, AcceptsBufferSizesFrom128To131072) {
-    const BufferCase& c = GetParam();
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    d.show();
-    d.BuffSize()->setText(c.input);
-    d.OutBuffSize()->setText(c.output);
-    d.Ok();
-    EXPECT_EQ(d.isVisible(), !c.accepted);
-    EXPECT_EQ(f.config.InputBufferSize, c.inputAfter);
-    if (!c.accepted) {
-        ASSERT_FALSE(f.messages.shown.empty());
-        EXPECT_EQ(f.messages.shown.back().text, "Buffer Size Must Be Between 128 and 131072");
-        EXPECT_EQ(f.messages.shown.back().title, "Invalid Input");
-        EXPECT_EQ(f.messages.shown.back().icon, MsgIcon::Exclamation);
-        EXPECT_GE(f.messages.beeps, 1);
+TEST(PortSetupTest, AcceptsBufferSizesFrom128To131072) {
+    struct Row {
+        const char* rule;
+        const char *input, *output;
+        bool accepted;
+        int32_t inputAfter;
+    };
+    for (const Row& r : {Row{"InputTooSmall", "100", "1024", false, 4096},
+                         Row{"InputAtLowerLimit", "128", "1024", true, 128},
+                         Row{"OutputAtUpperLimit", "4096", "131072", true, 4096},
+                         Row{"EmptyIsZero", "", "1024", false, 4096},
+                         // The input size is taken before the output size is refused.
+                         Row{"OutputTooSmallKeepsAcceptedInput", "2048", "127", false, 2048}}) {
+        SCOPED_TRACE(r.rule);
+        DialogFixture f;
+        ui::PortSetupDialog d(f.config, f.store, f.messages);
+        d.Fill();
+        d.show();
+        d.BuffSize()->setText(r.input);
+        d.OutBuffSize()->setText(r.output);
+        d.Ok();
+        EXPECT_EQ(d.isVisible(), !r.accepted);
+        EXPECT_EQ(f.config.InputBufferSize, r.inputAfter);
+        if (!r.accepted)
+            f.ExpectRefused("Buffer Size Must Be Between 128 and 131072", MsgIcon::Exclamation);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, PortSetupOkTest,
-    ::testing::Values(BufferCase{"InputTooSmall", "100", "1024", false, 4096},
-                      BufferCase{"InputAtLowerLimit", "128", "1024", true, 128},
-                      BufferCase{"OutputAtUpperLimit", "4096", "131072", true, 4096},
-                      BufferCase{"EmptyIsZero", "", "1024", false, 4096},
-                      // The input size is taken before the output size is refused.
-                      BufferCase{"OutputTooSmallKeepsAcceptedInput", "2048", "127", false, 2048}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PortSetupTest, TypingBeyondTheLimitRestoresTheFiveDigits) {
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    d.show();
-    d.BuffSize()->clear();
-    QTest::keyClicks(d.BuffSize(), "200000");
-    EXPECT_EQ(d.BuffSize()->text(), "20000");
-    EXPECT_EQ(d.BuffSize()->cursorPosition(), 5);
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, Text(4006));
+TEST(PortSetupTest, BufferBoxesTakeDigitsUpToTheLimit) {
+    struct Row {
+        const char* rule;
+        bool output;
+        const char *typed, *text;
+        size_t messages;
+    };
+    for (const Row& r : {Row{"SixthDigitRestoresFive", false, "200000", "20000", 1},
+                         Row{"OneMoreDigitAfter131072", true, "1310720", "131072", 1},
+                         Row{"LetterBeepsWithoutMessage", false, "x", "", 0}}) {
+        SCOPED_TRACE(r.rule);
+        DialogFixture f;
+        ui::PortSetupDialog d(f.config, f.store, f.messages);
+        d.Fill();
+        d.show();
+        QLineEdit* box = r.output ? d.OutBuffSize() : d.BuffSize();
+        box->clear();
+        QTest::keyClicks(box, r.typed);
+        EXPECT_EQ(box->text(), r.text);
+        if (!r.output) {
+            EXPECT_EQ(box->cursorPosition(), box->text().size());
+        }
+        EXPECT_EQ(f.messages.beeps, 1);
+        EXPECT_EQ(f.messages.shown.size(), r.messages);
+    }
 }
 
-TEST(PortSetupTest, OneMoreDigitAfter131072IsRejected) {
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    d.show();
-    d.OutBuffSize()->clear();
-    QTest::keyClicks(d.OutBuffSize(), "1310720");
-    EXPECT_EQ(d.OutBuffSize()->text(), "131072");
-}
-
-TEST(PortSetupTest, LetterBeepsAndLeavesTheText) {
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    d.show();
-    QTest::keyClicks(d.BuffSize(), "x");
-    EXPECT_EQ(d.BuffSize()->text(), "4096");
-    EXPECT_EQ(f.messages.beeps, 1);
-    EXPECT_TRUE(f.messages.shown.empty());
-}
-
-TEST(PortSetupTest, OkStoresTheChoicesAndMarksAChange) {
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    d.Group("BaudFrame")->button(11)->setChecked(true);
-    d.Group("ParityFrame")->button(0)->setChecked(true);
-    d.Group("DataBitsFrame")->button(3)->setChecked(true);
-    d.Group("StopBitsFrame")->button(2)->setChecked(true);
-    d.Group("FlowCtrlFrame")->button(3)->setChecked(true);
-    d.PortList()->setCurrentRow(4);
-    d.Ok();
-    EXPECT_EQ(f.config.BaudRate, 11);
-    EXPECT_EQ(f.config.Parity, 0);
-    EXPECT_EQ(f.config.DataBits, 3);
-    EXPECT_EQ(f.config.StopBits, 2);
-    EXPECT_EQ(f.config.FlowControl, 3);
-    EXPECT_EQ(f.config.CommPort, 4);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-}
-
-TEST(PortSetupTest, OkWithNothingChangedLeavesTheConfigurationUnchanged) {
+TEST(PortSetupTest, OkStoresTheChoicesAndMarksOnlyAChangeCancelDropsThem) {
     DialogFixture f;
     ui::PortSetupDialog d(f.config, f.store, f.messages);
     d.Fill();
     d.Ok();
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
-}
-
-TEST(PortSetupTest, ReopeningAfterCancelShowsTheConfiguration) {
-    DialogFixture f;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
     d.BuffSize()->setText("999");
     d.Group("BaudFrame")->button(0)->setChecked(true);
     d.reject();
     d.Fill();
     EXPECT_EQ(d.BuffSize()->text(), "4096");
     EXPECT_EQ(d.Group("BaudFrame")->checkedId(), f.config.BaudRate);
+    for (const auto& [group, id] : {std::pair{"BaudFrame", 11},
+                                    {"ParityFrame", 0},
+                                    {"DataBitsFrame", 3},
+                                    {"StopBitsFrame", 2},
+                                    {"FlowCtrlFrame", 3}})
+        d.Group(group)->button(id)->setChecked(true);
+    d.PortList()->setCurrentRow(4);
+    d.Ok();
+    EXPECT_EQ(std::vector<int>({f.config.BaudRate, f.config.Parity, f.config.DataBits,
+                                f.config.StopBits, f.config.FlowControl, f.config.CommPort}),
+              std::vector<int>({11, 0, 3, 2, 3, 4}));
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
 }
 
 TEST(PortSetupTest, ListsNinetyNinePortsAndTheirDevices) {
@@ -163,8 +134,7 @@ TEST(PortSetupTest, ListsNinetyNinePortsAndTheirDevices) {
     d.PortList()->setCurrentRow(0);
     d.Ok();
     EXPECT_EQ(f.store.Get("Ports", "COM2"), "/dev/pts/7");
-    // The default node is not stored.
-    EXPECT_EQ(f.store.values.count("Ports/COM1"), 0u);
+    EXPECT_EQ(f.store.values.count("Ports/COM1"), 0u); // the default node is not stored
 }
 
 TEST(PortSetupTest, OldSystemsLoseTheTwoFasterRates) {
@@ -182,47 +152,26 @@ TEST(PortSetupTest, OldSystemsLoseTheTwoFasterRates) {
 
 // --- Timed ----------------------------------------------------------------------------
 
-struct TicksCase {
-    const char* name;
-    const char* text;
-    int16_t stored; // 0: refused
-};
-
-class TimedOkTest : public ::testing::TestWithParam<TicksCase> {};
-
-TEST_P(TimedOkTest, AcceptsOneTo255Ticks) {
-    DialogFixture f;
-    f.config.RecordDelayTicks = 3;
-    ui::TimedDialog d(f.config, f.messages);
-    bool next = false;
-    d.SetNextStep([&] { next = true; });
-    d.Fill();
-    d.show();
-    d.ClockTicks()->setText(GetParam().text);
-    d.Ok();
-    if (GetParam().stored) {
-        EXPECT_EQ(f.config.RecordDelayTicks, GetParam().stored);
-        EXPECT_TRUE(next);
-        EXPECT_FALSE(d.isVisible());
-    } else {
-        EXPECT_EQ(f.config.RecordDelayTicks, 3);
-        EXPECT_FALSE(next);
-        EXPECT_TRUE(d.isVisible());
-        ASSERT_EQ(f.messages.shown.size(), 1u);
-        EXPECT_EQ(f.messages.shown[0].text, "Time between records must range between 1 and 255");
-        EXPECT_EQ(f.messages.shown[0].title, "Invalid Input");
-        EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::None);
-        EXPECT_EQ(f.messages.beeps, 1);
+TEST(TimedTest, AcceptsOneTo255Ticks) {
+    for (const auto& [text, stored] : std::vector<std::pair<const char*, int16_t>>{
+             {"0", 0}, {"1", 1}, {"255", 255}, {"256", 0}, {"99999999", 0}, {"", 0}}) {
+        SCOPED_TRACE(text);
+        DialogFixture f;
+        f.config.RecordDelayTicks = 3;
+        ui::TimedDialog d(f.config, f.messages);
+        bool next = false;
+        d.SetNextStep([&] { next = true; });
+        d.Fill();
+        d.show();
+        d.ClockTicks()->setText(text);
+        d.Ok();
+        EXPECT_EQ(f.config.RecordDelayTicks, stored ? stored : 3);
+        EXPECT_EQ(next, stored != 0);
+        EXPECT_EQ(d.isVisible(), stored == 0);
+        if (!stored)
+            f.ExpectRefused("Time between records must range between 1 and 255", MsgIcon::None);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Limits, TimedOkTest,
-                         ::testing::Values(TicksCase{"Zero", "0", 0}, TicksCase{"One", "1", 1},
-                                           TicksCase{"Max", "255", 255},
-                                           TicksCase{"AboveMax", "256", 0},
-                                           TicksCase{"Huge", "99999999", 0},
-                                           TicksCase{"Empty", "", 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TimedTest, FillingCountsAsAChangeAndLettersAreRefused) {
     DialogFixture f;
@@ -235,7 +184,7 @@ TEST(TimedTest, FillingCountsAsAChangeAndLettersAreRefused) {
     EXPECT_EQ(f.messages.beeps, 1);
 }
 
-// --- DDE topic -----------------------------------------------------------------------------
+// --- DDE topic, DDEParms, AppSelect, date/time format ------------------------------------
 
 TEST(DdeTopicTest, BlankSpecifiedTopicIsRefused) {
     DialogFixture f;
@@ -248,27 +197,12 @@ TEST(DdeTopicTest, BlankSpecifiedTopicIsRefused) {
     d.Ok();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(f.config.DDETopicName, "Scale");
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "DDE Topic value cannot be blank.\nPlease enter the text "
-                                        "that you want to use as the DDE Topic for Portivox.");
-    EXPECT_EQ(f.messages.shown[0].title, "Invalid DDE Topic");
-    EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(f.messages.beeps, 1);
+    f.ExpectRefused("DDE Topic value cannot be blank.\nPlease enter the text that you want to use "
+                    "as the DDE Topic for Portivox.",
+                    MsgIcon::None, "Invalid DDE Topic");
 }
 
-TEST(DdeTopicTest, PortNameChoiceEmptiesTheTopic) {
-    DialogFixture f;
-    f.config.DDETopicName = "Scale";
-    ui::DdeTopicDialog d(f.config, f.messages);
-    d.Fill();
-    d.UsePortName()->setChecked(true);
-    EXPECT_FALSE(d.TopicText()->isEnabled());
-    d.Ok();
-    EXPECT_EQ(f.config.DDETopicName, "");
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-}
-
-TEST(DdeTopicTest, SpecifiedTopicIsTrimmedAndUnchangedTopicIsNoChange) {
+TEST(DdeTopicTest, SpecifiedTopicIsTrimmedUnchangedIsNoChangePortNameEmptiesIt) {
     DialogFixture f;
     ui::DdeTopicDialog d(f.config, f.messages);
     d.Fill();
@@ -276,25 +210,26 @@ TEST(DdeTopicTest, SpecifiedTopicIsTrimmedAndUnchangedTopicIsNoChange) {
     EXPECT_FALSE(d.TopicText()->isEnabled());
     d.Specify()->setChecked(true);
     EXPECT_TRUE(d.TopicText()->isEnabled());
-    d.TopicText()->setText("  Line 2 ");
+    d.TopicText()->setText(ui::FromBytes("  Waage \xB5g ")); // a Latin-1 byte survives
     d.Ok();
-    EXPECT_EQ(f.config.DDETopicName, "Line 2");
+    EXPECT_EQ(f.config.DDETopicName, "Waage \xB5g");
     f.config.ConfigChanged = False;
     d.Fill();
     d.Ok();
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    d.UsePortName()->setChecked(true);
+    d.Ok();
+    EXPECT_EQ(f.config.DDETopicName, "");
+    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
 }
 
-// --- DDEParms, AppSelect, date/time format ---------------------------------------------------
-
-TEST(DdeParmsTest, LinkKindsStoreTheirOwnSettings) {
+TEST(DdeParmsTest, EachKindStoresItsOwnSettings) {
     DialogFixture f;
+    f.config.DDECommand = "[run]";
     ui::DdeParmsDialog d(f.config);
-    f.config.DDEParmsKind = 2;
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::OutputBuffer);
     EXPECT_EQ(d.windowTitle(), "Output Buffer DDE Link");
     d.App()->setText("calc");
-    d.Topic()->setText("Sheet1");
     d.Item()->setText("R1C1");
     d.LinkStatus()->setChecked(true);
     d.StripCrLf()->setChecked(false);
@@ -306,20 +241,13 @@ TEST(DdeParmsTest, LinkKindsStoreTheirOwnSettings) {
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.config.CmdLinkApp, "");
 
-    f.config.DDEParmsKind = 1;
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::CommandSource);
     EXPECT_EQ(d.windowTitle(), "Command Source DDE Link");
     f.config.ConfigChanged = False;
     d.LinkStatus()->click(); // a click is a change even without OK
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-}
 
-TEST(DdeParmsTest, CommandTargetKeepsItsHiddenItem) {
-    DialogFixture f;
-    f.config.DDECommand = "[run]";
-    f.config.DDEParmsKind = 0;
-    ui::DdeParmsDialog d(f.config);
-    d.Fill();
+    d.Fill(ui::DdeParmsKind::CommandTarget); // keeps its hidden item
     d.Topic()->setText("Sheet1");
     d.Ok();
     EXPECT_EQ(f.config.DDECommandApp, "Excel");
@@ -327,42 +255,31 @@ TEST(DdeParmsTest, CommandTargetKeepsItsHiddenItem) {
     EXPECT_EQ(f.config.DDECommand, "[run]");
 }
 
-struct TargetCase {
-    const char* name;
-    const char* title;
-    const char* command;
-    const char* delay;
-    const char* storedTitle;
-    bool specified;
-    int32_t storedDelay;
-};
-
-class AppSelectOkTest : public ::testing::TestWithParam<TargetCase> {};
-
-TEST_P(AppSelectOkTest, StoresTrimmedTargetAndWhetherOneIsNamed) {
-    const TargetCase& c = GetParam();
-    DialogFixture f;
-    ui::AppSelectDialog d(f.config, f.messages);
-    d.Fill();
-    d.AppName()->setText(c.title);
-    d.AppCmd()->setText(c.command);
-    d.Delay()->setText(c.delay);
-    d.Ok();
-    EXPECT_EQ(f.config.KeyTargetTitle, c.storedTitle);
-    EXPECT_EQ(IsSet(f.config.KeyTargetSpecified), c.specified);
-    EXPECT_EQ(f.config.InterCharDelay, c.storedDelay);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+TEST(AppSelectTest, StoresTrimmedTargetAndWhetherOneIsNamed) {
+    struct Row {
+        const char *title, *command, *delay, *storedTitle;
+        bool specified;
+        int32_t storedDelay;
+    };
+    for (const Row& r :
+         {Row{"  Notes ", "", "5", "Notes", true, 5}, Row{"", "gedit", "0", "", true, 0},
+          Row{"   ", "", "7x", "", false, 7}, Row{"", "", "", "", false, 0}}) {
+        SCOPED_TRACE(std::string(r.title) + "|" + r.command + "|" + r.delay);
+        DialogFixture f;
+        ui::AppSelectDialog d(f.config, f.messages);
+        d.Fill();
+        d.AppName()->setText(r.title);
+        d.AppCmd()->setText(r.command);
+        d.Delay()->setText(r.delay);
+        d.Ok();
+        EXPECT_EQ(f.config.KeyTargetTitle, r.storedTitle);
+        EXPECT_EQ(IsSet(f.config.KeyTargetSpecified), r.specified);
+        EXPECT_EQ(f.config.InterCharDelay, r.storedDelay);
+        EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Targets, AppSelectOkTest,
-    ::testing::Values(TargetCase{"TitleOnly", "  Notes ", "", "5", "Notes", true, 5},
-                      TargetCase{"CommandOnly", "", "gedit", "0", "", true, 0},
-                      TargetCase{"Neither", "   ", "", "7x", "", false, 7},
-                      TargetCase{"EmptyDelayIsZero", "", "", "", "", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(AppSelectTest, UnchangedBoxesAreNoChangeAndDelayTakesDigitsOnly) {
+TEST(AppSelectTest, UnchangedIsNoChangeDelayTakesDigitsBrowseQuotesBlanks) {
     DialogFixture f;
     ui::AppSelectDialog d(f.config, f.messages);
     d.Fill();
@@ -372,12 +289,6 @@ TEST(AppSelectTest, UnchangedBoxesAreNoChangeAndDelayTakesDigitsOnly) {
     QTest::keyClicks(d.Delay(), "2a-");
     EXPECT_EQ(d.Delay()->text(), "12");
     EXPECT_EQ(f.messages.beeps, 2);
-}
-
-TEST(AppSelectTest, BrowsePutsTheChosenProgramIntoTheCommandLine) {
-    DialogFixture f;
-    ui::AppSelectDialog d(f.config, f.messages);
-    d.Fill();
     d.SetProgramChooser([](QWidget*) { return QStringLiteral("/opt/my tools/scale"); });
     d.Browse();
     EXPECT_EQ(d.AppCmd()->text(), "\"/opt/my tools/scale\"");
@@ -400,30 +311,12 @@ TEST(DateTimeFormatTest, StoresTheFormatAndMarksOnlyAChange) {
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
 }
 
-TEST(DialogBytesTest, SettingBytesAbove127SurviveTheBoxes) {
-    DialogFixture f;
-    f.config.DDETopicName = "Waage \xB5g"; // Latin-1 micro sign
-    ui::DdeTopicDialog d(f.config, f.messages);
-    d.Fill();
-    d.Ok();
-    EXPECT_EQ(f.config.DDETopicName, "Waage \xB5g");
-    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
-}
-
 // --- Resource texts ---------------------------------------------------------------------------
-
-class LanguageGuard {
-  public:
-    explicit LanguageGuard(Language l) : saved_(CurrentLanguage()) { SetLanguage(l); }
-    ~LanguageGuard() { SetLanguage(saved_); }
-
-  private:
-    Language saved_;
-};
 
 TEST(ResourceTextsTest, TaggedControlsGetTheTextsOfTheLanguage) {
     SetupApp();
-    LanguageGuard german(Language::German);
+    const Language saved = CurrentLanguage();
+    SetLanguage(Language::German);
     QWidget window;
     ui::SetTag(&window, 2201);
     auto* tagged = ui::Tag(new QLabel("x", &window), 2217);
@@ -433,22 +326,12 @@ TEST(ResourceTextsTest, TaggedControlsGetTheTextsOfTheLanguage) {
     auto* action = ui::Tag(new QAction(menu), 2103);
     menu->addAction(action);
     ui::ApplyResourceTexts(&window);
+    SetLanguage(saved);
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8(Text(2201, Language::German)));
     EXPECT_EQ(tagged->text(), QString::fromUtf8(Text(2217, Language::German)));
     EXPECT_EQ(plain->text(), "keep me");
     EXPECT_EQ(menu->title(), "&Datei");
     EXPECT_EQ(action->text(), QString::fromUtf8(Text(2103, Language::German)));
-}
-
-TEST(ResourceTextsTest, SetupMenusFollowTheLanguage) {
-    SetupApp();
-    LanguageGuard japanese(Language::Japanese);
-    Config config;
-    MemorySettingsStore store;
-    RecordingMessages messages;
-    ui::SetupWindow w(config, store, messages);
-    EXPECT_EQ(w.Menu("FilePullDown")->title(), QString::fromUtf8(Text(2102, Language::Japanese)));
-    EXPECT_EQ(w.Action("RunTest")->text(), QString::fromUtf8(Text(2122, Language::Japanese)));
 }
 
 } // namespace

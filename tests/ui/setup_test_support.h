@@ -2,23 +2,19 @@
 // A setup window over an in-memory settings store, scripted message boxes,
 // scripted file dialogs and dialogs that are recorded instead of run.
 #include <QApplication>
-#include <QDialog>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "config/config.h"
 #include "config/config_file.h"
 #include "config/settings_store.h"
 #include "fakes/recording_messages.h"
 #include "serial/recording_driver.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
-#include "ui/running_window.h"
 #include "ui/setup_window.h"
-#include "ui/virtual_device.h"
 
 namespace pv::test {
 
@@ -83,7 +79,6 @@ struct SetupFixture {
     std::shared_ptr<std::deque<QString>> fileAnswers;
     std::shared_ptr<std::vector<ScriptedFileDialogs::Call>> fileCalls;
     std::vector<QString> dialogsRun; // object names, in order
-    std::function<int(QDialog*)> onDialog;
     RecordingDriver* driver = nullptr; // of the last session, gone with it
     std::shared_ptr<bool> portOpen = std::make_shared<bool>(false); // outlives the session
     bool failOpen = false;
@@ -100,7 +95,7 @@ struct SetupFixture {
         window->SetFileDialogs(std::move(files));
         window->SetDialogRunner([this](QDialog* d) {
             dialogsRun.push_back(d->objectName());
-            return onDialog ? onDialog(d) : int(QDialog::Rejected);
+            return int(QDialog::Rejected);
         });
         window->SetSessionFactory([this](Config& c, SettingsStore& s, MessageSink& m) {
             RunSession::Parts parts;

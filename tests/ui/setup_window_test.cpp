@@ -2,16 +2,15 @@
 // caption, modes, option toggles and the three activations.
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QTest>
 #include <gtest/gtest.h>
 
-#include "config/config_file.h"
 #include "setup_test_support.h"
 #include "text/strings.h"
 #include "ui/dde_parms_dialog.h"
-#include "ui/running_window.h"
+#include "ui/translation_dialog.h"
 
 namespace pv::test {
 namespace {
@@ -24,53 +23,40 @@ std::string Serialized(const Settings& s) {
 
 // --- Save prompt ------------------------------------------------------------------
 
-struct PromptCase {
-    const char* name;
-    bool loaded;
-    MsgResult answer;
-    int question;
-    bool cancelled;
-    bool stillChanged;
-};
-
-class SavePromptTest : public ::testing::TestWithParam<PromptCase> {};
-
-TEST_P(SavePromptTest, AsksAndActsOnTheAnswer) {
-    const PromptCase& p = GetParam();
-    SetupFixture f;
-    f.config.ConfigFileName = f.WriteFile("a.PV3");
-    f.config.ConfigLoaded = p.loaded ? True : False;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(p.answer);
-
-    const bool goOn = f.window->SavePrompt();
-
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, Text(p.question));
-    EXPECT_EQ(f.messages.shown[0].title, "Portivox");
-    EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
-    EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(!goOn, p.cancelled);
-    EXPECT_EQ(IsSet(f.config.ConfigChanged), p.stillChanged);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, SavePromptTest,
-    ::testing::Values(PromptCase{"YesSavesLoadedFile", true, MsgResult::Yes, 4027, false, false},
-                      PromptCase{"NoLeavesItChanged", true, MsgResult::No, 4027, false, true},
-                      PromptCase{"CancelCancels", true, MsgResult::Cancel, 4027, true, true},
-                      PromptCase{"NewConfigurationAsksToSave", false, MsgResult::No, 4028, false,
-                                 true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SetupWindowTest, UnchangedConfigurationIsNotPrompted) {
-    SetupFixture f;
-    EXPECT_TRUE(f.window->SavePrompt());
-    EXPECT_TRUE(f.messages.shown.empty());
+TEST(SetupWindowTest, SavePromptAsksAndActsOnTheAnswer) {
+    struct Row {
+        const char* rule;
+        bool loaded;
+        MsgResult answer;
+        int question;
+        bool cancelled, stillChanged;
+    };
+    for (const Row& r :
+         {Row{"YesSavesLoadedFile", true, MsgResult::Yes, 4027, false, false},
+          Row{"NoLeavesItChanged", true, MsgResult::No, 4027, false, true},
+          Row{"CancelCancels", true, MsgResult::Cancel, 4027, true, true},
+          Row{"NewConfigurationAsksToSave", false, MsgResult::No, 4028, false, true}}) {
+        SCOPED_TRACE(r.rule);
+        SetupFixture f;
+        f.config.ConfigFileName = f.WriteFile("a.PV3");
+        f.config.ConfigLoaded = r.loaded ? True : False;
+        f.config.ConfigChanged = True;
+        f.messages.answers.push_back(r.answer);
+        const bool goOn = f.window->SavePrompt();
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].text, Text(r.question));
+        EXPECT_EQ(f.messages.shown[0].title, "Portivox");
+        EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
+        EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(!goOn, r.cancelled);
+        EXPECT_EQ(IsSet(f.config.ConfigChanged), r.stillChanged);
+    }
 }
 
 TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
     SetupFixture f;
+    EXPECT_TRUE(f.window->SavePrompt()); // unchanged: no question, not cancelled
+    EXPECT_TRUE(f.messages.shown.empty());
     f.config.ConfigChanged = True;
     f.messages.answers.push_back(MsgResult::Yes);
     const bool goOn = f.window->SavePrompt(); // the save dialog answers "" (cancel)
@@ -82,24 +68,15 @@ TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
 
 // --- File commands -------------------------------------------------------------------
 
-TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfiguration) {
-    SetupFixture f;
-    f.config.ConfigFileName = "/x/a.PV3";
-    f.config.FieldCount = 7;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    f.window->FileNew();
-    EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
-    EXPECT_EQ(f.config.FieldCount, 7);
-}
-
-TEST(SetupWindowTest, NewResetsToDefaultsAndMarksSendKeystrokes) {
+TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfigurationElseResetsIt) {
     SetupFixture f;
     f.config.ConfigFileName = "/x/a.PV3";
     f.config.OutputMode = LogToDisk;
     f.config.BeepOnInput = True;
     f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::No);
+    f.messages.answers = {MsgResult::Cancel, MsgResult::No};
+    f.window->FileNew();
+    EXPECT_EQ(f.config.OutputMode, LogToDisk);
     f.window->FileNew();
     EXPECT_EQ(f.config.ConfigFileName, "");
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
@@ -107,51 +84,34 @@ TEST(SetupWindowTest, NewResetsToDefaultsAndMarksSendKeystrokes) {
     EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
     EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     EXPECT_FALSE(f.window->Action("PortControl")->isChecked());
-    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(Text(5008)));
+    EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup (Untitled)");
 }
 
-TEST(SetupWindowTest, OpenLoadsTheChosenFileAndListsIt) {
+TEST(SetupWindowTest, OpenAsksListsTheChosenFileAndLoadsIt) {
     SetupFixture f;
+    const std::string missing = ui::ToPath(f.dir.filePath("missing.PV3"));
     const std::string path = f.WriteFile("scale.PV3", [](Config& c) { c.FieldCount = 5; });
-    f.fileAnswers->push_back(ui::FromPath(path));
+    *f.fileAnswers = {"", ui::FromPath(missing), ui::FromPath(path)};
+    f.config.FieldCount = 9;
+    f.config.ConfigChanged = True;
+    f.messages.answers = {MsgResult::Cancel, MsgResult::No};
+    f.window->FileOpen(); // cancelled at the prompt: no file dialog
+    EXPECT_TRUE(f.fileCalls->empty());
+    f.window->FileOpen(); // cancelled in the file dialog
+    EXPECT_EQ(f.config.FieldCount, 9);
+    EXPECT_TRUE(f.window->Recent().Empty());
     f.window->FileOpen();
-    ASSERT_EQ(f.fileCalls->size(), 1u);
+    EXPECT_FALSE(IsSet(f.config.ConfigLoaded)); // listed even though it failed
+    f.window->FileOpen();
     EXPECT_EQ(f.fileCalls->at(0).title, "Open Portivox Configuration...");
     EXPECT_EQ(f.fileCalls->at(0).filters, "Portivox Config (*.PV3);;All Files (*)");
     EXPECT_EQ(f.config.ConfigFileName, path);
     EXPECT_EQ(f.config.FieldCount, 5);
     EXPECT_TRUE(IsSet(f.config.ConfigLoaded));
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(scale.PV3)");
-    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{path});
-    EXPECT_TRUE(f.window->Action("mnuMRU0")->isVisible());
-    EXPECT_FALSE(f.window->Action("mnuMRU1")->isVisible());
-}
-
-TEST(SetupWindowTest, OpenCancelledAtThePromptShowsNoFileDialog) {
-    SetupFixture f;
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    f.window->FileOpen();
-    EXPECT_TRUE(f.fileCalls->empty());
-}
-
-TEST(SetupWindowTest, OpenDialogCancelledChangesNothing) {
-    SetupFixture f;
-    f.config.ConfigFileName = "/x/a.PV3";
-    f.config.FieldCount = 9;
-    f.window->FileOpen();
-    EXPECT_EQ(f.config.ConfigFileName, "/x/a.PV3");
-    EXPECT_EQ(f.config.FieldCount, 9);
-    EXPECT_TRUE(f.window->Recent().Empty());
-}
-
-TEST(SetupWindowTest, OpenListsEvenAFileThatFailsToLoad) {
-    SetupFixture f;
-    const QString missing = f.dir.filePath("missing.PV3");
-    f.fileAnswers->push_back(missing);
-    f.window->FileOpen();
-    EXPECT_EQ(f.window->Recent().Entries(), std::vector<std::string>{ui::ToPath(missing)});
-    EXPECT_FALSE(IsSet(f.config.ConfigLoaded));
+    EXPECT_EQ(f.window->Recent().Entries(), (std::vector<std::string>{path, missing}));
+    EXPECT_TRUE(f.window->Action("mnuMRU1")->isVisible());
+    EXPECT_FALSE(f.window->Action("mnuMRU2")->isVisible());
 }
 
 TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
@@ -165,41 +125,26 @@ TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup(new.PV3)");
     EXPECT_EQ(f.window->Recent().Entries().front(), ui::ToPath(path));
-}
-
-TEST(SetupWindowTest, SaveWithAFileNameWritesWithoutAsking) {
-    SetupFixture f;
-    f.config.ConfigFileName = ui::ToPath(f.dir.filePath("b.PV3"));
+    QFile::remove(path);
     f.config.ConfigChanged = True;
-    f.window->FileSave();
-    EXPECT_TRUE(f.fileCalls->empty());
+    f.window->FileSave(); // with a name: no dialog
+    EXPECT_EQ(f.fileCalls->size(), 1u);
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
-    EXPECT_TRUE(QFile::exists(f.dir.filePath("b.PV3")));
+    EXPECT_TRUE(QFile::exists(path));
 }
 
-struct CaptionCase {
-    const char* name;
-    const char* file;
-    const char* caption;
-};
-
-class CaptionTest : public ::testing::TestWithParam<CaptionCase> {};
-
-TEST_P(CaptionTest, ShowsTheFileNameAfterTheLastSlash) {
+TEST(SetupWindowTest, CaptionShowsTheFileNameAfterTheLastSlash) {
     SetupFixture f;
-    f.config.ConfigFileName = GetParam().file;
-    f.window->RefreshCaption();
-    EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(GetParam().caption));
+    for (const auto& [file, caption] : std::vector<std::pair<const char*, const char*>>{
+             {"", "Portivox Pro Setup (Untitled)"},
+             {"/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
+             {"scale.pv3", "Portivox Pro Setup(scale.pv3)"},
+             {"/d/c:\\x.PV3", "Portivox Pro Setup(c:\\x.PV3)"}}) {
+        f.config.ConfigFileName = file;
+        f.window->RefreshCaption();
+        EXPECT_EQ(f.window->windowTitle(), caption) << file;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, CaptionTest,
-    ::testing::Values(CaptionCase{"Untitled", "", "Portivox Pro Setup (Untitled)"},
-                      CaptionCase{"PathKeepsCase", "/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
-                      CaptionCase{"NoDirectory", "scale.pv3", "Portivox Pro Setup(scale.pv3)"},
-                      CaptionCase{"BackslashIsPartOfTheName", "/d/c:\\x.PV3",
-                                  "Portivox Pro Setup(c:\\x.PV3)"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Recent files -------------------------------------------------------------------------
 
@@ -230,34 +175,23 @@ TEST(SetupWindowTest, ChoosingARecentFileLoadsItWithoutAsking) {
     f.window->InsertRecent(a);
     f.window->InsertRecent(b);
     f.config.ConfigChanged = True;
-    f.window->OpenRecent(1);
+    f.window->InsertRecent("/a/R&D.PV3");
+    f.window->OpenRecent(2);
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_EQ(f.config.ConfigFileName, a);
     EXPECT_EQ(f.config.FieldCount, 3);
     EXPECT_EQ(f.window->Action("mnuMRU0")->text(), ui::FromPath(a));
-}
-
-TEST(SetupWindowTest, AmpersandInARecentPathIsShownLiterally) {
-    SetupFixture f;
-    f.window->InsertRecent("/a/R&D.PV3");
-    EXPECT_EQ(f.window->Action("mnuMRU0")->text(), "/a/R&&D.PV3");
+    EXPECT_EQ(f.window->Action("mnuMRU1")->text(), "/a/R&&D.PV3"); // shown literally
 }
 
 // --- Modes and options ---------------------------------------------------------------------
-
-TEST(SetupWindowTest, ModeMenuMarksTheCurrentOutputMode) {
-    SetupFixture f;
-    f.config.OutputMode = DdeServer;
-    emit f.window->Menu("XferMethod")->aboutToShow();
-    EXPECT_FALSE(f.window->Action("SendKeystrokes")->isChecked());
-    EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
-    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
-}
 
 TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDialog) {
     SetupFixture f;
     f.config.OutputMode = DdeServer;
     emit f.window->Menu("XferMethod")->aboutToShow();
+    EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
+    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     f.window->Action("SendKeystrokes")->trigger();
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
@@ -272,17 +206,14 @@ TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDia
 
 TEST(SetupWindowTest, DdeServerOpensTheCommandTargetDialogWithoutItemAndChecks) {
     SetupFixture f;
-    f.window->show();
     f.window->ModeDdeServer();
     EXPECT_EQ(f.config.OutputMode, DdeServer);
-    EXPECT_EQ(f.config.DDEParmsKind, 0);
+    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"DDEParms"});
     ui::DdeParmsDialog* d = f.window->DdeParms();
     EXPECT_EQ(d->windowTitle(), "DDE Command Target Application");
-    d->show();
-    EXPECT_FALSE(d->Item()->isVisible());
-    EXPECT_FALSE(d->LinkStatus()->isVisible());
+    EXPECT_TRUE(d->Item()->isHidden());
+    EXPECT_TRUE(d->LinkStatus()->isHidden());
     EXPECT_EQ(d->App()->text(), "Excel");
-    d->hide();
 }
 
 TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
@@ -301,53 +232,37 @@ TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
     EXPECT_TRUE(f.window->Action("SaveToFile")->isChecked());
 }
 
-struct ToggleCase {
-    const char* name;
-    const char* action;
-    std::function<int(const Config&)> value;
-};
-
-class OptionToggleTest : public ::testing::TestWithParam<ToggleCase> {};
-
-TEST_P(OptionToggleTest, InvertsTheSettingAndItsMark) {
-    SetupFixture f;
-    const ToggleCase& t = GetParam();
-    const int before = t.value(f.config);
-    f.window->Action(t.action)->trigger();
-    EXPECT_NE(t.value(f.config), before);
-    EXPECT_EQ(f.window->Action(t.action)->isChecked(), t.value(f.config) != 0);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    f.window->Action(t.action)->trigger();
-    EXPECT_EQ(t.value(f.config), before);
+TEST(SetupWindowTest, OptionItemsInvertTheirSettingAndMark) {
+    struct Row {
+        const char* action;
+        Flag Config::*setting;
+        int bit; // 0: the whole flag
+    };
+    for (const Row& r :
+         {Row{"ActDisable", &Config::ActivateSuspended, 0},
+          Row{"MiniWindow", &Config::MinimizeOnActivation, 0},
+          Row{"OnTop", &Config::WindowOnTop, 0}, Row{"PortControl", &Config::BeepOnInput, 0},
+          Row{"DisplayDTR", &Config::WindowButtons, 1},
+          Row{"DisplayBrk", &Config::WindowButtons, 2},
+          Row{"DateTime", &Config::ShowDateTime, 0}}) {
+        SCOPED_TRACE(r.action);
+        SetupFixture f;
+        auto value = [&] { return r.bit ? (f.config.*r.setting & r.bit) : f.config.*r.setting; };
+        const int before = value();
+        f.window->Action(r.action)->trigger();
+        EXPECT_NE(value(), before);
+        EXPECT_EQ(f.window->Action(r.action)->isChecked(), value() != 0);
+        EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+        f.window->Action(r.action)->trigger();
+        EXPECT_EQ(value(), before);
+        // Only turning the date/time on asks for its format.
+        const bool dateTime = r.setting == &Config::ShowDateTime;
+        EXPECT_EQ(f.dialogsRun,
+                  dateTime ? std::vector<QString>{"frmDateTimeFmt"} : std::vector<QString>{});
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, OptionToggleTest,
-    ::testing::Values(ToggleCase{"ActivateSuspended", "ActDisable",
-                                 [](const Config& c) { return int(c.ActivateSuspended); }},
-                      ToggleCase{"MinimizeOnActivation", "MiniWindow",
-                                 [](const Config& c) { return int(c.MinimizeOnActivation); }},
-                      ToggleCase{"WindowOnTop", "OnTop",
-                                 [](const Config& c) { return int(c.WindowOnTop); }},
-                      ToggleCase{"BeepOnInput", "PortControl",
-                                 [](const Config& c) { return int(c.BeepOnInput); }},
-                      ToggleCase{"DtrButtonBit0", "DisplayDTR",
-                                 [](const Config& c) { return c.WindowButtons & 1; }},
-                      ToggleCase{"BreakButtonBit1", "DisplayBrk",
-                                 [](const Config& c) { return c.WindowButtons & 2; }},
-                      ToggleCase{"ShowDateTime", "DateTime",
-                                 [](const Config& c) { return int(c.ShowDateTime); }}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SetupWindowTest, DateTimeOnAsksForTheFormatOffDoesNot) {
-    SetupFixture f;
-    f.window->Toggle(ui::SetupWindow::Option::DateTime);
-    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"frmDateTimeFmt"});
-    f.window->Toggle(ui::SetupWindow::Option::DateTime);
-    EXPECT_EQ(f.dialogsRun.size(), 1u);
-}
-
-TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
+TEST(SetupWindowTest, OpeningMenusRefreshesMarksAndPortSettingsWaitsForThePortTest) {
     SetupFixture f;
     f.config.WindowOnTop = True;
     f.config.WindowButtons = 2;
@@ -355,10 +270,6 @@ TEST(SetupWindowTest, OpeningActivateMenuRefreshesTheOptionMarks) {
     EXPECT_TRUE(f.window->Action("OnTop")->isChecked());
     EXPECT_FALSE(f.window->Action("DisplayDTR")->isChecked());
     EXPECT_TRUE(f.window->Action("DisplayBrk")->isChecked());
-}
-
-TEST(SetupWindowTest, PortMenuDisablesSettingsWhilePortTestRuns) {
-    SetupFixture f;
     f.config.PortTestActive = True;
     emit f.window->Menu("PortPullDown")->aboutToShow();
     EXPECT_FALSE(f.window->Action("PortSettings")->isEnabled());
@@ -367,121 +278,99 @@ TEST(SetupWindowTest, PortMenuDisablesSettingsWhilePortTestRuns) {
     EXPECT_TRUE(f.window->Action("PortSettings")->isEnabled());
 }
 
-TEST(SetupWindowTest, DefineItemsWithoutTheirWindowAreDisabledUntilHooked) {
+TEST(SetupWindowTest, TranslationItemsOpenTheEditorOnTheTableOfTheMode) {
     SetupFixture f;
-    EXPECT_FALSE(f.window->Action("DefineRecords")->isEnabled());
-    QString caption;
-    ui::SetupHooks hooks;
-    hooks.Translation = [&](QWidget*, const QString& c) { caption = c; };
-    f.window->SetHooks(hooks);
-    f.config.OutputMode = DdeServer;
-    f.window->Action("DefineTranslate")->trigger();
-    EXPECT_EQ(caption, "Translation Table - DDE Server Mode");
-    EXPECT_EQ(f.config.TranslationTableKind, 1);
-    f.window->Action("PreInTrans")->trigger();
-    EXPECT_EQ(caption, "Pre-Input Character Translations...");
-    EXPECT_EQ(f.config.TranslationTableKind, 2);
+    for (const char* item : {"DefineRecords", "GetOutStrings", "MHKActions", "PortTest"})
+        EXPECT_FALSE(f.window->Action(item)->isEnabled()) << item;
+    struct Row {
+        const char* item;
+        OutputModes mode;
+        TranslationKind kind;
+        const char* caption;
+    };
+    for (const Row& r : {Row{"DefineTranslate", SendKeystrokes, TranslationKind::Keystrokes,
+                             "Translation Table - Keystroke Mode"},
+                         Row{"DefineTranslate", DdeServer, TranslationKind::Characters,
+                             "Translation Table - DDE Server Mode"},
+                         Row{"DefineTranslate", LogToDisk, TranslationKind::Characters,
+                             "Translation Table - Log To Disk Mode"},
+                         Row{"PreInTrans", LogToDisk, TranslationKind::PreInput,
+                             "Pre-Input Character Translations..."}}) {
+        SCOPED_TRACE(r.caption);
+        f.config.OutputMode = r.mode;
+        f.window->Action(r.item)->trigger();
+        EXPECT_EQ(f.dialogsRun.back(), "TransTbl");
+        EXPECT_EQ(f.window->Translation()->Kind(), r.kind);
+        EXPECT_EQ(f.window->Translation()->windowTitle(), r.caption);
+    }
 }
 
 // --- Activation ------------------------------------------------------------------------------
 
-TEST(SetupWindowTest, RunNormalCancelledAtThePromptClosesThePortAgain) {
-    SetupFixture f;
-    f.window->show();
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    QPointer<ui::SetupWindow> alive = f.window;
-    f.window->RunNormal();
-    ASSERT_NE(f.driver, nullptr);
-    EXPECT_FALSE(*f.portOpen);
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(alive);
-    EXPECT_TRUE(f.window->isVisible());
+TEST(SetupWindowTest, RunNormalCancelledOrWithoutAPortStaysInSetup) {
+    for (const bool portFails : {false, true}) {
+        SCOPED_TRACE(portFails ? "PortFailsWithoutAsking" : "CancelledAtThePromptClosesThePort");
+        SetupFixture f;
+        f.window->show();
+        f.failOpen = portFails;
+        f.config.ConfigChanged = True;
+        f.messages.answers.push_back(MsgResult::Cancel);
+        QPointer<ui::SetupWindow> alive = f.window;
+        f.window->RunNormal();
+        ASSERT_NE(f.driver, nullptr);
+        EXPECT_FALSE(*f.portOpen);
+        const auto prompts = std::count_if(f.messages.shown.begin(), f.messages.shown.end(),
+                                           [](const auto& m) { return m.text == Text(4028); });
+        EXPECT_EQ(prompts, portFails ? 0 : 1);
+        EXPECT_EQ(f.window->Session(), nullptr);
+        EXPECT_EQ(f.config.RunMode, NotRunning);
+        EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(alive && f.window->isVisible());
+    }
 }
 
-TEST(SetupWindowTest, RunNormalWhosePortFailsStaysInSetupWithoutAsking) {
-    SetupFixture f;
-    f.failOpen = true;
-    f.config.ConfigChanged = True;
-    f.window->RunNormal();
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_TRUE(IsSet(f.config.QuitOnSetupUnload));
-    for (const auto& m : f.messages.shown)
-        EXPECT_NE(m.text, Text(4028));
+TEST(SetupWindowTest, RunTestAndVirtualReturnWithTheConfigurationUntouched) {
+    for (const int16_t mode : {pv::RunTest, pv::RunVirtual}) {
+        SCOPED_TRACE(mode);
+        SetupFixture f;
+        f.window->show();
+        f.config.CommPort = 2;
+        f.config.ConfigChanged = True;
+        const std::string before = Serialized(f.config);
+        mode == pv::RunTest ? f.window->RunTest() : f.window->RunVirtual();
+        ASSERT_NE(f.window->Session(), nullptr);
+        EXPECT_FALSE(f.window->isVisible());
+        EXPECT_EQ(f.config.RunMode, mode);
+        EXPECT_TRUE(f.messages.shown.empty());
+        EXPECT_EQ(f.driver->Opened, mode == pv::RunTest);
+        if (mode == pv::RunVirtual) {
+            EXPECT_EQ(f.config.PortName, "COM3");
+        }
+        f.window->Session()->Quit();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(f.window->isVisible());
+        EXPECT_EQ(f.window->Session(), nullptr);
+        EXPECT_EQ(f.config.RunMode, NotRunning);
+        EXPECT_FALSE(*f.portOpen);
+        EXPECT_TRUE(IsSet(f.config.ConfigChanged));
+        EXPECT_EQ(Serialized(f.config), before);
+    }
 }
 
-TEST(SetupWindowTest, RunNormalUnloadsTheSetupWindow) {
-    SetupFixture f;
-    f.window->show();
-    f.window->InsertRecent("/a/x.PV3");
-    QPointer<ui::SetupWindow> alive = f.window;
-    f.window->RunNormal();
-    ASSERT_NE(f.driver, nullptr);
-    EXPECT_TRUE(f.driver->Opened);
-    EXPECT_EQ(f.config.RunMode, pv::RunNormal);
-    EXPECT_FALSE(IsSet(f.config.QuitOnSetupUnload));
-    EXPECT_EQ(f.store.Get("MRUFiles", "0"), "/a/x.PV3");
-    RunSession* session = f.window->Session();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(alive);
-    f.window = nullptr;
-    ASSERT_NE(session, nullptr);
-    delete session;
-}
-
-TEST(SetupWindowTest, RunTestReturnsWithTheConfigurationUntouched) {
-    SetupFixture f;
-    f.window->show();
-    f.config.FieldCount = 4;
-    f.config.ConfigChanged = True;
-    const std::string before = Serialized(f.config);
-    f.window->RunTest();
-    ASSERT_NE(f.window->Session(), nullptr);
-    EXPECT_FALSE(f.window->isVisible());
-    EXPECT_EQ(f.config.RunMode, pv::RunTest);
-    EXPECT_TRUE(f.messages.shown.empty());
-
-    f.window->Session()->Quit();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(f.window->isVisible());
-    EXPECT_EQ(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-    EXPECT_FALSE(*f.portOpen);
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    EXPECT_EQ(Serialized(f.config), before);
-}
-
-TEST(SetupWindowTest, RunVirtualOpensNoPortAndNamesIt) {
-    SetupFixture f;
-    f.window->show();
-    f.config.CommPort = 2;
-    f.window->RunVirtual();
-    ASSERT_NE(f.window->Session(), nullptr);
-    EXPECT_EQ(f.config.PortName, "COM3");
-    EXPECT_EQ(f.config.RunMode, pv::RunVirtual);
-    EXPECT_FALSE(f.driver->Opened);
-    f.window->Session()->Quit();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(f.window->isVisible());
-}
-
-TEST(SetupWindowTest, CommandLineFileThatCannotBeLoadedEndsTheProgram) {
+TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnceOrEndsTheProgram) {
     SetupFixture f;
     EXPECT_FALSE(f.window->Start(ui::ToPath(f.dir.filePath("nothere.PV3"))));
-}
-
-TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnce) {
-    SetupFixture f;
     const std::string path = f.WriteFile("Run.PV3");
+    f.window->InsertRecent("/a/x.PV3");
     QPointer<ui::SetupWindow> alive = f.window;
     EXPECT_TRUE(f.window->Start(path));
     EXPECT_EQ(f.config.ConfigFileName, path);
     EXPECT_TRUE(IsSet(f.config.CommandLineConfig));
     EXPECT_EQ(f.config.RunMode, pv::RunNormal);
+    EXPECT_TRUE(f.driver->Opened);
+    EXPECT_FALSE(IsSet(f.config.QuitOnSetupUnload));
+    EXPECT_EQ(f.store.Get("MRUFiles", "0"), "/a/x.PV3"); // the setup window is unloaded
     RunSession* session = f.window->Session();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(alive);

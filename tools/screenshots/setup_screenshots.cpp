@@ -1,8 +1,6 @@
 // Pictures of the setup window with each menu open and of each dialog, in
-// English, German and Japanese, for the documentation. Runs only when
-// PORTIVOX_SCREENSHOT_DIR names the directory to write them to, e.g.
-//   PORTIVOX_SCREENSHOT_DIR=docs/screenshots test_ui --gtest_filter='SetupScreenshots*'
-// (with QT_QPA_PLATFORM=offscreen).
+// English, German and Japanese, for the documentation. Draws only when
+// PORTIVOX_SCREENSHOT_DIR names the directory to write them to (see README.md).
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,15 +8,24 @@
 #include <QStyle>
 #include <gtest/gtest.h>
 
-#include "setup_test_support.h"
 #include "text/strings.h"
 #include "ui/about_dialog.h"
 #include "ui/app_select_dialog.h"
+#include "ui/char_chart_dialog.h"
 #include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/key_pick_dialogs.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/raw_text_edit.h"
+#include "ui/setup_test_support.h"
 #include "ui/timed_dialog.h"
+#include "ui/translation_dialog.h"
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QTreeWidget>
 
 namespace pv::test {
 namespace {
@@ -49,9 +56,9 @@ void Save(const QImage& image, const QString& name) {
     ASSERT_TRUE(image.save(QDir(OutputDir()).filePath(name), "PNG")) << name.toStdString();
 }
 
-void SaveWidget(QWidget* w, const QString& name) {
+void SaveWidget(QWidget* w, const QString& name, bool fit = true) {
     w->show();
-    w->adjustSize();
+    if (fit) w->adjustSize();
     QCoreApplication::processEvents();
     Save(Framed(w, w->grab()), name);
     w->hide();
@@ -112,14 +119,23 @@ void Capture(Language language, const QString& suffix) {
     };
     f.window->PortSetup()->Fill();
     shot(f.window->PortSetup(), "port_settings");
+    // The keystroke table with a few macros, scrolled to the letters.
+    f.config.OutputMode = SendKeystrokes;
+    f.config.KeystrokeTranslation[65] = "+^{F5}";
+    f.config.KeystrokeTranslation[66] = "{ENTER}";
+    ui::TranslationDialog* table = f.window->Translation();
+    table->Fill(TranslationKind::Keystrokes, ui::Tx(4037));
+    table->resize(table->sizeHint().width(), 520);
+    table->show();
+    table->List()->setCurrentItem(table->List()->topLevelItem(65));
+    table->List()->scrollToItem(table->List()->topLevelItem(60), QAbstractItemView::PositionAtTop);
+    SaveWidget(table, QStringLiteral("setup_translation_keystrokes%1.png").arg(suffix), false);
     if (language == Language::English) {
         f.window->AppSelect()->Fill();
         shot(f.window->AppSelect(), "keystroke_target");
-        f.config.DDEParmsKind = 0;
-        f.window->DdeParms()->Fill();
+        f.window->DdeParms()->Fill(ui::DdeParmsKind::CommandTarget);
         shot(f.window->DdeParms(), "dde_command_target");
-        f.config.DDEParmsKind = 2;
-        f.window->DdeParms()->Fill();
+        f.window->DdeParms()->Fill(ui::DdeParmsKind::OutputBuffer);
         shot(f.window->DdeParms(), "dde_buffer_link");
         f.window->DdeTopic()->Fill();
         shot(f.window->DdeTopic(), "dde_topic");
@@ -129,6 +145,37 @@ void Capture(Language language, const QString& suffix) {
         shot(f.window->Timed(), "timed_input");
         ui::AboutDialog about;
         shot(&about, "about");
+        f.config.PreInputTable[2] = "Ignore";
+        f.config.PreInputTable[3] = "Void Record";
+        table->Fill(TranslationKind::PreInput, ui::TxPlain(2116));
+        table->show();
+        table->List()->setCurrentItem(table->List()->topLevelItem(3));
+        SaveWidget(table, "setup_translation_pre_input.png", false);
+
+        ui::AsciiChartDialog chart;
+        chart.SetNamedEntries({" Ignore", " Void Record"});
+        chart.resize(chart.sizeHint().width(), 480);
+        chart.Search()->setText("cr");
+        SaveWidget(&chart, "setup_ascii_chart.png", false);
+        ui::GetAKeyDialog keys;
+        keys.KeyList()->setCurrentRow(30);
+        keys.Ctrl()->setChecked(true);
+        keys.Shift()->setChecked(true);
+        shot(&keys, "get_a_key");
+        ui::GetAKey2Dialog hotKeys;
+        hotKeys.KeyList()->setCurrentRow(22);
+        hotKeys.Ctrl()->setChecked(true);
+        shot(&hotKeys, "get_a_key2");
+
+        // A raw text field holding an acknowledgement with CR LF and a NUL.
+        QDialog raw;
+        raw.setWindowTitle(QStringLiteral("Raw text field"));
+        auto* form = new QFormLayout(&raw);
+        auto* edit = new ui::RawTextEdit;
+        edit->SetRaw(std::string("ACK\r\n\0OK\x1b", 9));
+        edit->setMinimumWidth(260);
+        form->addRow(QStringLiteral("Acknowledgement:"), edit);
+        SaveWidget(&raw, "setup_raw_field.png");
     }
     SetLanguage(saved);
 }

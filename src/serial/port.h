@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/config.h" // PortNameOf, for the device mapping
 #include "config/settings_store.h"
 #include "text/messages.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "platform/qt/dde_wire.h"
-#include "runtime/interfaces.h"
+#include "output/dde_sink.h"
 
 namespace pv {
 
-class DbusDdeDelivery : public QObject, public DdeDelivery {
+class DbusDdeDelivery : public QObject, public DdeCommandClient {
     Q_OBJECT
   public:
     explicit DbusDdeDelivery(QDBusConnection bus = QDBusConnection::sessionBus(),

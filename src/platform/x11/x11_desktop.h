@@ -25,6 +25,8 @@ class Desktop {
 
     X11Keyboard& Keys() { return *keyboard_; }
     X11Windows& Windows() { return *windows_; }
+    /// The connection, for callers that need Xlib itself (tests).
+    _XDisplay* Connection() { return dpy_; }
 
   private:
     Desktop(_XDisplay* display, std::unique_ptr<X11Keyboard> keyboard);

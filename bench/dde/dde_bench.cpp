@@ -15,6 +15,7 @@
 #include "output/dde_items.h"
 #include "platform/qt/dde_link.h"
 #include "platform/qt/dde_server.h"
+#include "serial/virtual_driver.h"
 #include "platform/qt/dde_wire.h"
 #include "runtime/runtime.h"
 #include "serial/port.h"

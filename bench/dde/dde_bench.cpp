@@ -15,10 +15,10 @@
 #include "output/dde_items.h"
 #include "platform/qt/dde_link.h"
 #include "platform/qt/dde_server.h"
-#include "serial/virtual_driver.h"
 #include "platform/qt/dde_wire.h"
 #include "runtime/runtime.h"
 #include "serial/port.h"
+#include "serial/virtual_driver.h"
 
 namespace {
 
@@ -63,9 +63,8 @@ struct Rig {
         config.OutputMode = pv::DdeServer;
         config.RecordStructure = 1;
         config.FieldCount = 3;
-        runtime =
-            std::make_unique<pv::Runtime>(config, port, clock, messages, store,
-                                          pv::RuntimeParts{&items, nullptr, nullptr});
+        runtime = std::make_unique<pv::Runtime>(config, port, clock, messages, store,
+                                                pv::RuntimeParts{&items, nullptr, nullptr});
         server = std::make_unique<pv::DbusDdeServer>(config, *runtime, clock, messages, items);
         runtime->Start();
         if (!server->Start("PortivoxBench")) return;
@@ -76,7 +75,8 @@ struct Rig {
             nullptr, client);
         // Not resolved by a call: the server answers only from this thread's
         // event loop, which a blocking call would hold up.
-        pv::dde::Target target{server->Bus().BusName(), pv::dde::ObjectPathFor(runtime->DdeTopic())};
+        pv::dde::Target target{server->Bus().BusName(),
+                               pv::dde::ObjectPathFor(runtime->DdeTopic())};
         ok = watch->Watch(target);
         // The match rule must reach the bus before the first signal.
         for (int i = 0; i < 20; ++i)

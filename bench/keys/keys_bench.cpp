@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "config/settings_store.h"
-#include "platform/posix/serial_driver.h"
 #include "output/keystroke_sender.h"
 #include "output/keystroke_sink.h"
+#include "platform/posix/serial_driver.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_windows.h"
 #include "runtime/runtime.h"

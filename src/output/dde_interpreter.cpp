@@ -181,7 +181,9 @@ const CommandInterpreter::FixedCommand CommandInterpreter::kFixed[] = {
      }},
     {"{APPEXIT}", [](Self& s, int32_t) { return s.runtime_.RequestExit(), true; }},
     {"{PASTE-COMMAND}",
-     [](Self& s, int32_t) { return s.RunLinkItem(s.EditMenu().PasteCommand, &Self::PasteCommandLink); }},
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().PasteCommand, &Self::PasteCommandLink);
+     }},
     {"{REFRESH-COMMAND}",
      [](Self& s, int32_t) {
          return s.RunLinkItem(s.EditMenu().RefreshCommand, &Self::RefreshCommandLink);
@@ -191,15 +193,20 @@ const CommandInterpreter::FixedCommand CommandInterpreter::kFixed[] = {
          return s.RunLinkItem(s.EditMenu().TerminateCommand, &Self::TerminateCommandLink);
      }},
     {"{PASTE-BUFFER}",
-     [](Self& s, int32_t) { return s.RunLinkItem(s.EditMenu().PasteBuffer, &Self::PasteBufferLink); }},
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().PasteBuffer, &Self::PasteBufferLink);
+     }},
     {"{REFRESH-BUFFER}",
-     [](Self& s, int32_t) { return s.RunLinkItem(s.EditMenu().RefreshBuffer, &Self::RefreshBufferLink); }},
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().RefreshBuffer, &Self::RefreshBufferLink);
+     }},
     {"{TERMINATE-BUFFER}",
      [](Self& s, int32_t) {
          return s.RunLinkItem(s.EditMenu().TerminateBuffer, &Self::TerminateBufferLink);
      }},
     {"{STRIPCRLF-ON}", [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = True, true; }},
-    {"{STRIPCRLF-OFF}", [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = False, true; }},
+    {"{STRIPCRLF-OFF}",
+     [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = False, true; }},
     {"{COPYDATE}", [](Self& s, int32_t) { return s.CopyLink("DateTime"), true; }},
     {"{COPYRECNUM}", [](Self& s, int32_t) { return s.CopyLink("RecordNumber"), true; }},
 };
@@ -257,8 +264,7 @@ bool CommandInterpreter::RunWithArgument(const PreparedCommand& c) {
         size_t closing = a.Prefix[prefix - 1] == '(' ? 2 : 1;
         // The shortest accepted form has two argument characters, so "{SEND()}"
         // and a one-digit "{TIMERINTERVAL=5}" are refused.
-        if (c.Cmd.size() < prefix + 3 || !StartsWith(c.Cmd, a.Prefix))
-            continue;
+        if (c.Cmd.size() < prefix + 3 || !StartsWith(c.Cmd, a.Prefix)) continue;
         const std::string& from = a.KeepsCase ? c.Received : c.Cmd;
         return a.Run(*this, from.substr(prefix, c.Cmd.size() - prefix - closing));
     }

@@ -238,7 +238,8 @@ void Runtime::TimedOutputStep() {
         return;
     }
     // Unsigned differences stay right when the tick count wraps.
-    uint32_t interval = config_.TimerInterval > 0 ? static_cast<uint32_t>(config_.TimerInterval) : 0;
+    uint32_t interval =
+        config_.TimerInterval > 0 ? static_cast<uint32_t>(config_.TimerInterval) : 0;
     if (static_cast<uint32_t>(now - timerBase_) < interval) return;
     if (timerState_ & TimerActionDtr)
         port_.Signal(LineSignal::PulseDtr);

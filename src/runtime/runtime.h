@@ -76,7 +76,7 @@ struct RuntimeSnapshot {
     std::string Caption;
     std::string WindowTitle; // "Portivox - COM1"
     std::string DdeTopic;
-    std::string RecordNumber; // "" before the first record and after Reset
+    std::string RecordNumber;                    // "" before the first record and after Reset
     std::array<std::string, kFieldSlots> Fields; // as the boxes show them
     std::string PendingOutput;                   // queued for the device
 };

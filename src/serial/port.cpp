@@ -60,8 +60,7 @@ bool SerialPort::OpenPort(const PortSettings& s) {
     // The mode-string step of other platforms has no counterpart here: the
     // driver's state is read and completed below.
     if (!driver_.Open(s.Device)) {
-        messages_.Show(s.Name + " " + Text(4030), Text(4031), MsgIcon::Exclamation,
-                       MsgButtons::Ok);
+        messages_.Show(s.Name + " " + Text(4030), Text(4031), MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
     auto fail = [&](const char* message) {

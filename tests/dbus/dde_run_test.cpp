@@ -142,7 +142,9 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
     // The record's last postamble may still be waiting out its second, and a
     // command sent meanwhile may time out itself: try until one is taken.
     EXPECT_TRUE(PumpUntil(
-        [] { return RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}) == 0; },
+        [] {
+            return RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}) == 0;
+        },
         8000));
     EXPECT_TRUE(run.child.WaitForOut(">> alive\n"));
 }

@@ -96,7 +96,10 @@ class RecordingDriver : public SerialDriver {
 
 /// Display, host and sink in one: every delivered record as its fields
 /// joined with "|", and the calls in order.
-class RunRecorder : public RecordDisplay, public RuntimeHost, public SinkProvider, public RecordSink {
+class RunRecorder : public RecordDisplay,
+                    public RuntimeHost,
+                    public SinkProvider,
+                    public RecordSink {
   public:
     std::vector<std::string> Records, Calls;
     std::string Caption;

@@ -152,14 +152,15 @@ TEST(DdeCommands, LineCommandsReachTheDriverUnlessThereIsNoDevice) {
         if (r.config.StopBits != 0) s += " stop " + std::to_string(r.config.StopBits);
         return s;
     };
-    RunRows(rows, [](Rig& r) { r.Begin(); }, observe);
+    RunRows(
+        rows, [](Rig& r) { r.Begin(); }, observe);
     // The virtual device has no lines and takes no line changes: nothing
     // happens, and only the two pushes are refused.
     std::vector<Row> virtualRows;
     for (const Row& r : rows)
         virtualRows.push_back({r.name, r.command,
-                               r.accepted && std::string(r.command).find("PUSH") ==
-                                                 std::string::npos &&
+                               r.accepted &&
+                                   std::string(r.command).find("PUSH") == std::string::npos &&
                                    std::string(r.command).find("push") == std::string::npos,
                                ""});
     RunRows(
@@ -223,33 +224,33 @@ TEST(DdeCommands, ChangeSettingsTheRunUses) {
             r.Begin();
         };
     };
-    RunRows({{"TimerStringCodesAndText", "{TIMERSTRING='Hi',13}", true,
-              "Hi\\x0D 1000 visible enabled on"},
-             {"TimerStringTwoDigitsAreEnough", "{TIMERSTRING=65}", true, "A 1000 visible enabled on"},
-             {"TimerStringOneCharacterRefused", "{TIMERSTRING=6}", false,
-              "T 1000 visible enabled on"},
-             {"TimerStringQuotedTextKeepsCase", "{timerstring='p'}", true,
-              "p 1000 visible enabled on"},
-             {"IntervalOneDigitRefused", "{TIMERINTERVAL=5}", false, "T 1000 visible enabled on"},
-             {"IntervalLeadingZeroSets", "{TIMERINTERVAL=05}", true, "T 5 visible enabled on"},
-             {"IntervalZeroSwitchesOffAndDisables", "{TIMERINTERVAL=00}", true, "T 0 visible"},
-             {"IntervalNegativeCountsAsZero", "{TIMERINTERVAL=-5}", true, "T 0 visible"},
-             {"IntervalHalfRoundsToEven", "{TIMERINTERVAL=2500.5}", true,
-              "T 2500 visible enabled on"},
-             {"IntervalPast32BitsRefused", "{TIMERINTERVAL=99999999999}", false,
-              "T 1000 visible enabled on"}},
-            setup("T"), timer);
+    RunRows(
+        {{"TimerStringCodesAndText", "{TIMERSTRING='Hi',13}", true,
+          "Hi\\x0D 1000 visible enabled on"},
+         {"TimerStringTwoDigitsAreEnough", "{TIMERSTRING=65}", true, "A 1000 visible enabled on"},
+         {"TimerStringOneCharacterRefused", "{TIMERSTRING=6}", false, "T 1000 visible enabled on"},
+         {"TimerStringQuotedTextKeepsCase", "{timerstring='p'}", true, "p 1000 visible enabled on"},
+         {"IntervalOneDigitRefused", "{TIMERINTERVAL=5}", false, "T 1000 visible enabled on"},
+         {"IntervalLeadingZeroSets", "{TIMERINTERVAL=05}", true, "T 5 visible enabled on"},
+         {"IntervalZeroSwitchesOffAndDisables", "{TIMERINTERVAL=00}", true, "T 0 visible"},
+         {"IntervalNegativeCountsAsZero", "{TIMERINTERVAL=-5}", true, "T 0 visible"},
+         {"IntervalHalfRoundsToEven", "{TIMERINTERVAL=2500.5}", true, "T 2500 visible enabled on"},
+         {"IntervalPast32BitsRefused", "{TIMERINTERVAL=99999999999}", false,
+          "T 1000 visible enabled on"}},
+        setup("T"), timer);
     RunRows({{"EmptyTimerStringDisablesTheMenu", "{TIMERINTERVAL=250}", true, " 250 visible on"}},
             setup(""), timer);
-    RunRows({{"HiddenMenuStaysHidden", "{TIMERINTERVAL=00}", true, " 0"},
-             {"TimerOnKeepsItHidden", "{TIMER-ON}", true, " 0 enabled on"}},
-            [](Rig& r) { r.Begin(); }, timer);
-    RunRows({{"StripOn", "{STRIPCRLF-ON}", true, "-1"}, {"StripOff", "{STRIPCRLF-OFF}", true, "0"}},
-            [](Rig& r) {
-                r.Begin();
-                r.config.BufferLinkStripCrLf = 5;
-            },
-            [](Rig& r) { return std::to_string(r.config.BufferLinkStripCrLf); });
+    RunRows(
+        {{"HiddenMenuStaysHidden", "{TIMERINTERVAL=00}", true, " 0"},
+         {"TimerOnKeepsItHidden", "{TIMER-ON}", true, " 0 enabled on"}},
+        [](Rig& r) { r.Begin(); }, timer);
+    RunRows(
+        {{"StripOn", "{STRIPCRLF-ON}", true, "-1"}, {"StripOff", "{STRIPCRLF-OFF}", true, "0"}},
+        [](Rig& r) {
+            r.Begin();
+            r.config.BufferLinkStripCrLf = 5;
+        },
+        [](Rig& r) { return std::to_string(r.config.BufferLinkStripCrLf); });
 }
 
 TEST(DdeCommands, ClipboardLinksAndTheLinkMenuItems) {
@@ -282,20 +283,21 @@ TEST(DdeCommands, ClipboardLinksAndTheLinkMenuItems) {
              {"RefreshNeedsApplicationAndTopic", "{REFRESH-BUFFER}", false, " "},
              {"TerminateNeedsAnActiveLink", "{TERMINATE-COMMAND}", false, " "}},
             setup, clipboard);
-    RunRows({{"PasteCommandStoresTheLinkAndLinksAtTheTick", "{PASTE-COMMAND}", true,
-              "App|Topic!Item  cmd=Item command link"},
-             {"RefreshCommandLinksAtTheTick", "{REFRESH-COMMAND}", true,
-              "App|Topic!Item  cmd=Item command link"},
-             {"TerminateBuffer", "{TERMINATE-BUFFER}", true,
-              "App|Topic!Item  terminate buffer cmd=Item"}},
-            [](Rig& r) {
-                r.Begin();
-                r.clipboard.SetLink("App|Topic!Item", "");
-                r.config.CmdLinkApp = r.config.CmdLinkTopic = "x";
-                r.config.CmdLinkItem = "Item";
-                r.links.buffer = true;
-            },
-            clipboard);
+    RunRows(
+        {{"PasteCommandStoresTheLinkAndLinksAtTheTick", "{PASTE-COMMAND}", true,
+          "App|Topic!Item  cmd=Item command link"},
+         {"RefreshCommandLinksAtTheTick", "{REFRESH-COMMAND}", true,
+          "App|Topic!Item  cmd=Item command link"},
+         {"TerminateBuffer", "{TERMINATE-BUFFER}", true,
+          "App|Topic!Item  terminate buffer cmd=Item"}},
+        [](Rig& r) {
+            r.Begin();
+            r.clipboard.SetLink("App|Topic!Item", "");
+            r.config.CmdLinkApp = r.config.CmdLinkTopic = "x";
+            r.config.CmdLinkItem = "Item";
+            r.links.buffer = true;
+        },
+        clipboard);
 }
 
 TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
@@ -303,15 +305,16 @@ TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
     std::ofstream(dir / "pv_Send.bin", std::ios::binary) << std::string("A\0\r", 3);
     std::ofstream(dir / "pv_big.bin", std::ios::binary) << std::string(kQueueFileLimit, 'x');
     const std::string d = dir.string() + "/";
-    RunRows({{"RawBytesKeepThePathsCase", ("{SENDFILE(" + d + "pv_Send.bin)}").c_str(), true,
-              "xA\\x00\\x0D"},
-             {"MissingFileRefused", ("{SENDFILE(" + d + "pv_send.bin)}").c_str(), false, "x"},
-             {"PastTheBoundRefused", ("{SENDFILE(" + d + "pv_big.bin)}").c_str(), false, "x"}},
-            [](Rig& r) {
-                r.Begin();
-                r.runtime->QueueOutput("x");
-            },
-            [](Rig& r) { return r.Pending(); });
+    RunRows(
+        {{"RawBytesKeepThePathsCase", ("{SENDFILE(" + d + "pv_Send.bin)}").c_str(), true,
+          "xA\\x00\\x0D"},
+         {"MissingFileRefused", ("{SENDFILE(" + d + "pv_send.bin)}").c_str(), false, "x"},
+         {"PastTheBoundRefused", ("{SENDFILE(" + d + "pv_big.bin)}").c_str(), false, "x"}},
+        [](Rig& r) {
+            r.Begin();
+            r.runtime->QueueOutput("x");
+        },
+        [](Rig& r) { return r.Pending(); });
 }
 
 TEST(DdeCommands, PreparationAndArgumentDecoding) {
@@ -324,7 +327,8 @@ TEST(DdeCommands, PreparationAndArgumentDecoding) {
         {"NoClosingBracketKeepsAll", "{beep", "{BEEP", "{beep"},
         {"OnlyBlanksIsEmpty", "    ", "", ""},
         {"TabsAreNotBlanks", "\t{BEEP}", "\t{BEEP}", "\t{BEEP}"},
-        {"AccentedLettersUppercased", "{push(\xE9t\xE9)}", "{PUSH(\xC9T\xC9)}", "{push(\xE9t\xE9)}"},
+        {"AccentedLettersUppercased", "{push(\xE9t\xE9)}", "{PUSH(\xC9T\xC9)}",
+         "{push(\xE9t\xE9)}"},
     };
     for (const auto& r : prepared) {
         SCOPED_TRACE(r.name);
@@ -349,14 +353,15 @@ TEST(DdeCommands, PreparationAndArgumentDecoding) {
         SCOPED_TRACE(r.name);
         EXPECT_EQ(EscapeBytes(DecodeCommandArgument(r.argument)), r.decoded);
     }
-    RunRows({{"Braces", "{BEEP}", true, "1"},
-             {"SquareBrackets", "[BEEP]", true, "1"},
-             {"LowerCase", "{beep}", true, "1"},
-             {"MixedBrackets", "[BEEP}", true, "1"},
-             {"BlanksAndTrailingText", "   {BEEP}xyz", true, "1"},
-             {"Unclosed", "{BEEP", false, "0"},
-             {"InnerBlank", "{ BEEP}", false, "0"}},
-            [](Rig& r) { r.Begin(); }, [](Rig& r) { return std::to_string(r.messages.beeps); });
+    RunRows(
+        {{"Braces", "{BEEP}", true, "1"},
+         {"SquareBrackets", "[BEEP]", true, "1"},
+         {"LowerCase", "{beep}", true, "1"},
+         {"MixedBrackets", "[BEEP}", true, "1"},
+         {"BlanksAndTrailingText", "   {BEEP}xyz", true, "1"},
+         {"Unclosed", "{BEEP", false, "0"},
+         {"InnerBlank", "{ BEEP}", false, "0"}},
+        [](Rig& r) { r.Begin(); }, [](Rig& r) { return std::to_string(r.messages.beeps); });
 }
 
 TEST(DdeCommands, ClearEmptiesTheFieldItemsAndConfigLoadsOnlyForThisPort) {

@@ -49,29 +49,40 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
     const Row rows[] = {
         {"FocusedWindowWithoutTarget",
          [](Config& c, test::FakeWindows&) { c.KeyTargetSpecified = False; },
-         "d65 u65 d66 u66 d9 u9", {"activate 10"}, ""},
+         "d65 u65 d66 u66 d9 u9",
+         {"activate 10"},
+         ""},
         {"TargetBehindIsActivatedThenFocusReturns",
-         [](Config&, test::FakeWindows& w) { w.stack = {{10, "Editor"}, {20, "Ledger - Sheet"}}; },
-         "d65 u65 d66 u66 d9 u9", {"list", "activate 20", "activate 10"}, ""},
+         [](Config&, test::FakeWindows& w) {
+             w.stack = {{10, "Editor"}, {20, "Ledger - Sheet"}};
+         },
+         "d65 u65 d66 u66 d9 u9",
+         {"list", "activate 20", "activate 10"},
+         ""},
         {"RestoredTargetIsMinimisedAgain",
          [](Config&, test::FakeWindows& w) {
              w.stack = {{10, "Editor"}, {20, "LEDGER"}};
              w.minimised = {20};
          },
          "d65 u65 d66 u66 d9 u9",
-         {"list", "restore 20", "activate 20", "minimise 20", "activate 10"}, ""},
+         {"list", "restore 20", "activate 20", "minimise 20", "activate 10"},
+         ""},
         {"RunningWindowFocusedTypesNothing",
          [](Config& c, test::FakeWindows& w) {
              c.KeyTargetSpecified = False;
              w.foreground = 99;
          },
-         "", {}, ""},
+         "",
+         {},
+         ""},
         {"LaunchFailureIsReportedAndTypesNothing",
          [](Config& c, test::FakeWindows& w) {
              c.KeyTargetCommand = "ledger --new";
              w.startResult = {false, "No such file"};
          },
-         "", {"list", "list", "start ledger --new"}, "Cannot Run Program: ledger --new\nNo such file"},
+         "",
+         {"list", "list", "start ledger --new"},
+         "Cannot Run Program: ledger --new\nNo such file"},
         {"LaunchedProgramBecomesTheTarget",
          [](Config& c, test::FakeWindows& w) {
              c.KeyTargetCommand = "ledger";
@@ -80,7 +91,9 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
                  w.foreground = 30;
              };
          },
-         "d65 u65 d66 u66 d9 u9", {"list", "list", "start ledger", "activate 30"}, ""},
+         "d65 u65 d66 u66 d9 u9",
+         {"list", "list", "start ledger", "activate 30"},
+         ""},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -155,13 +168,22 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         Strings calls;
     };
     const Row rows[] = {
-        {"PreambleThenEachFieldThenItsPostamble", "[pre]", "[post {YEAR}]", true,
+        {"PreambleThenEachFieldThenItsPostamble",
+         "[pre]",
+         "[post {YEAR}]",
+         true,
          {"connect Ledger Sheet", "execute [pre]", "show 1", "show 2", "count",
           "execute [post {YEAR}]", "execute [pre]", "show 1", "show 2", "count",
           "execute [post {YEAR}]"}},
-        {"NoCommandsNoConversation", "", "", true,
+        {"NoCommandsNoConversation",
+         "",
+         "",
+         true,
          {"show 1", "show 2", "count", "show 1", "show 2", "count"}},
-        {"MissingTargetIsTriedAgainEveryRecord", "", "[post]", false,
+        {"MissingTargetIsTriedAgainEveryRecord",
+         "",
+         "[post]",
+         false,
          {"connect Ledger Sheet", "show 1", "show 2", "count", "execute [post]",
           "connect Ledger Sheet", "show 1", "show 2", "count", "execute [post]"}},
     };
@@ -210,14 +232,38 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
     };
     using P = LogSink::OnFailure;
     const Row rows[] = {
-        {"LineWithCrLfAndExpandedPostamble", "a.log", "<{year}>", P::AskUser, {},
-         {"show 1", "show 2", "count"}, "a1b<24>\r\n", 0},
-        {"HomeRelativePath", "~/b.log", "", P::AskUser, {}, {"show 1", "show 2", "count"},
-         "a1b\r\n", 0},
-        {"RetryThenCancelFailsTheDelivery", "missing/c.log", "", P::AskUser,
-         {MsgResult::Retry, MsgResult::Cancel}, {"show 1", "show 2"}, "", 2},
-        {"QueuedLineIsCountedAndWrittenOnceTheFileCanBe", "missing/d.log", "", P::QueueAndRetry,
-         {}, {"show 1", "show 2", "count"}, "a1b\r\n", 1},
+        {"LineWithCrLfAndExpandedPostamble",
+         "a.log",
+         "<{year}>",
+         P::AskUser,
+         {},
+         {"show 1", "show 2", "count"},
+         "a1b<24>\r\n",
+         0},
+        {"HomeRelativePath",
+         "~/b.log",
+         "",
+         P::AskUser,
+         {},
+         {"show 1", "show 2", "count"},
+         "a1b\r\n",
+         0},
+        {"RetryThenCancelFailsTheDelivery",
+         "missing/c.log",
+         "",
+         P::AskUser,
+         {MsgResult::Retry, MsgResult::Cancel},
+         {"show 1", "show 2"},
+         "",
+         2},
+        {"QueuedLineIsCountedAndWrittenOnceTheFileCanBe",
+         "missing/d.log",
+         "",
+         P::QueueAndRetry,
+         {},
+         {"show 1", "show 2", "count"},
+         "a1b\r\n",
+         1},
     };
     setenv("HOME", dir.c_str(), 1);
     for (const Row& r : rows) {

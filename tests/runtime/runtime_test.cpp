@@ -83,8 +83,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
          EXPECT_EQ(h.messages.beeps, 0);
      }},
-    {"BeepWithoutSpecialBeepIsThePlainOne",
-     [](Harness& h) { h.config.BeepOnInput = True; },
+    {"BeepWithoutSpecialBeepIsThePlainOne", [](Harness& h) { h.config.BeepOnInput = True; },
      [](Harness& h) {
          h.Start();
          h.Feed("1\r2\r");
@@ -92,8 +91,7 @@ const Rule kRules[] = {
          EXPECT_TRUE(h.recorder.Sounds.empty());
          EXPECT_EQ(h.messages.beeps, 2);
      }},
-    {"OptoRsQueriesOnCrAndVoidsTheAnswer",
-     [](Harness& h) { h.config.FlowControl = 3; },
+    {"OptoRsQueriesOnCrAndVoidsTheAnswer", [](Harness& h) { h.config.FlowControl = 3; },
      [](Harness& h) {
          h.Start();
          h.Feed("12\r34\r56\r");
@@ -101,8 +99,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().PendingOutput, "?\r?\r");
          EXPECT_EQ(h.Records(), (Strings{"12\r", "56\r"}));
      }},
-    {"WithoutASinkRecordsAreStillShownAndCounted",
-     [](Harness& h) { h.recorder.Sink = false; },
+    {"WithoutASinkRecordsAreStillShownAndCounted", [](Harness& h) { h.recorder.Sink = false; },
      [](Harness& h) {
          h.Start();
          h.Feed("7\r");
@@ -124,8 +121,7 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records().size(), 1u);
      }},
-    {"CaptionNamesTheVirtualDevice",
-     [](Harness& h) { h.driver.Lines = false; },
+    {"CaptionNamesTheVirtualDevice", [](Harness& h) { h.driver.Lines = false; },
      [](Harness& h) {
          Runtime& rt = h.Start();
          EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 Virtual Device");
@@ -153,8 +149,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Records().size(), 2u);
      }},
     // --- Exit --------------------------------------------------------------
-    {"AppExitClosesAtTheEndOfTheSecondTick",
-     [](Harness&) {},
+    {"AppExitClosesAtTheEndOfTheSecondTick", [](Harness&) {},
      [](Harness& h) {
          h.Start().RequestExit();
          h.Tick();
@@ -162,8 +157,7 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.recorder.Exits, 1);
      }},
-    {"AppExitWhileSuspendedWaitsForResume",
-     [](Harness&) {},
+    {"AppExitWhileSuspendedWaitsForResume", [](Harness&) {},
      [](Harness& h) {
          Runtime& rt = h.Start();
          rt.Suspend();
@@ -175,8 +169,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.recorder.Exits, 1);
      }},
     // --- Reset ---------------------------------------------------------------
-    {"ResetDropsThePartialRecordAndResumes",
-     [](Harness&) {},
+    {"ResetDropsThePartialRecordAndResumes", [](Harness&) {},
      [](Harness& h) {
          Runtime& rt = h.Start();
          h.Feed("1\r23");
@@ -228,8 +221,7 @@ const Rule kRules[] = {
          TicksEvery(h, 100, 8);
          EXPECT_EQ(h.driver.Written, "TTTTTTT");
      }},
-    {"ResumeRestartsTheInterval",
-     [](Harness& h) { Timed(h, TimerEnableOnStart, 100); },
+    {"ResumeRestartsTheInterval", [](Harness& h) { Timed(h, TimerEnableOnStart, 100); },
      [](Harness& h) {
          Runtime& rt = h.Start();
          TicksEvery(h, 60, 1);
@@ -270,8 +262,7 @@ const Rule kRules[] = {
          EXPECT_FALSE(h.recorder.Menu.Visible);
          EXPECT_FALSE(h.Snap().TimedOutputMenu.Visible);
      }},
-    {"MenuCaptionNamesTheNextAction",
-     [](Harness& h) { Timed(h, 0, 500); },
+    {"MenuCaptionNamesTheNextAction", [](Harness& h) { Timed(h, 0, 500); },
      [](Harness& h) {
          Runtime& rt = h.Start();
          EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, false}));
@@ -307,8 +298,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().WindowTitle, "Portivox - COM2");
          EXPECT_EQ(h.recorder.Calls, (Strings{"sink 2", "command link", "hot keys"}));
      }},
-    {"NamedTopicAndLinkRequestsAtTheNextTick",
-     [](Harness& h) { h.config.DDETopicName = "Scale"; },
+    {"NamedTopicAndLinkRequestsAtTheNextTick", [](Harness& h) { h.config.DDETopicName = "Scale"; },
      [](Harness& h) {
          Runtime& rt = h.Start();
          EXPECT_EQ(rt.DdeTopic(), "Scale");
@@ -318,8 +308,7 @@ const Rule kRules[] = {
          h.Tick(2);
          EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
      }},
-    {"WindowPositionIsStoredPerPort",
-     [](Harness&) {},
+    {"WindowPositionIsStoredPerPort", [](Harness&) {},
      [](Harness& h) {
          Runtime& rt = h.Start();
          int left = 0, top = 0;
@@ -347,8 +336,7 @@ const Rule kRules[] = {
                    2);
      }},
     // --- While a record is being delivered --------------------------------
-    {"TickDuringADeliveryTransmitsButReadsNothing",
-     [](Harness& h) { h.config.AckString = "A"; },
+    {"TickDuringADeliveryTransmitsButReadsNothing", [](Harness& h) { h.config.AckString = "A"; },
      [](Harness& h) {
          h.recorder.DuringDelivery = [&] {
              if (h.Records().size() > 1) return;
@@ -362,8 +350,7 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records(), (Strings{"1\r", "2\r"}));
      }},
-    {"ResetDuringADeliveryWaitsForItsEnd",
-     [](Harness&) {},
+    {"ResetDuringADeliveryWaitsForItsEnd", [](Harness&) {},
      [](Harness& h) {
          h.recorder.DuringDelivery = [&] {
              h.runtime->Reset();
@@ -376,8 +363,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().RecordNumber, "");
          EXPECT_EQ(h.driver.Input, "");
      }},
-    {"FailedDeliveryResetsAndSuspends",
-     [](Harness& h) { h.recorder.Result = Delivery::Failed; },
+    {"FailedDeliveryResetsAndSuspends", [](Harness& h) { h.recorder.Result = Delivery::Failed; },
      [](Harness& h) {
          h.Start();
          h.Feed("1\r2\r");
@@ -411,12 +397,10 @@ const Rule kRules[] = {
                    std::find(calls.begin(), calls.end(), "after reload"));
          EXPECT_FALSE(h.runtime->LoadConfiguration("/nonexistent.PV3"));
      }},
-    {"ConfigurationIsRefusedForTheVirtualDevice",
-     [](Harness& h) { h.driver.Lines = false; },
+    {"ConfigurationIsRefusedForTheVirtualDevice", [](Harness& h) { h.driver.Lines = false; },
      [](Harness& h) { EXPECT_FALSE(h.Start().LoadConfiguration("/dev/null")); }},
     // --- Robustness ---------------------------------------------------------
-    {"RandomSettingsAndBytesNeitherCrashNorHang",
-     [](Harness&) {},
+    {"RandomSettingsAndBytesNeitherCrashNorHang", [](Harness&) {},
      [](Harness& h) {
          std::mt19937 random(11);
          for (int round = 0; round < 200; ++round) {

@@ -35,19 +35,26 @@ TEST(PortOpen, ConfiguresTheDriverInOrderOrReportsTheFailingStep) {
         std::string message; // "" when opened
     };
     const Row rows[] = {
-        {"Opened", [](RecordingDriver&) {},
+        {"Opened",
+         [](RecordingDriver&) {},
          {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
           "SetState(14400,7,3,2,3)"},
          ""},
-        {"DeviceMissing", [](RecordingDriver& d) { d.FailOpen = true; },
-         {"Open(/dev/ttyUSB0)"}, "COM3 Device Not Available."},
-        {"TimeoutsRefused", [](RecordingDriver& d) { d.FailTimeouts = true; },
+        {"DeviceMissing",
+         [](RecordingDriver& d) { d.FailOpen = true; },
+         {"Open(/dev/ttyUSB0)"},
+         "COM3 Device Not Available."},
+        {"TimeoutsRefused",
+         [](RecordingDriver& d) { d.FailTimeouts = true; },
          {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "Close()"},
          "SetComTimeouts failed"},
-        {"StateUnreadable", [](RecordingDriver& d) { d.FailGetState = true; },
-         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()", "Close()"},
+        {"StateUnreadable",
+         [](RecordingDriver& d) { d.FailGetState = true; },
+         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
+          "Close()"},
          "GetComState failed"},
-        {"StateRefused", [](RecordingDriver& d) { d.FailSetState = true; },
+        {"StateRefused",
+         [](RecordingDriver& d) { d.FailSetState = true; },
          {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
           "SetState(14400,7,3,2,3)", "Close()"},
          "SetComState failed"},
@@ -95,9 +102,9 @@ TEST(PortOpen, SettingsOfAConfigurationMapTheComNumberAndTheBaudIndex) {
 }
 
 TEST(PortOpen, OnlyTheOfferedComNamesAreTaken) {
-    const std::pair<const char*, int> rows[] = {{"COM1", 0}, {"com12", 11}, {"COM99", 98},
+    const std::pair<const char*, int> rows[] = {{"COM1", 0},  {"com12", 11}, {"COM99", 98},
                                                 {"COM0", -1}, {"COM01", -1}, {"COM100", -1},
-                                                {"LPT1", -1}, {"COM", -1}, {"COM1x", -1}};
+                                                {"LPT1", -1}, {"COM", -1},   {"COM1x", -1}};
     for (auto [name, port] : rows) {
         SCOPED_TRACE(name);
         EXPECT_EQ(CommPortFromName(name), port);

@@ -142,9 +142,9 @@ TEST(RunningWindow, ButtonsActOnlyOnALeftReleaseInside) {
         Release(line, Qt::LeftButton, line->rect().center());
     f.Tick(4); // BREAK ends at the second tick, the DTR pulse after 155 ms
     EXPECT_EQ(f.driver->Written, std::string("T\0\rT\0\r", 6));
-    EXPECT_EQ(f.driver->Log, (std::vector<std::string>{"SetBreak(1)", "SetDtr(0)",
-                                                       "Write(T\\x00\\x0DT\\x00\\x0D)",
-                                                       "SetBreak(0)", "SetDtr(1)"}));
+    EXPECT_EQ(f.driver->Log,
+              (std::vector<std::string>{"SetBreak(1)", "SetDtr(0)", "Write(T\\x00\\x0DT\\x00\\x0D)",
+                                        "SetBreak(0)", "SetDtr(1)"}));
 }
 
 TEST(RunningWindow, FieldBoxesIgnoreTypingAndCopyALink) {
@@ -225,7 +225,8 @@ TEST(RunningWindow, ClosingStoresThePositionPerPortUnlessMinimized) {
         EXPECT_EQ(f.config.RunMode, r.runModeAfter);
         EXPECT_FALSE(f.driver->Opened) << "port closed";
         auto left = [&](const char* port) {
-            std::string v = f.store.Get(std::string("Portivox - ") + port + "/Settings", "MainLeft");
+            std::string v =
+                f.store.Get(std::string("Portivox - ") + port + "/Settings", "MainLeft");
             return v.empty() || v == "4321" ? v : std::string("set");
         };
         EXPECT_EQ(left("COM1"), r.left1);

@@ -73,8 +73,11 @@ TEST_F(X11Keys, WindowReceivesWhatTheMacroSays) {
         {"BracedSpecials", "1{+}2{^}{%}{~}{(}{)}{{}{}}", "1+2^%~(){}"},
         {"ModifierOverGroup", "+(ab)c", "ABc"},
         {"RepeatAndNames", "{a 3}{ENTER}{TAB 2}{BS}", "aaa\r\t\t\b"},
-        {"Latin1ThroughSpareKey", "25 \xB0" "C \xB5g \xE9\xDF\xFF\xA7",
-         "25 \xB0" "C \xB5g \xE9\xDF\xFF\xA7"},
+        {"Latin1ThroughSpareKey",
+         "25 \xB0"
+         "C \xB5g \xE9\xDF\xFF\xA7",
+         "25 \xB0"
+         "C \xB5g \xE9\xDF\xFF\xA7"},
         {"DelayPiecesKeepOrder", "a{DELAY 50}b{DELAY 1}c", "abc"},
     };
     for (const auto& r : rows) {
@@ -141,9 +144,9 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
          nullptr,
          [&](test::KeyWindow&, test::KeyWindow&) {
              ASSERT_EQ(messages_.shown.size(), 1u);
-             EXPECT_EQ(messages_.shown[0].text.rfind(
-                           "Cannot Run Program: /nonexistent/balance-app\n", 0),
-                       0u);
+             EXPECT_EQ(
+                 messages_.shown[0].text.rfind("Cannot Run Program: /nonexistent/balance-app\n", 0),
+                 0u);
          }},
     };
     for (const Row& r : rows) {
@@ -157,8 +160,8 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
         c.InterCharDelay = 0;
         c.KeyTargetTitle = r.title;
         c.KeyTargetCommand = std::string(r.command) == "launch"
-                                 ? std::string(PV_KEY_WINDOW) +
-                                       " \"Launched Balance Target\" \"" + launchedFile + "\""
+                                 ? std::string(PV_KEY_WINDOW) + " \"Launched Balance Target\" \"" +
+                                       launchedFile + "\""
                                  : r.command;
         KeystrokeSink sink(&Keys(), &Windows(), messages_);
         sink.SetLaunchSettleMs(200);

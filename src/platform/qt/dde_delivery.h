@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt/dde_wire.h"
 #include "output/dde_sink.h"
+#include "platform/qt/dde_wire.h"
 
 namespace pv {
 

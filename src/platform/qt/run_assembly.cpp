@@ -156,9 +156,9 @@ RecordSink* RunAssembly::SinkFor(int16_t outputMode) {
         return ddeSink_.get();
     default:
         if (!logSink_)
-            logSink_ = std::make_unique<LogSink>(messages_, options_.AskOnLogFailure
-                                                                ? LogSink::OnFailure::AskUser
-                                                                : LogSink::OnFailure::QueueAndRetry);
+            logSink_ = std::make_unique<LogSink>(
+                messages_, options_.AskOnLogFailure ? LogSink::OnFailure::AskUser
+                                                    : LogSink::OnFailure::QueueAndRetry);
         return logSink_.get();
     }
 }

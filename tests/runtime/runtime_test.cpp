@@ -18,8 +18,7 @@ using Strings = std::vector<std::string>;
 
 struct Rule {
     const char* name;
-    std::function<void(Harness&)> setup; // before Start
-    std::function<void(Harness&)> check; // starts, acts, expects
+    std::function<void(Harness&)> run; // settings, Start, acts, expects
 };
 
 void PrintTo(const Rule& r, std::ostream* os) {
@@ -52,8 +51,6 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.AckString = "\x06";
          h.config.PreInputTable['!'] = "Void Record";
-     },
-     [](Harness& h) {
          h.Start();
          h.Feed("1\r!2\r3\r");
          h.Tick();
@@ -64,8 +61,8 @@ const Rule kRules[] = {
          EXPECT_EQ(h.driver.Written, "\x06\x06\x06");
      }},
     {"VoidByteBeforeTheStartStartsAndVoidsTheRecord",
-     [](Harness& h) { h.config.PreInputTable['!'] = "Void Record"; },
      [](Harness& h) {
+         h.config.PreInputTable['!'] = "Void Record";
          h.Start();
          h.Feed("!1\r2\r");
          h.Tick();
@@ -75,32 +72,33 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.BeepOnInput = True;
          h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
-     },
-     [](Harness& h) {
          h.Start();
          h.Feed("1\r");
          h.Tick();
          EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
          EXPECT_EQ(h.messages.beeps, 0);
      }},
-    {"BeepWithoutSpecialBeepIsThePlainOne", [](Harness& h) { h.config.BeepOnInput = True; },
+    {"BeepWithoutSpecialBeepIsThePlainOne",
      [](Harness& h) {
+         h.config.BeepOnInput = True;
          h.Start();
          h.Feed("1\r2\r");
          h.Tick();
          EXPECT_TRUE(h.recorder.Sounds.empty());
          EXPECT_EQ(h.messages.beeps, 2);
      }},
-    {"OptoRsQueriesOnCrAndVoidsTheAnswer", [](Harness& h) { h.config.FlowControl = 3; },
+    {"OptoRsQueriesOnCrAndVoidsTheAnswer",
      [](Harness& h) {
+         h.config.FlowControl = 3;
          h.Start();
          h.Feed("12\r34\r56\r");
          h.Tick();
          EXPECT_EQ(h.Snap().PendingOutput, "?\r?\r");
          EXPECT_EQ(h.Records(), (Strings{"12\r", "56\r"}));
      }},
-    {"WithoutASinkRecordsAreStillShownAndCounted", [](Harness& h) { h.recorder.Sink = false; },
+    {"WithoutASinkRecordsAreStillShownAndCounted",
      [](Harness& h) {
+         h.recorder.Sink = false;
          h.Start();
          h.Feed("7\r");
          h.Tick();
@@ -109,8 +107,8 @@ const Rule kRules[] = {
      }},
     // --- Suspension and one-record mode -----------------------------------
     {"ActivateSuspendedReadsNothingUntilResumed",
-     [](Harness& h) { h.config.ActivateSuspended = True; },
      [](Harness& h) {
+         h.config.ActivateSuspended = True;
          Runtime& rt = h.Start();
          EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 (S)");
          h.Feed("1\r");
@@ -121,8 +119,9 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records().size(), 1u);
      }},
-    {"CaptionNamesTheVirtualDevice", [](Harness& h) { h.driver.Lines = false; },
+    {"CaptionNamesTheVirtualDevice",
      [](Harness& h) {
+         h.driver.Lines = false;
          Runtime& rt = h.Start();
          EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 Virtual Device");
          rt.Suspend();
@@ -133,8 +132,6 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.ActivateSuspended = True;
          h.config.PreInputTable['!'] = "Void Record";
-     },
-     [](Harness& h) {
          Runtime& rt = h.Start();
          h.Feed("!\r1\r2\r");
          rt.ResumeForOneRecord();
@@ -149,7 +146,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Records().size(), 2u);
      }},
     // --- Exit --------------------------------------------------------------
-    {"AppExitClosesAtTheEndOfTheSecondTick", [](Harness&) {},
+    {"AppExitClosesAtTheEndOfTheSecondTick",
      [](Harness& h) {
          h.Start().RequestExit();
          h.Tick();
@@ -157,7 +154,7 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.recorder.Exits, 1);
      }},
-    {"AppExitWhileSuspendedWaitsForResume", [](Harness&) {},
+    {"AppExitWhileSuspendedWaitsForResume",
      [](Harness& h) {
          Runtime& rt = h.Start();
          rt.Suspend();
@@ -169,7 +166,7 @@ const Rule kRules[] = {
          EXPECT_EQ(h.recorder.Exits, 1);
      }},
     // --- Reset ---------------------------------------------------------------
-    {"ResetDropsThePartialRecordAndResumes", [](Harness&) {},
+    {"ResetDropsThePartialRecordAndResumes",
      [](Harness& h) {
          Runtime& rt = h.Start();
          h.Feed("1\r23");
@@ -185,8 +182,8 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().RecordNumber, "1");
      }},
     {"ResetWithActivateSuspendedEndsSuspended",
-     [](Harness& h) { h.config.ActivateSuspended = True; },
      [](Harness& h) {
+         h.config.ActivateSuspended = True;
          Runtime& rt = h.Start();
          rt.Resume();
          rt.Reset();
@@ -195,8 +192,8 @@ const Rule kRules[] = {
      }},
     // --- Timed output ------------------------------------------------------
     {"TimedOutputComesOneIntervalAfterStartAtMostOncePerTick",
-     [](Harness& h) { Timed(h, TimerEnableOnStart, 100); },
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100);
          h.Start();
          TicksEvery(h, 50, 2); // base taken at the first tick
          EXPECT_EQ(h.Snap().PendingOutput, "");
@@ -208,21 +205,22 @@ const Rule kRules[] = {
          EXPECT_EQ(h.driver.Written, "TT");
      }},
     {"TimedOutputGoesOnAcrossTheSignedWrap",
-     [](Harness& h) { Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u); },
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u);
          h.Start();
          TicksEvery(h, 100, 8);
          EXPECT_EQ(h.driver.Written, "TTTTTTT");
      }},
     {"TimedOutputGoesOnAcrossTheUnsignedWrap",
-     [](Harness& h) { Timed(h, TimerEnableOnStart, 100, 0xFFFFFF00u); },
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100, 0xFFFFFF00u);
          h.Start();
          TicksEvery(h, 100, 8);
          EXPECT_EQ(h.driver.Written, "TTTTTTT");
      }},
-    {"ResumeRestartsTheInterval", [](Harness& h) { Timed(h, TimerEnableOnStart, 100); },
+    {"ResumeRestartsTheInterval",
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100);
          Runtime& rt = h.Start();
          TicksEvery(h, 60, 1);
          rt.Suspend();
@@ -233,8 +231,8 @@ const Rule kRules[] = {
          EXPECT_EQ(h.driver.Written, "T");
      }},
     {"DtrAndBreakActionsReachTheLine",
-     [](Harness& h) { Timed(h, TimerEnableOnStart | TimerActionDtr, 100); },
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart | TimerActionDtr, 100);
          h.Start();
          TicksEvery(h, 100, 2);
          EXPECT_EQ(h.driver.Log.back(), "SetDtr(0)");
@@ -245,15 +243,13 @@ const Rule kRules[] = {
      [](Harness& h) {
          Timed(h, TimerEnableOnStart | TimerActionBreak, 100);
          h.driver.Lines = false;
-     },
-     [](Harness& h) {
          h.Start();
          TicksEvery(h, 100, 4);
          EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "SetBreak(1)"), 0);
      }},
     {"MenuHiddenWithoutIntervalAndTogglingKeepsItHidden",
-     [](Harness& h) { Timed(h, TimerEnableOnStart, 0); },
      [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 0);
          Runtime& rt = h.Start();
          EXPECT_FALSE(h.Snap().TimedOutputOn);
          rt.SetTimedOutput(true);
@@ -262,8 +258,9 @@ const Rule kRules[] = {
          EXPECT_FALSE(h.recorder.Menu.Visible);
          EXPECT_FALSE(h.Snap().TimedOutputMenu.Visible);
      }},
-    {"MenuCaptionNamesTheNextAction", [](Harness& h) { Timed(h, 0, 500); },
+    {"MenuCaptionNamesTheNextAction",
      [](Harness& h) {
+         Timed(h, 0, 500);
          Runtime& rt = h.Start();
          EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, false}));
          rt.ToggleTimedOutput();
@@ -273,8 +270,6 @@ const Rule kRules[] = {
      [](Harness& h) {
          Timed(h, TimerEnableOnStart | TimerActionString, 500);
          h.config.TimerString = "";
-     },
-     [](Harness& h) {
          Runtime& rt = h.Start();
          rt.SetTimerInterval(5);
          EXPECT_EQ(h.config.TimerInterval, 5);
@@ -291,15 +286,14 @@ const Rule kRules[] = {
          h.config.CmdLinkOnActivation = True;
          h.config.BufferLinkApp = "y"; // no topic: no link
          h.config.BufferLinkOnActivation = True;
-     },
-     [](Harness& h) {
          h.Start();
          EXPECT_EQ(h.Snap().DdeTopic, "COM2");
          EXPECT_EQ(h.Snap().WindowTitle, "Portivox - COM2");
          EXPECT_EQ(h.recorder.Calls, (Strings{"sink 2", "command link", "hot keys"}));
      }},
-    {"NamedTopicAndLinkRequestsAtTheNextTick", [](Harness& h) { h.config.DDETopicName = "Scale"; },
+    {"NamedTopicAndLinkRequestsAtTheNextTick",
      [](Harness& h) {
+         h.config.DDETopicName = "Scale";
          Runtime& rt = h.Start();
          EXPECT_EQ(rt.DdeTopic(), "Scale");
          rt.RequestBufferLink();
@@ -308,7 +302,7 @@ const Rule kRules[] = {
          h.Tick(2);
          EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
      }},
-    {"WindowPositionIsStoredPerPort", [](Harness&) {},
+    {"WindowPositionIsStoredPerPort",
      [](Harness& h) {
          Runtime& rt = h.Start();
          int left = 0, top = 0;
@@ -324,8 +318,6 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.ShowDateTime = True;
          h.config.DateTimeFormat = "hh:nn:ss";
-     },
-     [](Harness& h) {
          h.Start();
          h.Tick(2);
          h.clock.Time.Second = 10;
@@ -336,8 +328,9 @@ const Rule kRules[] = {
                    2);
      }},
     // --- While a record is being delivered --------------------------------
-    {"TickDuringADeliveryTransmitsButReadsNothing", [](Harness& h) { h.config.AckString = "A"; },
+    {"TickDuringADeliveryTransmitsButReadsNothing",
      [](Harness& h) {
+         h.config.AckString = "A";
          h.recorder.DuringDelivery = [&] {
              if (h.Records().size() > 1) return;
              h.Tick();
@@ -350,7 +343,7 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records(), (Strings{"1\r", "2\r"}));
      }},
-    {"ResetDuringADeliveryWaitsForItsEnd", [](Harness&) {},
+    {"ResetDuringADeliveryWaitsForItsEnd",
      [](Harness& h) {
          h.recorder.DuringDelivery = [&] {
              h.runtime->Reset();
@@ -363,8 +356,9 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().RecordNumber, "");
          EXPECT_EQ(h.driver.Input, "");
      }},
-    {"FailedDeliveryResetsAndSuspends", [](Harness& h) { h.recorder.Result = Delivery::Failed; },
+    {"FailedDeliveryResetsAndSuspends",
      [](Harness& h) {
+         h.recorder.Result = Delivery::Failed;
          h.Start();
          h.Feed("1\r2\r");
          h.Tick();
@@ -378,8 +372,6 @@ const Rule kRules[] = {
          h.config.FieldCount = 3;
          WriteConfigFile(h.config, h.messages);
          h.config.FieldCount = 1;
-     },
-     [](Harness& h) {
          h.recorder.DuringDelivery = [&] {
              EXPECT_TRUE(h.runtime->LoadConfiguration(h.config.ConfigFileName));
              EXPECT_EQ(h.config.FieldCount, 1);
@@ -397,10 +389,13 @@ const Rule kRules[] = {
                    std::find(calls.begin(), calls.end(), "after reload"));
          EXPECT_FALSE(h.runtime->LoadConfiguration("/nonexistent.PV3"));
      }},
-    {"ConfigurationIsRefusedForTheVirtualDevice", [](Harness& h) { h.driver.Lines = false; },
-     [](Harness& h) { EXPECT_FALSE(h.Start().LoadConfiguration("/dev/null")); }},
+    {"ConfigurationIsRefusedForTheVirtualDevice",
+     [](Harness& h) {
+         h.driver.Lines = false;
+         EXPECT_FALSE(h.Start().LoadConfiguration("/dev/null"));
+     }},
     // --- Robustness ---------------------------------------------------------
-    {"RandomSettingsAndBytesNeitherCrashNorHang", [](Harness&) {},
+    {"RandomSettingsAndBytesNeitherCrashNorHang",
      [](Harness& h) {
          std::mt19937 random(11);
          for (int round = 0; round < 200; ++round) {
@@ -424,8 +419,7 @@ class RuntimeRules : public ::testing::TestWithParam<Rule> {};
 TEST_P(RuntimeRules, Hold) {
     SetCurrentNumericLocale(NumericLocale{});
     Harness h;
-    GetParam().setup(h);
-    GetParam().check(h);
+    GetParam().run(h);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runtime, RuntimeRules, ::testing::ValuesIn(kRules),

@@ -154,13 +154,6 @@ TEST_F(PosixDriverTest, BytesInArriveUnchangedOneAtATime) {
     EXPECT_EQ(driver.Read(&byte, 1), 0);
 }
 
-TEST_F(PosixDriverTest, BytesOutArriveUnchanged) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
-    std::string data("ack\0\r\n\xff\x11\x13", 9);
-    EXPECT_EQ(driver.Write(data.data(), static_cast<int>(data.size())), 9);
-    EXPECT_EQ(pty.Receive(data.size()), data);
-}
-
 TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
     ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
     pty.Send("stale");
@@ -171,16 +164,6 @@ TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
     EXPECT_EQ(driver.Read(&byte, 1), 0);
     pty.Send("new");
     EXPECT_EQ(ReadAll(driver, 3), "new");
-}
-
-TEST_F(PosixDriverTest, ModemLinesAndBreakAreHarmlessOnAPty) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 3}));
-    driver.SetDtr(true);
-    driver.SetRts(false);
-    driver.SetBreak(true);
-    driver.SetBreak(false);
-    pty.Send("x");
-    EXPECT_EQ(ReadAll(driver, 1), "x");
 }
 
 // ------------------------------------------------------------- open

@@ -719,8 +719,9 @@ bool Runtime::ProcessRecord() {
     for (int i = 1; i <= count; ++i)
         ConvertField(i);
     record_.FieldCount = count;
+    // Swapped, not moved: both sides keep their buffers from record to record.
     for (int i = 1; i <= count; ++i)
-        record_.Fields[i] = std::move(fieldValue_[i].Text);
+        record_.Fields[i].swap(fieldValue_[i].Text);
     record_.Preamble = config_.RecordPreamble;
     record_.Postambles = &config_.FieldPostamble;
     record_.Number = recordCount_ + 1;

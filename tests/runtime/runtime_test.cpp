@@ -119,15 +119,6 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records().size(), 1u);
      }},
-    {"CaptionNamesTheVirtualDevice",
-     [](Harness& h) {
-         h.driver.Lines = false;
-         Runtime& rt = h.Start();
-         EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 Virtual Device");
-         rt.Suspend();
-         EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 (S) (Virtual Device)");
-         EXPECT_TRUE(h.Snap().VirtualDevice);
-     }},
     {"OneRecordModeTakesOneRecordThenSuspends",
      [](Harness& h) {
          h.config.ActivateSuspended = True;
@@ -301,18 +292,6 @@ const Rule kRules[] = {
          h.recorder.Calls.clear();
          h.Tick(2);
          EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
-     }},
-    {"WindowPositionIsStoredPerPort",
-     [](Harness& h) {
-         Runtime& rt = h.Start();
-         int left = 0, top = 0;
-         rt.LoadWindowPosition(left, top);
-         EXPECT_EQ(left, 1000);
-         rt.StoreWindowPosition(120, 340);
-         EXPECT_EQ(h.store.Get("Portivox - COM1/Settings", "MainTop"), "340");
-         h.config.CommPort = 1;
-         h.Start().LoadWindowPosition(left, top);
-         EXPECT_EQ(top, 1000);
      }},
     {"DateTimeBoxChangesOnlyWhenTheTimeDoes",
      [](Harness& h) {

@@ -89,21 +89,6 @@ TEST(RunningWindow, ResetClearsTheBoxesAndLeavesTheSuspendState) {
     }
 }
 
-TEST(RunningWindow, ResumeForOneRecordTakesExactlyOneRecord) {
-    RunFixture f;
-    f.config.ActivateSuspended = True;
-    ASSERT_TRUE(f.Start());
-    f.driver->Input = "first\rsecond\r";
-    f.Window().ResumeOneAction()->trigger();
-    f.Tick(3);
-    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("first"));
-    EXPECT_TRUE(f.Run().Suspended());
-    f.Window().SuspendAction()->trigger();
-    f.Tick();
-    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("second"));
-    EXPECT_EQ(f.Window().RecordNumberBox()->text(), "2");
-}
-
 TEST(RunningWindow, TimedOutputMenuNamesTheNextActionAndNeedsAnInterval) {
     for (int32_t interval : {1000, 0}) {
         SCOPED_TRACE(interval);

@@ -45,6 +45,7 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         const char* typed; // the keyboard's events, "" when nothing was typed
         Strings windowCalls;
         const char* message;
+        const char* targetTitle = "ledger"; // in use after the record
     };
     const Row rows[] = {
         {"FocusedWindowWithoutTarget",
@@ -87,7 +88,7 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
          [](Config& c, test::FakeWindows& w) {
              c.KeyTargetCommand = "ledger";
              w.onStart = [&w] {
-                 w.stack.push_back({30, "Ledger 2"});
+                 w.stack.push_back({30, "Book1 - Sheet"});
                  w.foreground = 30;
              };
          },
@@ -117,6 +118,8 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         EXPECT_EQ(keyboard.Events(), r.typed);
         EXPECT_EQ(windows.calls, r.windowCalls);
         EXPECT_EQ(messages.shown.empty() ? "" : messages.shown[0].text, r.message);
+        // A launched window whose title lacks the target's takes its place.
+        EXPECT_EQ(sink.TargetTitle(), r.targetTitle);
     }
 }
 

@@ -94,7 +94,8 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
          },
          "d65 u65 d66 u66 d9 u9",
          {"list", "list", "start ledger", "activate 30"},
-         ""},
+         "",
+         "BOOK1 - SHEET"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

@@ -18,6 +18,7 @@
 #include "platform/qt/dde_wire.h"
 #include "runtime/runtime.h"
 #include "serial/port.h"
+#include "serial/virtual_driver.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ struct Rig {
     pv::MemorySettingsStore store;
     StampingDisplay stamps;
     pv::DdeItems items{&stamps};
-    pv::SerialPort port{config, nullptr, clock, messages, &store};
+    pv::VirtualSerialDriver device;
+    pv::SerialPort port{device, clock, messages};
     std::unique_ptr<pv::Runtime> runtime;
     std::unique_ptr<pv::DbusDdeServer> server;
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "watch");
@@ -61,11 +63,9 @@ struct Rig {
         config.OutputMode = pv::DdeServer;
         config.RecordStructure = pv::DelimitedFields;
         config.FieldCount = 3;
-        runtime =
-            std::make_unique<pv::Runtime>(config, port, clock, messages, store,
-                                          pv::RuntimeParts{&items, nullptr, nullptr, nullptr});
-        server =
-            std::make_unique<pv::DbusDdeServer>(config, *runtime, port, clock, messages, items);
+        runtime = std::make_unique<pv::Runtime>(config, port, clock, messages, store,
+                                                pv::RuntimeParts{&items, nullptr, nullptr});
+        server = std::make_unique<pv::DbusDdeServer>(config, *runtime, clock, messages, items);
         runtime->Start();
         if (!server->Start("PortivoxBench")) return;
         watch = std::make_unique<pv::DbusTopicWatch>(
@@ -75,7 +75,8 @@ struct Rig {
             nullptr, client);
         // Not resolved by a call: the server answers only from this thread's
         // event loop, which a blocking call would hold up.
-        pv::dde::Target target{server->Bus().BusName(), pv::dde::ObjectPathFor(runtime->DdeTopic)};
+        pv::dde::Target target{server->Bus().BusName(),
+                               pv::dde::ObjectPathFor(runtime->DdeTopic())};
         ok = watch->Watch(target);
         // The match rule must reach the bus before the first signal.
         for (int i = 0; i < 20; ++i)
@@ -86,7 +87,7 @@ struct Rig {
     bool Deliver(int n) {
         size_t want = Received.size() + static_cast<size_t>(n);
         for (int i = 0; i < n; ++i)
-            port.InputBuffer += kRecord;
+            device.Push(kRecord);
         runtime->PollTick();
         auto deadline = SteadyClock::now() + std::chrono::seconds(10);
         while (Received.size() < want) {

@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "config/settings_store.h"
+#include "output/keystroke_sender.h"
+#include "output/keystroke_sink.h"
 #include "platform/posix/serial_driver.h"
-#include "platform/x11/x11_keystrokes.h"
+#include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_windows.h"
 #include "runtime/runtime.h"
 
@@ -72,10 +74,14 @@ void BM_TypingRate(benchmark::State& state) {
     pv::test::TempDir dir;
     const std::string file = dir.File("typed");
     pv::test::KeyWindow window(*desktop.windows, "Typing Rate", file);
-    pv::Config config;
-    config.InterCharDelay = int32_t(state.range(0));
-    NoMessages messages;
-    auto keys = pv::x11::MakeX11KeystrokeDelivery(config, messages);
+    std::string why;
+    auto keyboard = pv::x11::Desktop::Open(nullptr, why);
+    if (!keyboard) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    pv::KeystrokeSender sender(keyboard->Keys());
+    sender.SetInterCharDelay(int32_t(state.range(0)));
     // A balance reading as it is typed: digits, a sign, a unit, Enter.
     std::string text;
     for (int i = 0; i < 40; ++i)
@@ -85,7 +91,7 @@ void BM_TypingRate(benchmark::State& state) {
     for (auto _ : state) {
         const long before = FileSize(file);
         const auto start = Clock::now();
-        keys->SendKeystrokeText(text);
+        sender.SendKeystrokeText(text);
         while (FileSize(file) < before + perText && Clock::now() - start < std::chrono::seconds(20))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
@@ -127,15 +133,24 @@ void BM_RecordLatency(benchmark::State& state) {
     pv::MemorySettingsStore store;
     pv::SystemClock clock;
     pv::PosixSerialDriver driver;
-    pv::SerialPort port(config, &driver, clock, messages, &store);
-    port.DeviceOverride = slaveName;
-    if (!port.OpenPort()) {
+    pv::SerialPort port(driver, clock, messages);
+    if (!port.OpenPort(pv::PortSettingsOf(config, &store, slaveName))) {
         state.SkipWithError("cannot open the pseudo-terminal");
         return;
     }
-    auto keys = pv::x11::MakeX11KeystrokeDelivery(config, messages);
-    pv::Runtime runtime(config, port, clock, messages, store,
-                        {nullptr, keys.get(), nullptr, nullptr});
+    std::string why;
+    auto keyboard = pv::x11::Desktop::Open(nullptr, why);
+    if (!keyboard) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    struct Sinks : pv::SinkProvider {
+        pv::KeystrokeSink* keys;
+        pv::RecordSink* SinkFor(int16_t) override { return keys; }
+    } sinks;
+    pv::KeystrokeSink keys(&keyboard->Keys(), &keyboard->Windows(), messages);
+    sinks.keys = &keys;
+    pv::Runtime runtime(config, port, clock, messages, store, {nullptr, &sinks, nullptr});
     runtime.Start();
 
     constexpr int kRecords = 200;

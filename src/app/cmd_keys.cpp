@@ -13,7 +13,7 @@
 #include "text/escape.h"
 
 #ifdef PV_HAVE_X11
-#include "platform/x11/x11_keystrokes.h"
+#include "platform/x11/x11_desktop.h"
 #endif
 
 namespace pv::app {
@@ -114,18 +114,18 @@ int KeysCommand(const Args& args) {
     }
 
 #ifdef PV_HAVE_X11
-    Config config;
-    config.InterCharDelay = delay < 0 ? 1 : delay;
-    SilentMessages silent;
-    auto keys = x11::MakeX11KeystrokeDelivery(config, silent);
-    if (!keys->Available()) {
-        std::fprintf(stderr, "keys: %s\n", keys->WhyUnavailable().c_str());
+    std::string why;
+    auto desktop = x11::Desktop::Open(nullptr, why);
+    if (!desktop) {
+        std::fprintf(stderr, "keys: %s\n", why.c_str());
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(after));
-    keys->SendKeystrokeText(macro);
-    std::printf("result %d\n", keys->LastResult());
-    return keys->LastResult() == 0 ? 0 : 1;
+    KeystrokeSender sender(desktop->Keys());
+    sender.SetInterCharDelay(delay < 0 ? 1 : delay);
+    const int result = sender.SendKeystrokeText(macro);
+    std::printf("result %d\n", result);
+    return result == 0 ? 0 : 1;
 #else
     (void)after;
     std::fprintf(stderr, "keys: this build has no X11 keyboard; only --dry-run works\n");

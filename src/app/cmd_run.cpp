@@ -5,30 +5,22 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <thread>
 #include <unistd.h>
 
 #include "app/commands.h"
 #include "app/run_options.h"
 #include "config/config_file.h"
-#include "output/dde_items.h"
-#include "platform/posix/serial_driver.h"
-#include "platform/qt/dde_delivery.h"
-#include "platform/qt/dde_server.h"
+#include "platform/qt/run_assembly.h"
 #include "runtime/runtime.h"
+#include "serial/virtual_driver.h"
 #include "text/escape.h"
 #include "text/strings.h"
-
-#ifdef PV_HAVE_X11 // defined by the X11 platform library when it is built
-#include "platform/x11/x11_keystrokes.h"
-#define PV_HAVE_X11_KEYS 1
-#endif
 
 #if __has_include("platform/qt/settings_store.h")
 #include "platform/qt/settings_store.h"
@@ -48,8 +40,9 @@ void PrintErr(const std::string& text) {
     std::fflush(stderr);
 }
 
-// Message boxes become lines on stderr. A Retry/Cancel question (the log
-// file) is answered Retry once a second, so no record is lost.
+// Message boxes become lines on stderr; questions take their first answer.
+// A log file that cannot be written does not ask: the run assembly queues
+// its lines and retries them on the tick.
 class HeadlessMessages : public MessageSink {
   public:
     MsgResult Show(const std::string& text, const std::string& title, MsgIcon,
@@ -57,28 +50,15 @@ class HeadlessMessages : public MessageSink {
         std::string line = title.empty() ? text : title + ": " + text;
         for (auto& c : line)
             if (c == '\r' || c == '\n') c = ' ';
-        if (buttons == MsgButtons::RetryCancel) {
-            if (g_stop) {
-                PrintErr(line + " (stopping)");
-                return MsgResult::Cancel;
-            }
-            if (!retrying_) PrintErr(line + " (retrying every second until it succeeds)");
-            retrying_ = true;
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-            return MsgResult::Retry;
-        }
-        retrying_ = false;
         PrintErr(line);
         switch (buttons) {
         case MsgButtons::YesNo:
         case MsgButtons::YesNoCancel: return MsgResult::Yes;
+        case MsgButtons::RetryCancel: return MsgResult::Cancel;
         default: return MsgResult::Ok;
         }
     }
     void Beep() override {}
-
-  private:
-    bool retrying_ = false;
 };
 
 // Each delivered record as one line: number, tab, the fields.
@@ -90,7 +70,6 @@ class PrintingDisplay : public RecordDisplay {
     }
     void ShowRecordNumber(const std::string& text) override {
         if (text.empty()) return; // Reset
-        ++delivered;
         if (quiet_) return;
         std::string line = EscapeBytes(text);
         int count = config_.RecordStructure == 0 ? 1 : config_.FieldCount;
@@ -100,7 +79,6 @@ class PrintingDisplay : public RecordDisplay {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
     }
-    long delivered = 0;
 
   private:
     const Config& config_;
@@ -108,46 +86,15 @@ class PrintingDisplay : public RecordDisplay {
     std::array<std::string, kFieldSlots> fields_;
 };
 
-class StdoutDevice : public VirtualDevice {
-  public:
-    void ShowOutput(const std::string& masked) override {
-        std::string line = ">> " + EscapeBytes(masked) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
-    }
-};
+void ShowDeviceOutput(const std::string& masked) {
+    std::string line = ">> " + EscapeBytes(masked) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
 
 class HeadlessHost : public RuntimeHost {
   public:
     void Exit() override { QCoreApplication::quit(); }
-};
-
-// Counts the bytes the port delivers, so the runner can tell idle ticks.
-class CountingDriver : public SerialDriver {
-  public:
-    explicit CountingDriver(SerialDriver& inner) : inner_(inner) {}
-    bool Open(const std::string& d) override { return inner_.Open(d); }
-    bool IsOpen() const override { return inner_.IsOpen(); }
-    int Handle() const override { return inner_.Handle(); }
-    void SetQueueSizes(int32_t i, int32_t o) override { inner_.SetQueueSizes(i, o); }
-    bool SetTimeouts() override { return inner_.SetTimeouts(); }
-    bool GetState(LineSettings& out) override { return inner_.GetState(out); }
-    bool SetState(const LineSettings& in) override { return inner_.SetState(in); }
-    int Read(unsigned char* b, int n) override {
-        int got = inner_.Read(b, n);
-        if (got > 0) bytesRead += got;
-        return got;
-    }
-    int Write(const char* d, int n) override { return inner_.Write(d, n); }
-    void SetDtr(bool on) override { inner_.SetDtr(on); }
-    void SetRts(bool on) override { inner_.SetRts(on); }
-    void SetBreak(bool on) override { inner_.SetBreak(on); }
-    void Purge() override { inner_.Purge(); }
-    void Close() override { inner_.Close(); }
-    long long bytesRead = 0;
-
-  private:
-    SerialDriver& inner_;
 };
 
 bool ReadFileBytes(const std::string& path, std::string& out) {
@@ -196,22 +143,25 @@ int RunCommand(const Args& args) {
 #else
     MemorySettingsStore store;
 #endif
-    SystemClock clock;
-    PosixSerialDriver posix;
-    CountingDriver driver(posix);
-    StdoutDevice device;
     config.RunMode = opt.Virtual ? RunVirtual : RunNormal;
-    SerialPort port(config, &driver, clock, messages, &store);
-    port.DeviceOverride = opt.Port;
-    port.Virtual = &device;
+    PrintingDisplay display(config, opt.Quiet);
+    HeadlessHost host;
+    RunAssembly::Options options;
+    options.Virtual = opt.Virtual;
+    options.Device = opt.Port;
+    options.AskOnLogFailure = false;
+    options.Display = &display;
+    options.Host = &host;
+    RunAssembly run(config, store, messages, std::move(options));
 
     bool inputDone = !opt.Virtual; // a real port never runs out of input
-    // Virtual input reaches the port a few KiB per tick, as from a device.
+    // Virtual input reaches the device a few KiB per tick, as from a device.
     std::string waiting;
     size_t waitingPos = 0;
     std::unique_ptr<QSocketNotifier> stdinNotifier;
-    if (opt.Virtual) {
-        config.PortName = PortNameOf(config.CommPort);
+    VirtualSerialDriver* device = run.VirtualDevice();
+    if (device) {
+        device->SetListener(ShowDeviceOutput);
         if (!opt.VirtualFile.empty()) {
             if (!ReadFileBytes(opt.VirtualFile, waiting)) {
                 PrintErr("cannot read " + opt.VirtualFile);
@@ -225,75 +175,56 @@ int RunCommand(const Args& args) {
                 ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
                 if (n > 0) {
                     waiting.append(buffer, static_cast<size_t>(n));
+                    // Standard input is read no faster than the device takes it.
+                    if (waiting.size() - waitingPos > (1u << 20)) stdinNotifier->setEnabled(false);
                 } else {
                     stdinNotifier->setEnabled(false);
                     inputDone = true;
                 }
             });
         }
-    } else if (!port.OpenPort()) {
+    } else if (!run.OpenPort()) {
         return 1;
     }
 
-    PrintingDisplay display(config, opt.Quiet);
-    HeadlessHost host;
-    // DDE on the session bus: items and commands, the command client, links.
-    DdeItems ddeItems(&display);
-    DbusDdeDelivery ddeClient;
-    DdeRuntimeHost ddeHost(&host);
-    RuntimeParts parts{&ddeItems, nullptr, &ddeClient, &ddeHost};
-#ifdef PV_HAVE_X11_KEYS
-    std::unique_ptr<x11::X11Keystrokes> keys;
-    if (config.OutputMode == SendKeystrokes) {
-        // Without a display the delivery says why once and drops the text.
-        keys = x11::MakeX11KeystrokeDelivery(config, messages);
-        keys->SetEventPump([] { QCoreApplication::processEvents(); });
-        parts.Keystrokes = keys.get();
-    }
-#endif
-    Runtime runtime(config, port, clock, messages, store, parts);
-    DbusDdeServer dde(config, runtime, port, clock, messages, ddeItems);
-    ddeHost.Server = &dde;
-    runtime.Start();
-    if (!dde.Start() && config.OutputMode == DdeServer)
-        PrintErr("cannot serve DDE topic " + runtime.DdeTopic + " on the session bus");
+    if (!run.Start() && config.OutputMode == DdeServer)
+        PrintErr("cannot serve DDE topic " + run.Run().DdeTopic() + " on the session bus");
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
 
     int idleTicks = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
+    uint64_t readBefore = 0;
+    auto feed = [&] {
+        constexpr size_t kChunk = 4096;
+        if (!device || device->Waiting() >= kChunk || waitingPos >= waiting.size()) return;
+        size_t n = std::min(kChunk, waiting.size() - waitingPos);
+        device->Push(waiting.substr(waitingPos, n));
+        waitingPos += n;
+        if (waitingPos == waiting.size()) {
+            waiting.clear();
+            waitingPos = 0;
+            if (stdinNotifier && !inputDone) stdinNotifier->setEnabled(true);
+        }
+    };
+    feed();
+    QObject::connect(&run, &RunAssembly::ticked, [&] {
         if (g_stop) {
             QCoreApplication::quit();
             return;
         }
-        constexpr size_t kChunk = 4096;
-        if (port.InputBuffer.size() < kChunk && waitingPos < waiting.size()) {
-            size_t n = std::min(kChunk, waiting.size() - waitingPos);
-            port.InputBuffer.append(waiting, waitingPos, n);
-            waitingPos += n;
-            if (waitingPos == waiting.size()) {
-                waiting.clear();
-                waitingPos = 0;
-            }
-        }
-        size_t pendingBefore = port.InputBuffer.size();
-        long long readBefore = driver.bytesRead;
-        runtime.PollTick();
-        bool readSomething =
-            driver.bytesRead != readBefore || port.InputBuffer.size() < pendingBefore;
+        bool readSomething = run.BytesRead() != readBefore;
+        readBefore = run.BytesRead();
+        feed();
+        bool idle = !readSomething && (!device || device->Waiting() == 0);
         if (opt.ExitAfterIdle > 0 && inputDone && waiting.empty()) {
-            idleTicks = readSomething ? 0 : idleTicks + 1;
+            idleTicks = idle ? idleTicks + 1 : 0;
             if (idleTicks >= opt.ExitAfterIdle) QCoreApplication::quit();
         }
     });
-    tick.start(50);
     app.exec();
 
-    dde.Stop();
-    runtime.Stop(); // closes the port, DTR and RTS low
+    run.Stop(); // DDE down, the log's waiting lines tried once more, port closed
     return 0;
 }
 

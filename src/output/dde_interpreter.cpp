@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 
-#include "config/config_file.h"
 #include "expr/format.h"
 #include "expr/leading_number.h"
 #include "output/dde_link_text.h"
@@ -18,12 +17,6 @@ std::string TrimBlanks(const std::string& text) {
     if (first == std::string::npos) return {};
     size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
-}
-
-/// Mid$(text, position, length) with 1-based positions; never throws.
-std::string Mid(const std::string& text, size_t position, long long length) {
-    if (length <= 0 || position < 1 || position > text.size()) return {};
-    return text.substr(position - 1, static_cast<size_t>(length));
 }
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -99,222 +92,198 @@ std::string DecodeCommandArgument(const std::string& argument) {
     return result;
 }
 
-CommandInterpreter::CommandInterpreter(Config& config, Runtime& runtime, SerialPort& port,
-                                       Clock& clock, MessageSink& messages, DdeItems& items,
-                                       CommandParts parts)
-    : config_(config), runtime_(runtime), port_(port), clock_(clock), messages_(messages),
-      items_(items), parts_(parts) {}
+CommandInterpreter::CommandInterpreter(Config& config, Runtime& runtime, Clock& clock,
+                                       MessageSink& messages, DdeItems& items, CommandParts parts)
+    : config_(config), runtime_(runtime), clock_(clock), messages_(messages), items_(items),
+      parts_(parts) {}
 
 int CommandInterpreter::FieldCount() const {
     return std::clamp<int>(config_.FieldCount, 1, kMaxFields);
 }
 
-bool CommandInterpreter::Execute(const std::string& command) {
-    PreparedCommand c = PrepareCommand(command);
-    if (c.Cmd.empty()) return true;
-    bool accepted = true;
-    if (RunFixed(c.Cmd, accepted)) return accepted;
-    return RunWithArgument(c);
+using Self = CommandInterpreter;
+
+bool Self::Baud(Self& s, int32_t rate) {
+    s.runtime_.ChangeLine(LineParameter::Baud, rate);
+    return true;
 }
-
-bool CommandInterpreter::RunFixed(const std::string& cmd, bool& accepted) {
-    static const struct {
-        const char* name;
-        int32_t rate;
-    } kBauds[] = {{"{BAUD110}", 110},     {"{BAUD300}", 300},     {"{BAUD600}", 600},
-                  {"{BAUD1200}", 1200},   {"{BAUD2400}", 2400},   {"{BAUD4800}", 4800},
-                  {"{BAUD9600}", 9600},   {"{BAUD14400}", 14400}, {"{BAUD19200}", 19200},
-                  {"{BAUD38400}", 38400}, {"{BAUD57600}", 57600}, {"{BAUD115200}", 115200}};
-    for (const auto& b : kBauds)
-        if (cmd == b.name) {
-            port_.SetPortBaud(b.rate);
-            return true;
-        }
-    static const char* const kParities[] = {"{PARITYNONE}", "{PARITYODD}", "{PARITYEVEN}",
-                                            "{PARITYMARK}", "{PARITYSPACE}"};
-    for (int i = 0; i < 5; ++i)
-        if (cmd == kParities[i]) {
-            port_.SetPortParity(i);
-            return true;
-        }
-    static const char* const kDataBits[] = {"{DATABITS5}", "{DATABITS6}", "{DATABITS7}",
-                                            "{DATABITS8}"};
-    for (int i = 0; i < 4; ++i)
-        if (cmd == kDataBits[i]) {
-            port_.SetPortDataBits(5 + i);
-            return true;
-        }
-    static const char* const kStopBits[] = {"{STOPBITS1}", "{STOPBITS1.5}", "{STOPBITS2}"};
-    for (int i = 0; i < 3; ++i)
-        if (cmd == kStopBits[i]) {
-            port_.SetPortStopBits(i);
-            return true;
-        }
-
-    if (cmd == "{BEEP}") {
-        messages_.Beep();
-    } else if (cmd == "{TIMER-OFF}") {
-        if (runtime_.TimerState & 1) runtime_.ToggleTimedOutput();
-    } else if (cmd == "{TIMER-ON}") {
-        if (!(runtime_.TimerState & 1)) runtime_.ToggleTimedOutput();
-    } else if (cmd == "{RESUME1}") {
-        if (runtime_.Suspended) runtime_.ResumeForOneRecord();
-    } else if (cmd == "{SUSPEND}") {
-        runtime_.Suspend();
-    } else if (cmd == "{RESUME}") {
-        runtime_.Resume();
-    } else if (cmd == "{BREAK}") {
-        if (!Virtual()) port_.StartBreak();
-    } else if (cmd == "{TOGGLEDTR}") {
-        if (!Virtual()) port_.PulseDtr();
-    } else if (cmd == "{DTR=ON}") {
-        if (!Virtual()) port_.RaiseDtr();
-    } else if (cmd == "{DTR=OFF}") {
-        if (!Virtual()) port_.LowerDtr();
-    } else if (cmd == "{RTS=ON}") {
-        if (!Virtual()) port_.RaiseRts();
-    } else if (cmd == "{RTS=OFF}") {
-        if (!Virtual()) port_.LowerRts();
-    } else if (cmd == "{RESET}") {
-        runtime_.Reset();
-    } else if (cmd == "{CLEAR}") {
-        for (int i = 1; i <= FieldCount(); ++i)
-            items_.ShowField(i, "");
-    } else if (cmd == "{APPNORMAL}") {
-        if (parts_.Window) parts_.Window->ShowNormal();
-    } else if (cmd == "{APPMINIMIZE}") {
-        if (parts_.Window) parts_.Window->Minimize();
-    } else if (cmd == "{APPEXIT}") {
-        runtime_.RequestExit();
-    } else if (cmd == "{PASTE-COMMAND}") {
-        accepted = RunLinkItem(EditMenu().PasteCommand, &CommandInterpreter::PasteCommandLink);
-    } else if (cmd == "{REFRESH-COMMAND}") {
-        accepted = RunLinkItem(EditMenu().RefreshCommand, &CommandInterpreter::RefreshCommandLink);
-    } else if (cmd == "{TERMINATE-COMMAND}") {
-        accepted =
-            RunLinkItem(EditMenu().TerminateCommand, &CommandInterpreter::TerminateCommandLink);
-    } else if (cmd == "{PASTE-BUFFER}") {
-        accepted = RunLinkItem(EditMenu().PasteBuffer, &CommandInterpreter::PasteBufferLink);
-    } else if (cmd == "{REFRESH-BUFFER}") {
-        accepted = RunLinkItem(EditMenu().RefreshBuffer, &CommandInterpreter::RefreshBufferLink);
-    } else if (cmd == "{TERMINATE-BUFFER}") {
-        accepted =
-            RunLinkItem(EditMenu().TerminateBuffer, &CommandInterpreter::TerminateBufferLink);
-    } else if (cmd == "{STRIPCRLF-ON}") {
-        config_.BufferLinkStripCrLf = True;
-    } else if (cmd == "{STRIPCRLF-OFF}") {
-        config_.BufferLinkStripCrLf = False;
-    } else if (cmd == "{COPYDATE}") {
-        CopyLink("DateTime");
-    } else if (cmd == "{COPYRECNUM}") {
-        CopyLink("RecordNumber");
-    } else {
-        return false;
-    }
+bool Self::Parity(Self& s, int32_t code) {
+    s.runtime_.ChangeLine(LineParameter::Parity, code);
+    return true;
+}
+bool Self::DataBits(Self& s, int32_t bits) {
+    s.runtime_.ChangeLine(LineParameter::DataBits, bits);
+    return true;
+}
+bool Self::StopBits(Self& s, int32_t code) {
+    s.runtime_.ChangeLine(LineParameter::StopBits, code);
+    return true;
+}
+// Without line signals (Virtual Instrument mode) these do nothing and are
+// not refused.
+bool Self::Signal(Self& s, int32_t signal) {
+    s.runtime_.Signal(static_cast<LineSignal>(signal));
     return true;
 }
 
-bool CommandInterpreter::RunWithArgument(const PreparedCommand& c) {
-    const std::string& cmd = c.Cmd;
-    const std::string& received = c.Received;
-    const long long L = static_cast<long long>(cmd.size());
+const CommandInterpreter::FixedCommand CommandInterpreter::kFixed[] = {
+    {"{BAUD110}", Baud, 110},
+    {"{BAUD300}", Baud, 300},
+    {"{BAUD600}", Baud, 600},
+    {"{BAUD1200}", Baud, 1200},
+    {"{BAUD2400}", Baud, 2400},
+    {"{BAUD4800}", Baud, 4800},
+    {"{BAUD9600}", Baud, 9600},
+    {"{BAUD14400}", Baud, 14400},
+    {"{BAUD19200}", Baud, 19200},
+    {"{BAUD38400}", Baud, 38400},
+    {"{BAUD57600}", Baud, 57600},
+    {"{BAUD115200}", Baud, 115200},
+    {"{PARITYNONE}", Parity, 0},
+    {"{PARITYODD}", Parity, 1},
+    {"{PARITYEVEN}", Parity, 2},
+    {"{PARITYMARK}", Parity, 3},
+    {"{PARITYSPACE}", Parity, 4},
+    {"{DATABITS5}", DataBits, 5},
+    {"{DATABITS6}", DataBits, 6},
+    {"{DATABITS7}", DataBits, 7},
+    {"{DATABITS8}", DataBits, 8},
+    {"{STOPBITS1}", StopBits, 0},
+    {"{STOPBITS1.5}", StopBits, 1},
+    {"{STOPBITS2}", StopBits, 2},
+    {"{BEEP}", [](Self& s, int32_t) { return s.messages_.Beep(), true; }},
+    {"{TIMER-OFF}", [](Self& s, int32_t) { return s.runtime_.SetTimedOutput(false), true; }},
+    {"{TIMER-ON}", [](Self& s, int32_t) { return s.runtime_.SetTimedOutput(true), true; }},
+    {"{RESUME1}",
+     [](Self& s, int32_t) {
+         if (s.runtime_.Suspended()) s.runtime_.ResumeForOneRecord();
+         return true;
+     }},
+    {"{SUSPEND}", [](Self& s, int32_t) { return s.runtime_.Suspend(), true; }},
+    {"{RESUME}", [](Self& s, int32_t) { return s.runtime_.Resume(), true; }},
+    {"{BREAK}", Signal, int32_t(LineSignal::Break)},
+    {"{TOGGLEDTR}", Signal, int32_t(LineSignal::PulseDtr)},
+    {"{DTR=ON}", Signal, int32_t(LineSignal::RaiseDtr)},
+    {"{DTR=OFF}", Signal, int32_t(LineSignal::LowerDtr)},
+    {"{RTS=ON}", Signal, int32_t(LineSignal::RaiseRts)},
+    {"{RTS=OFF}", Signal, int32_t(LineSignal::LowerRts)},
+    {"{RESET}", [](Self& s, int32_t) { return s.runtime_.Reset(), true; }},
+    {"{CLEAR}", [](Self& s, int32_t) { return s.runtime_.ClearFields(), true; }},
+    {"{APPNORMAL}",
+     [](Self& s, int32_t) {
+         if (s.parts_.Window) s.parts_.Window->ShowNormal();
+         return true;
+     }},
+    {"{APPMINIMIZE}",
+     [](Self& s, int32_t) {
+         if (s.parts_.Window) s.parts_.Window->Minimize();
+         return true;
+     }},
+    {"{APPEXIT}", [](Self& s, int32_t) { return s.runtime_.RequestExit(), true; }},
+    {"{PASTE-COMMAND}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().PasteCommand, &Self::PasteCommandLink);
+     }},
+    {"{REFRESH-COMMAND}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().RefreshCommand, &Self::RefreshCommandLink);
+     }},
+    {"{TERMINATE-COMMAND}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().TerminateCommand, &Self::TerminateCommandLink);
+     }},
+    {"{PASTE-BUFFER}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().PasteBuffer, &Self::PasteBufferLink);
+     }},
+    {"{REFRESH-BUFFER}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().RefreshBuffer, &Self::RefreshBufferLink);
+     }},
+    {"{TERMINATE-BUFFER}",
+     [](Self& s, int32_t) {
+         return s.RunLinkItem(s.EditMenu().TerminateBuffer, &Self::TerminateBufferLink);
+     }},
+    {"{STRIPCRLF-ON}", [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = True, true; }},
+    {"{STRIPCRLF-OFF}",
+     [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = False, true; }},
+    {"{COPYDATE}", [](Self& s, int32_t) { return s.CopyLink("DateTime"), true; }},
+    {"{COPYRECNUM}", [](Self& s, int32_t) { return s.CopyLink("RecordNumber"), true; }},
+};
 
-    if (StartsWith(cmd, "{SEND(") && L >= 9) {
-        port_.PendingOutput += Mid(received, 7, L - 8);
-        return true;
-    }
-    if (StartsWith(cmd, "{SENDOUT(") && L >= 12) {
-        port_.PendingOutput += DecodeCommandArgument(Mid(received, 10, L - 11));
-        return true;
-    }
-    if (StartsWith(cmd, "{TIMERSTRING=") && L >= 16) {
-        config_.TimerString = DecodeCommandArgument(Mid(received, 14, L - 14));
-        return true;
-    }
-    if (StartsWith(cmd, "{SENDCODE(") && L >= 13) {
-        double value = LeadingNumber(Mid(received, 11, L - 12));
-        long long code = 0;
-        if (!(value >= 0 && value < 256) || !RoundedWhole(value, 0, 255, code)) return false;
-        port_.PendingOutput += static_cast<char>(code);
-        return true;
-    }
-    if (StartsWith(cmd, "{SENDDATE(") && L >= 13) {
-        port_.PendingOutput += FormatDateTime(clock_.Now(), Mid(received, 11, L - 12));
-        return true;
-    }
-    if (StartsWith(cmd, "{SENDFILE(") && L >= 13) {
-        return port_.QueueFile(Mid(received, 11, L - 12));
-    }
-    if (StartsWith(cmd, "{PUSH(") && L >= 9) {
-        return Push(Mid(cmd, 7, L - 8));
-    }
-    if (StartsWith(cmd, "{CONFIG(") && L >= 11) {
-        // File names keep their case: the file system tells them apart.
-        return LoadConfiguration(Mid(received, 9, L - 10));
-    }
-    if (StartsWith(cmd, "{COPYFIELD(") && L >= 14) {
-        long long n = 0;
-        if (!RoundedWhole(LeadingNumber(Mid(cmd, 12, L - 13)), -32768, 32767, n)) return false;
-        if (n < 1 || n > FieldCount()) return false;
-        CopyLink(FieldItemName(static_cast<int>(n)));
-        return true;
-    }
-    if (StartsWith(cmd, "{TIMERINTERVAL=") && L >= 18) {
-        return SetTimerInterval(LeadingNumber(Mid(cmd, 16, L - 16)));
+const CommandInterpreter::ArgumentCommand CommandInterpreter::kWithArgument[] = {
+    {"{SEND(", true, [](Self& s, const std::string& a) { return s.runtime_.QueueOutput(a); }},
+    {"{SENDOUT(", true,
+     [](Self& s, const std::string& a) {
+         return s.runtime_.QueueOutput(DecodeCommandArgument(a));
+     }},
+    {"{TIMERSTRING=", true,
+     [](Self& s, const std::string& a) {
+         s.config_.TimerString = DecodeCommandArgument(a);
+         return true;
+     }},
+    {"{SENDCODE(", true,
+     [](Self& s, const std::string& a) {
+         double value = LeadingNumber(a);
+         long long code = 0;
+         if (!(value >= 0 && value < 256) || !RoundedWhole(value, 0, 255, code)) return false;
+         return s.runtime_.QueueOutput(std::string(1, static_cast<char>(code)));
+     }},
+    {"{SENDDATE(", true,
+     [](Self& s, const std::string& a) {
+         return s.runtime_.QueueOutput(FormatDateTime(s.clock_.Now(), a));
+     }},
+    {"{SENDFILE(", true, [](Self& s, const std::string& a) { return s.runtime_.QueueFile(a); }},
+    {"{PUSH(", false, [](Self& s, const std::string& a) { return s.Push(a); }},
+    // File names keep their case: the file system tells them apart.
+    {"{CONFIG(", true,
+     [](Self& s, const std::string& a) { return s.runtime_.LoadConfiguration(a); }},
+    {"{COPYFIELD(", false,
+     [](Self& s, const std::string& a) {
+         long long n = 0;
+         if (!RoundedWhole(LeadingNumber(a), -32768, 32767, n)) return false;
+         if (n < 1 || n > s.FieldCount()) return false;
+         s.CopyLink(FieldItemName(static_cast<int>(n)));
+         return true;
+     }},
+    {"{TIMERINTERVAL=", false,
+     [](Self& s, const std::string& a) { return s.SetTimerInterval(LeadingNumber(a)); }},
+};
+
+bool CommandInterpreter::Execute(const std::string& command) {
+    PreparedCommand c = PrepareCommand(command);
+    if (c.Cmd.empty()) return true;
+    for (const FixedCommand& f : kFixed)
+        if (c.Cmd == f.Name) return f.Run(*this, f.Value);
+    return RunWithArgument(c);
+}
+
+bool CommandInterpreter::RunWithArgument(const PreparedCommand& c) {
+    for (const ArgumentCommand& a : kWithArgument) {
+        size_t prefix = std::strlen(a.Prefix);
+        size_t closing = a.Prefix[prefix - 1] == '(' ? 2 : 1;
+        // The shortest accepted form has two argument characters, so "{SEND()}"
+        // and a one-digit "{TIMERINTERVAL=5}" are refused.
+        if (c.Cmd.size() < prefix + 3 || !StartsWith(c.Cmd, a.Prefix)) continue;
+        const std::string& from = a.KeepsCase ? c.Received : c.Cmd;
+        return a.Run(*this, from.substr(prefix, c.Cmd.size() - prefix - closing));
     }
     return false;
 }
 
 bool CommandInterpreter::Push(const std::string& argument) {
-    if (argument == "DTR~") {
-        if (Virtual()) return false;
-        port_.PulseDtr();
-        return true;
-    }
-    if (argument == "BREAK") {
-        if (Virtual()) return false;
-        port_.StartBreak();
-        return true;
-    }
+    if (argument == "DTR~") return runtime_.Signal(LineSignal::PulseDtr);
+    if (argument == "BREAK") return runtime_.Signal(LineSignal::Break);
     for (int i = 1; i <= kOutputStrings; ++i)
-        if (argument == UpperCase(config_.OutputStringCaption[size_t(i)])) {
-            port_.PendingOutput += config_.OutputStringText[size_t(i)];
-            return true;
-        }
+        if (argument == UpperCase(config_.OutputStringCaption[size_t(i)]))
+            return runtime_.QueueOutput(config_.OutputStringText[size_t(i)]);
     return false;
 }
 
 bool CommandInterpreter::SetTimerInterval(double value) {
     long long n = 0;
     if (!RoundedWhole(value, -2147483648.0, 2147483647.0, n)) return false;
-    if (n > 0) {
-        config_.TimerInterval = static_cast<int32_t>(n);
-        runtime_.TimerDueBase = 0;
-        bool on = (runtime_.TimerState & 1) != 0;
-        bool enabled =
-            !(config_.TimerString.empty() && (config_.TimerFlags & TimerActionString) != 0);
-        if (parts_.Window) parts_.Window->TimedOutputMenuState(enabled, on);
-    } else {
-        config_.TimerInterval = 0;
-        if (runtime_.TimerState & 1) runtime_.ToggleTimedOutput();
-        if (parts_.Window) parts_.Window->TimedOutputMenuState(false, false);
-    }
-    return true;
-}
-
-bool CommandInterpreter::LoadConfiguration(const std::string& path) {
-    if (Virtual()) return false;
-    // A device or a pipe would never end (or never answer) when read whole.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    if (CheckFile(path, messages_).commPort != config_.CommPort) return false;
-    if (parts_.Window) parts_.Window->RemoveDynamicControls();
-    config_.ConfigFileName = path;
-    ReadConfigFile(config_, messages_);
-    port_.ClosePort();
-    port_.OpenPort();
-    runtime_.Start();
-    if (parts_.Window) parts_.Window->Rebuild();
+    runtime_.SetTimerInterval(static_cast<int32_t>(std::max(n, 0LL)));
     return true;
 }
 
@@ -343,7 +312,7 @@ void CommandInterpreter::PasteCommandLink() {
     config_.CmdLinkApp = r.App;
     config_.CmdLinkTopic = r.Topic;
     config_.CmdLinkItem = r.Item;
-    runtime_.DDEFieldPasteFlag = true;
+    runtime_.RequestCommandLink();
 }
 
 void CommandInterpreter::PasteBufferLink() {
@@ -353,7 +322,7 @@ void CommandInterpreter::PasteBufferLink() {
     config_.BufferLinkApp = r.App;
     config_.BufferLinkTopic = r.Topic;
     config_.BufferLinkItem = r.Item;
-    runtime_.DDEBufferPasteFlag = true;
+    runtime_.RequestBufferLink();
 }
 
 void CommandInterpreter::TerminateCommandLink() {
@@ -368,7 +337,7 @@ void CommandInterpreter::CopyLink(const std::string& item) {
     if (!parts_.Clipboard) return;
     std::string text;
     items_.Get(item, FieldCount(), text);
-    parts_.Clipboard->SetLink(LinkText(ServiceName, runtime_.DdeTopic, item), text);
+    parts_.Clipboard->SetLink(LinkText(ServiceName, runtime_.DdeTopic(), item), text);
 }
 
 } // namespace pv

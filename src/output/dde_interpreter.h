@@ -4,7 +4,7 @@
 // "{CONFIG(/path/file.PV3)}", ... One command per text; a refused command
 // is the negative acknowledgement.
 //
-//   pv::CommandInterpreter commands(config, runtime, port, clock, messages, items,
+//   pv::CommandInterpreter commands(config, runtime, clock, messages, items,
 //                                   {&window, &clipboard, &links});
 //   bool accepted = commands.Execute("{SENDOUT('AB',13,10)}");
 #include <string>
@@ -13,7 +13,6 @@
 #include "output/dde_items.h"
 #include "output/dde_link_text.h"
 #include "runtime/runtime.h"
-#include "serial/port.h"
 #include "text/messages.h"
 
 namespace pv {
@@ -27,16 +26,6 @@ class CommandWindow {
     virtual void ShowNormal() {}
     /// "{APPMINIMIZE}".
     virtual void Minimize() {}
-    /// The TOutCtrl menu item after a new interval: its caption names the
-    /// next action (3007 while on, 3008 while off); `enabled` whether it can
-    /// be chosen. Its visibility is left alone.
-    virtual void TimedOutputMenuState(bool /*enabled*/, bool /*on*/) {}
-    /// Before a configuration is loaded: string buttons 2..20 and field boxes
-    /// 2..FieldCount go, string button 1 is hidden.
-    virtual void RemoveDynamicControls() {}
-    /// After a configuration was loaded and the runtime started again: lay
-    /// the window out for it.
-    virtual void Rebuild() {}
 };
 
 /// The clipboard with its link format beside plain text.
@@ -98,8 +87,8 @@ std::string UpperCase(std::string text);
 
 class CommandInterpreter {
   public:
-    CommandInterpreter(Config& config, Runtime& runtime, SerialPort& port, Clock& clock,
-                       MessageSink& messages, DdeItems& items, CommandParts parts = {});
+    CommandInterpreter(Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,
+                       DdeItems& items, CommandParts parts = {});
 
     /// Runs one command; false when it is refused.
     bool Execute(const std::string& command);
@@ -115,8 +104,8 @@ class CommandInterpreter {
     void PasteCommandLink();
     void PasteBufferLink();
     /// Asks the next tick to establish the link again.
-    void RefreshCommandLink() { runtime_.DDEFieldPasteFlag = true; }
-    void RefreshBufferLink() { runtime_.DDEBufferPasteFlag = true; }
+    void RefreshCommandLink() { runtime_.RequestCommandLink(); }
+    void RefreshBufferLink() { runtime_.RequestBufferLink(); }
     void TerminateCommandLink();
     void TerminateBufferLink();
 
@@ -124,18 +113,37 @@ class CommandInterpreter {
     void CopyLink(const std::string& item);
 
   private:
-    bool RunFixed(const std::string& cmd, bool& accepted);
+    /// A command without argument; false refuses it.
+    struct FixedCommand {
+        const char* Name;
+        bool (*Run)(CommandInterpreter& self, int32_t value);
+        int32_t Value = 0;
+    };
+    /// A command with an argument: the prefix, then the argument, then ")}"
+    /// when the prefix ends with "(", else "}". The argument is taken from
+    /// the text as received (case kept) or from the upper-cased command.
+    struct ArgumentCommand {
+        const char* Prefix;
+        bool KeepsCase;
+        bool (*Run)(CommandInterpreter& self, const std::string& argument);
+    };
+    static const FixedCommand kFixed[];
+    static const ArgumentCommand kWithArgument[];
+
+    static bool Baud(CommandInterpreter& self, int32_t rate);
+    static bool Parity(CommandInterpreter& self, int32_t code);
+    static bool DataBits(CommandInterpreter& self, int32_t bits);
+    static bool StopBits(CommandInterpreter& self, int32_t code);
+    static bool Signal(CommandInterpreter& self, int32_t signal);
+
     bool RunWithArgument(const PreparedCommand& c);
     bool Push(const std::string& argument);
     bool SetTimerInterval(double value);
-    bool LoadConfiguration(const std::string& path);
     bool RunLinkItem(bool enabled, void (CommandInterpreter::*handler)());
-    bool Virtual() const { return config_.RunMode == RunVirtual; }
     int FieldCount() const;
 
     Config& config_;
     Runtime& runtime_;
-    SerialPort& port_;
     Clock& clock_;
     MessageSink& messages_;
     DdeItems& items_;

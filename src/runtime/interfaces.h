@@ -1,11 +1,14 @@
 #pragma once
-// What the runtime needs from its owner: the clock, the record display, the
-// three deliveries and the host (running window or headless runner). Each
-// has a do-nothing implementation so a headless run or a test only supplies
-// what it cares about.
+// What the runtime needs from its owner: the clock, the record display, one
+// record sink per output mode and the host (running window or headless
+// runner). The display and the host have do-nothing defaults, so a headless
+// run or a test only supplies what it cares about.
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "config/config.h"
 #include "expr/datetime.h"
 #include "serial/port.h"
 
@@ -17,6 +20,13 @@ class Clock : public TickSource {
   public:
     /// Local date and time, to the second.
     virtual DateTime Now() = 0;
+};
+
+/// A clock that reads the system: steady milliseconds and local time.
+class SystemClock : public Clock {
+  public:
+    uint32_t TickCount() override;
+    DateTime Now() override;
 };
 
 /// The boxes of the running window. Every change of a box goes through
@@ -36,65 +46,80 @@ class RecordDisplay {
 /// An opaque window handle of the desktop; 0 is "no window".
 using WindowId = uint64_t;
 
-/// What Send Keystrokes mode needs from the desktop. The runtime calls, per
-/// record: ForegroundWindow (remember focus), ActivateTargetWindow when a
-/// target is named, LaunchProgram + WaitForLaunchedWindow when it was not
-/// found and a command line is set, IsRunningWindowFocused, then
-/// SendKeystrokeText, Minimize (target was restored) and SetForeground
-/// (give the focus back).
-class KeystrokeDelivery {
-  public:
-    virtual ~KeystrokeDelivery() = default;
-    /// The window that has the input focus now.
-    virtual WindowId ForegroundWindow() { return 0; }
-    /// Finds the window whose title contains `title` (upper-cased match),
-    /// restores and activates it. Sets `restoredFromMinimized` when it had to
-    /// restore it. 0 when none was found.
-    virtual WindowId ActivateTargetWindow(const std::string& /*title*/,
-                                          bool& restoredFromMinimized) {
-        restoredFromMinimized = false;
-        return 0;
+/// One finished record: its fields after the whole conversion chain, and
+/// what goes around them. Preamble and postambles are the settings as
+/// stored; a sink expands the date/time placeholders where its mode does.
+struct Record {
+    int FieldCount = 1;
+    std::array<std::string, kFieldSlots> Fields; // 1..FieldCount
+    std::string_view Preamble;
+    const FieldArray<std::string>* Postambles = nullptr;
+    long Number = 0; // the number the record counter shows once it is counted
+    DateTime Time;   // read once per record, for the placeholders
+
+    std::string_view Postamble(int i) const {
+        return Postambles && i >= 1 && i < kFieldSlots ? std::string_view((*Postambles)[i])
+                                                       : std::string_view();
     }
-    struct LaunchResult {
-        bool started = false;
-        std::string error; // description when not started
-    };
-    /// Starts `commandLine` as a program in a normal, focused window.
-    virtual LaunchResult LaunchProgram(const std::string& /*commandLine*/) {
-        return {false, "not supported"};
-    }
-    /// After a launch: waits, letting other events run, until the focus is on
-    /// a window other than `previousFocus`, then a further 2.592 s; returns
-    /// the window then focused. An implementation bounds the first wait.
-    virtual WindowId WaitForLaunchedWindow(WindowId previousFocus) { return previousFocus; }
-    virtual std::string WindowTitle(WindowId /*window*/) { return {}; }
-    /// Whether the running window itself has the focus (then nothing is typed).
-    virtual bool IsRunningWindowFocused() { return false; }
-    /// Types a keystroke macro text; false when it could not be sent.
-    virtual bool SendKeystrokeText(const std::string& /*text*/) { return true; }
-    virtual void MinimizeWindow(WindowId /*window*/) {}
-    virtual void SetForegroundWindow(WindowId /*window*/) {}
 };
 
-/// The DDE command client of DDE Server mode: one conversation with
-/// DDECommandApp / DDECommandTopic, opened on the first record that has a
-/// command to send and kept until the run ends.
-class DdeDelivery {
+/// The running window's side of a delivery: a sink decides when each box
+/// shows its field and when the record is counted (the order differs by
+/// mode, and DDE links see each box change).
+class RecordBoxes {
   public:
-    virtual ~DdeDelivery() = default;
-    virtual void Initialize() {}
-    virtual bool IsConnected() { return false; }
-    virtual bool Connect(const std::string& /*app*/, const std::string& /*topic*/) { return false; }
-    /// Sends one execute command; false when refused or not connected. An
-    /// empty command is ignored by the implementation.
-    virtual bool Execute(const std::string& /*command*/) { return false; }
-    virtual void Disconnect() {}
-    virtual void Uninitialize() {}
+    virtual ~RecordBoxes() = default;
+    virtual void ShowField(int i) = 0;
+    void ShowAllFields(const Record& r) {
+        for (int i = 1; i <= r.FieldCount; ++i)
+            ShowField(i);
+    }
+    /// The record counter moves on to the record's number.
+    virtual void CountRecord() = 0;
+};
+
+enum class Delivery {
+    Done,
+    /// The record could not be delivered and the user gave up: the run
+    /// resets and suspends so that no further record is lost unseen.
+    Failed,
+};
+
+/// Where finished records go: one sink per output mode (output/).
+class RecordSink {
+  public:
+    virtual ~RecordSink() = default;
+    /// The run starts, or restarts with another configuration: the sink
+    /// reads its own settings here.
+    virtual void Start(const Config& /*config*/) {}
+    /// May let other events run (keystroke waits, a message box); the
+    /// runtime is then in its delivering state.
+    virtual Delivery Deliver(const Record& record, RecordBoxes& boxes) = 0;
+    /// Every tick outside a delivery: work the sink put off (retries).
+    virtual void Tick() {}
+    /// The run ends.
+    virtual void Stop() {}
+};
+
+/// The sink of an output mode; null delivers nothing (the record is still
+/// shown and counted).
+class SinkProvider {
+  public:
+    virtual ~SinkProvider() = default;
+    virtual RecordSink* SinkFor(int16_t outputMode) = 0;
+};
+
+/// The timed-output menu item TOutCtrl.
+struct TimedOutputMenuState {
+    bool Visible = false; // decided at start: hidden while TimerInterval is 0
+    bool Enabled = true;
+    bool On = false; // caption 3007 "Disable" while on, 3008 "Enable" while off
+    bool operator==(const TimedOutputMenuState&) const = default;
 };
 
 /// What the owner of the runtime does for it: window captions and menus,
-/// closing, the DDE client links and the hot keys. The GUI's running window
-/// or the headless runner implements it.
+/// closing, the DDE client links, the hot keys and rebuilding for another
+/// configuration. The running window or the headless runner implements it.
 class RuntimeHost {
   public:
     virtual ~RuntimeHost() = default;
@@ -103,9 +128,7 @@ class RuntimeHost {
     /// Suspend / resume happened: the Suspend menu text (5001 or 3005) and
     /// whether Resume1 is shown follow `suspended`.
     virtual void SuspendChanged(bool /*suspended*/) {}
-    /// Timed-output menu TOutCtrl: hidden when !visible; otherwise its text
-    /// names the next action (3007 while on, 3008 while off).
-    virtual void TimedOutputMenu(bool /*visible*/, bool /*on*/) {}
+    virtual void TimedOutputMenu(const TimedOutputMenuState& /*menu*/) {}
     /// The window's Exit command (after "{APPEXIT}"). Called last in a
     /// PollTick, so it may stop and destroy the runtime.
     virtual void Exit() {}
@@ -116,13 +139,13 @@ class RuntimeHost {
     virtual void RegisterHotKeys() {}
     /// A numbered system sound (the per-port "SpecialBeep").
     virtual void MessageBeep(int /*sound*/) {}
-};
-
-/// A clock that reads the system: steady milliseconds and local time.
-class SystemClock : public Clock {
-  public:
-    uint32_t TickCount() override;
-    DateTime Now() override;
+    /// Another configuration is about to be loaded into the run: the
+    /// window's per-configuration controls go.
+    virtual void BeforeReload() {}
+    /// Closes the port and opens it again with the configuration's settings.
+    virtual void ReopenPort() {}
+    /// The run restarted with the new configuration: lay the window out.
+    virtual void AfterReload() {}
 };
 
 } // namespace pv

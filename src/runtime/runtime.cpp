@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "expr/leading_number.h"
+#include <filesystem>
+
+#include "config/config_file.h"
 #include "expr/datetime.h"
 #include "expr/evaluator.h"
 #include "expr/format.h"
+#include "expr/leading_number.h"
 #include "text/strings.h"
 
 namespace pv {
@@ -18,20 +21,12 @@ namespace pv {
 namespace {
 
 RecordDisplay gNullDisplay;
-KeystrokeDelivery gNullKeystrokes;
-DdeDelivery gNullDde;
 RuntimeHost gNullHost;
 
 constexpr int kLastSlot = 41; // FieldIndex never goes beyond the one spill slot
 
 std::string ValueText(const Value& v) {
     return v.Kind == ValueKind::Text ? v.Text : GeneralNumberText(v);
-}
-
-std::string Upper(std::string s) {
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 bool Contains(const std::string& set, unsigned char byte) {
@@ -84,66 +79,72 @@ std::string ExpandHomePath(const std::string& path) {
     return std::string(home) + path.substr(1);
 }
 
+PortSettings PortSettingsOf(const Config& c, SettingsStore* store, const std::string& device) {
+    PortSettings s;
+    s.Name = PortNameOf(c.CommPort);
+    s.Device = device.empty() ? DevicePathFor(c.CommPort, store) : device;
+    s.Line.Baud = BaudRateValue(c.BaudRate);
+    s.Line.DataBits = c.DataBits + 5;
+    s.Line.Parity = c.Parity;
+    s.Line.StopBits = c.StopBits;
+    s.Line.FlowControl = c.FlowControl;
+    s.InputBufferSize = c.InputBufferSize;
+    s.OutputBufferSize = c.OutputBufferSize;
+    return s;
+}
+
 Runtime::Runtime(Config& config, SerialPort& port, Clock& clock, MessageSink& messages,
                  SettingsStore& store, RuntimeParts parts)
     : config_(config), port_(port), clock_(clock), messages_(messages), store_(store),
-      display_(parts.Display ? parts.Display : &gNullDisplay),
-      keys_(parts.Keystrokes ? parts.Keystrokes : &gNullKeystrokes),
-      dde_(parts.Dde ? parts.Dde : &gNullDde), host_(parts.Host ? parts.Host : &gNullHost) {}
+      display_(parts.Display ? parts.Display : &gNullDisplay), sinks_(parts.Sinks),
+      host_(parts.Host ? parts.Host : &gNullHost) {}
 
 // ---------------------------------------------------------------------------
 // Life cycle
 
 void Runtime::Start() {
-    dde_->Initialize();
-    TimerState = config_.TimerFlags;
-    TimerDueBase = 0;
+    timerState_ = config_.TimerFlags;
+    timerStarted_ = false;
 
-    // No port is opened for the virtual device, so PortName may be stale.
-    std::string portName = port_.IsVirtual() || config_.PortName.empty()
-                               ? PortNameOf(config_.CommPort)
-                               : config_.PortName;
-    if (DdeTopic == "SYSTEM")
-        DdeTopic = config_.DDETopicName.empty() ? portName : config_.DDETopicName;
-    WindowTitle = "Portivox - " + portName;
-    Caption = WindowTitle;
-    if (port_.IsVirtual()) Caption += " " + Text(5000);
-    host_->SetCaption(Caption);
+    config_.PortName = PortNameOf(config_.CommPort);
+    if (ddeTopic_ == "SYSTEM")
+        ddeTopic_ = config_.DDETopicName.empty() ? config_.PortName : config_.DDETopicName;
+    windowTitle_ = "Portivox - " + config_.PortName;
+    caption_ = windowTitle_;
+    if (!port_.HasLineSignals()) caption_ += " " + Text(5000);
+    host_->SetCaption(caption_);
 
-    SpecialBeep = store_.Get(WindowTitle + "/Settings", "SpecialBeep", "");
+    specialBeep_ = store_.Get(windowTitle_ + "/Settings", "SpecialBeep", "");
 
-    Suspended = false;
-    OneRecordMode = false;
-    ExitRequest = 0;
+    suspended_ = false;
+    oneRecordMode_ = false;
+    exitRequest_ = 0;
 
+    timerMenu_ = TimedOutputMenuState{};
     if (config_.TimerInterval != 0) {
-        host_->TimedOutputMenu(true, (TimerState & 1) != 0);
+        timerMenu_.Visible = true;
     } else {
-        TimerState = static_cast<int16_t>(TimerState & ~1);
-        host_->TimedOutputMenu(false, false);
+        timerState_ = static_cast<int16_t>(timerState_ & ~1);
     }
+    timerMenu_.On = TimedOutputOn();
+    host_->TimedOutputMenu(timerMenu_);
 
     ClearSlots();
-    FieldIndex = 1;
-    FieldByteCount = RecordByteCount = IdleTicks = 0;
-    InRecord = VoidRecord = PrevCharWasSpace = OptoQuerySent = false;
-    RecordNumber.clear();
+    shown_ = {};
+    fieldIndex_ = 1;
+    fieldByteCount_ = recordByteCount_ = idleTicks_ = 0;
+    inRecord_ = voidRecord_ = prevCharWasSpace_ = optoQuerySent_ = false;
+    recordCount_ = 0;
 
-    TransferTable = BuildTransferTable(config_);
+    transferTable_ = BuildTransferTable(config_);
     for (int i = 0; i < 256; ++i)
         identityTransfer_[i] =
-            TransferTable[i].size() == 1 && static_cast<unsigned char>(TransferTable[i][0]) == i;
-    RecordMode = RecordModeOf(config_.RecordStructure, config_.EndOfRecordEvent);
-    EndChars = config_.EndOfRecordEvent == 3 ? config_.EndOfRecordChars : std::string("\r");
+            transferTable_[i].size() == 1 && static_cast<unsigned char>(transferTable_[i][0]) == i;
+    recordMode_ = RecordModeOf(config_.RecordStructure, config_.EndOfRecordEvent);
+    endChars_ = config_.EndOfRecordEvent == 3 ? config_.EndOfRecordChars : std::string("\r");
     delimiter_ =
         config_.FieldDelimiter.empty() ? -1 : static_cast<unsigned char>(config_.FieldDelimiter[0]);
-
-    HasDDECommands = false;
-    if (config_.OutputMode == DdeServer) {
-        HasDDECommands = !config_.RecordPreamble.empty();
-        for (int i = 1; i <= FieldCount(); ++i)
-            if (!config_.FieldPostamble[i].empty()) HasDDECommands = true;
-    }
+    SelectSink();
 
     if (!config_.CmdLinkApp.empty() && !config_.CmdLinkTopic.empty() &&
         IsSet(config_.CmdLinkOnActivation))
@@ -156,146 +157,292 @@ void Runtime::Start() {
     if (IsSet(config_.ActivateSuspended)) ToggleSuspend();
 }
 
+void Runtime::SelectSink() {
+    sink_ = sinks_ ? sinks_->SinkFor(config_.OutputMode) : nullptr;
+    if (sink_) sink_->Start(config_);
+}
+
 void Runtime::Stop() {
-    dde_->Disconnect();
-    dde_->Uninitialize();
-    if (!port_.IsVirtual()) port_.ClosePort();
-    if (config_.RunMode == RunTest || config_.RunMode == RunVirtual) config_.RunMode = NotRunning;
+    if (sink_) sink_->Stop();
+    sink_ = nullptr;
+    port_.ClosePort();
 }
 
 void Runtime::PollTick() {
-    if (DDEFieldPasteFlag) {
+    if (delivering_) {
+        // A tick inside a delivery keeps the line timers and the output
+        // going; the next record waits until this one is delivered.
+        port_.Tick();
+        TimedOutputStep();
+        port_.TransmitPending();
+        return;
+    }
+    if (commandLinkRequested_) {
+        commandLinkRequested_ = false;
         host_->EstablishCommandLink();
-        DDEFieldPasteFlag = false;
     }
-    if (DDEBufferPasteFlag) {
+    if (bufferLinkRequested_) {
+        bufferLinkRequested_ = false;
         host_->EstablishBufferLink();
-        DDEBufferPasteFlag = false;
     }
-    port_.BreakTick();
+    port_.Tick();
     if (IsSet(config_.ShowDateTime)) {
         std::string shown = FormatDateTime(clock_.Now(), config_.DateTimeFormat);
-        if (shown != LastShownTime) {
+        if (shown != lastShownTime_) {
             display_->ShowDateTime(shown);
-            LastShownTime = shown;
+            lastShownTime_ = shown;
         }
     }
     TimedOutputStep();
     port_.TransmitPending();
-    // A tick that fires while a record is being delivered (the keystroke
-    // target launch lets events run) must not start the next record in the
-    // middle of this one: it keeps the timers and output going and reads
-    // nothing.
-    if (Suspended || inByteLoop_) return;
-    IdleTicks = static_cast<int16_t>((IdleTicks + 1) % 256);
+    if (sink_) sink_->Tick();
+    if (suspended_) return;
+    idleTicks_ = static_cast<int16_t>((idleTicks_ + 1) % 256);
     if (!ReadInput()) return;
 
-    if (ExitRequest != 0) {
-        ExitRequest = static_cast<int16_t>(ExitRequest + 2);
-        if (ExitRequest > 2) {
-            ExitRequest = 0;
+    if (exitRequest_ != 0) {
+        exitRequest_ = static_cast<int16_t>(exitRequest_ + 2);
+        if (exitRequest_ > 2) {
+            exitRequest_ = 0;
             host_->Exit();
         }
     }
 }
 
 bool Runtime::ReadInput() {
-    struct LoopGuard {
-        bool& flag;
-        explicit LoopGuard(bool& f) : flag(f) { flag = true; }
-        ~LoopGuard() { flag = false; }
-    } guard(inByteLoop_);
+    unsigned char byte = 0;
     for (;;) {
-        if (port_.ReadPortByte() == 0) {
-            if (config_.EndOfRecordEvent == 1 && InRecord &&
-                IdleTicks == config_.RecordDelayTicks) {
-                FieldIndex = 1;
-                RecordByteCount = 0;
-                FieldByteCount = 0;
+        if (!port_.ReadPortByte(byte)) {
+            if (config_.EndOfRecordEvent == 1 && inRecord_ &&
+                idleTicks_ == config_.RecordDelayTicks) {
+                fieldIndex_ = 1;
+                recordByteCount_ = 0;
+                fieldByteCount_ = 0;
                 return RecordDone();
             }
             return true;
         }
-        if (!HandleByte(port_.InByte)) return false;
+        if (!HandleByte(byte)) return false;
     }
 }
 
 void Runtime::TimedOutputStep() {
-    if (!(TimerState & 1)) {
-        TimerDueBase = 0;
+    if (!TimedOutputOn()) {
+        timerStarted_ = false;
         return;
     }
-    int32_t now = static_cast<int32_t>(clock_.TickCount());
-    if (TimerDueBase == 0) {
-        TimerDueBase = now;
+    uint32_t now = clock_.TickCount();
+    if (!timerStarted_) {
+        timerBase_ = now;
+        timerStarted_ = true;
         return;
     }
-    int64_t due = int64_t(TimerDueBase) + config_.TimerInterval;
-    if (int64_t(now) < due) return;
-    if (TimerState & TimerActionDtr) {
-        if (!port_.IsVirtual()) port_.PulseDtr();
-    } else if (!(TimerState & TimerActionBreak)) {
-        port_.PendingOutput += config_.TimerString;
-    } else if (!port_.IsVirtual()) {
-        port_.StartBreak();
-    }
-    TimerDueBase = (due > INT32_MAX || due < INT32_MIN) ? 0 : static_cast<int32_t>(due);
+    // Unsigned differences stay right when the tick count wraps.
+    uint32_t interval =
+        config_.TimerInterval > 0 ? static_cast<uint32_t>(config_.TimerInterval) : 0;
+    if (static_cast<uint32_t>(now - timerBase_) < interval) return;
+    if (timerState_ & TimerActionDtr)
+        port_.Signal(LineSignal::PulseDtr);
+    else if (!(timerState_ & TimerActionBreak))
+        port_.Queue(config_.TimerString);
+    else
+        port_.Signal(LineSignal::Break);
+    timerBase_ += interval;
 }
 
 // ---------------------------------------------------------------------------
 // Commands
 
+bool Runtime::QueueOutput(const std::string& bytes) {
+    return port_.Queue(bytes);
+}
+
+bool Runtime::QueueFile(const std::string& path) {
+    return port_.QueueFile(path);
+}
+
 std::string Runtime::SuspendCaption(bool suspended) const {
-    std::string caption = WindowTitle;
+    std::string caption = windowTitle_;
     if (suspended) caption += " (S)";
-    if (port_.IsVirtual()) caption += " (" + Text(5000) + ")";
+    if (!port_.HasLineSignals()) caption += " (" + Text(5000) + ")";
     return caption;
 }
 
 void Runtime::ToggleSuspend() {
-    if (!Suspended) {
-        Caption = SuspendCaption(true);
-        Suspended = true;
+    if (!suspended_) {
+        caption_ = SuspendCaption(true);
+        suspended_ = true;
     } else {
-        Caption = SuspendCaption(false);
-        TimerDueBase = 0;
-        Suspended = false;
+        caption_ = SuspendCaption(false);
+        timerStarted_ = false;
+        suspended_ = false;
     }
-    host_->SetCaption(Caption);
-    host_->SuspendChanged(Suspended);
+    host_->SetCaption(caption_);
+    host_->SuspendChanged(suspended_);
+}
+
+void Runtime::Suspend() {
+    if (!suspended_) ToggleSuspend();
+}
+
+void Runtime::Resume() {
+    if (suspended_) ToggleSuspend();
 }
 
 void Runtime::ResumeForOneRecord() {
-    OneRecordMode = true;
-    if (Suspended) ToggleSuspend();
+    oneRecordMode_ = true;
+    if (suspended_) ToggleSuspend();
 }
 
 void Runtime::Reset() {
+    if (delivering_) {
+        resetDeferred_ = true;
+        return;
+    }
+    DoReset();
+}
+
+void Runtime::DoReset() {
     port_.PurgePort();
-    FieldIndex = 1;
-    FieldByteCount = RecordByteCount = IdleTicks = 0;
-    InRecord = false;
+    fieldIndex_ = 1;
+    fieldByteCount_ = recordByteCount_ = idleTicks_ = 0;
+    inRecord_ = false;
     // The discarded record's void mark must not void the next one.
-    VoidRecord = false;
+    voidRecord_ = false;
     ClearSlots();
-    for (int n = 1; n <= FieldCount(); ++n)
-        display_->ShowField(n, "");
-    TimerDueBase = 0;
-    RecordNumber.clear();
-    display_->ShowRecordNumber(RecordNumber);
-    if (Suspended) ToggleSuspend();
+    ClearFields();
+    timerStarted_ = false;
+    recordCount_ = 0;
+    display_->ShowRecordNumber("");
+    if (suspended_) ToggleSuspend();
     if (IsSet(config_.ActivateSuspended)) ToggleSuspend();
-    OneRecordMode = false;
+    oneRecordMode_ = false;
     stopByteLoop_ = true;
 }
 
+void Runtime::ClearFields() {
+    for (int n = 1; n <= FieldCount(); ++n) {
+        shown_[n].clear();
+        display_->ShowField(n, "");
+    }
+}
+
+void Runtime::RestartTimer() {
+    timerStarted_ = false;
+}
+
+void Runtime::ShowTimedOutputMenu() {
+    timerMenu_.On = TimedOutputOn();
+    host_->TimedOutputMenu(timerMenu_);
+}
+
 void Runtime::ToggleTimedOutput() {
-    TimerState = static_cast<int16_t>(TimerState ^ 1);
-    host_->TimedOutputMenu(true, (TimerState & 1) != 0);
+    timerState_ = static_cast<int16_t>(timerState_ ^ 1);
+    ShowTimedOutputMenu();
+}
+
+void Runtime::SetTimedOutput(bool on) {
+    if (TimedOutputOn() != on) ToggleTimedOutput();
+}
+
+void Runtime::SetTimerInterval(int32_t interval) {
+    if (interval > 0) {
+        config_.TimerInterval = interval;
+        timerStarted_ = false;
+        timerMenu_.Enabled =
+            !(config_.TimerString.empty() && (config_.TimerFlags & TimerActionString) != 0);
+    } else {
+        config_.TimerInterval = 0;
+        timerState_ = static_cast<int16_t>(timerState_ & ~1);
+        timerMenu_.Enabled = false;
+    }
+    ShowTimedOutputMenu();
+}
+
+void Runtime::RequestCommandLink() {
+    commandLinkRequested_ = true;
+}
+
+void Runtime::RequestBufferLink() {
+    bufferLinkRequested_ = true;
+}
+
+bool Runtime::Signal(LineSignal signal) {
+    return port_.Signal(signal);
+}
+
+void Runtime::ChangeLine(LineParameter parameter, int32_t value) {
+    if (!port_.ChangeLine(parameter, value)) return;
+    switch (parameter) {
+    case LineParameter::Baud:
+        if (int index = BaudRateIndex(value); index >= 0)
+            config_.BaudRate = static_cast<int16_t>(index);
+        break;
+    case LineParameter::Parity: config_.Parity = static_cast<int16_t>(value & 0xFF); break;
+    case LineParameter::DataBits: config_.DataBits = static_cast<int16_t>(value - 5); break;
+    case LineParameter::StopBits: config_.StopBits = static_cast<int16_t>(value & 0xFF); break;
+    }
+}
+
+void Runtime::RequestExit() {
+    exitRequest_ = -1;
+}
+
+bool Runtime::LoadConfiguration(const std::string& path) {
+    if (!port_.HasLineSignals()) return false;
+    // A device or a pipe would never end (or never answer) when read whole.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    if (CheckFile(path, messages_).commPort != config_.CommPort) return false;
+    reloadDeferred_ = path;
+    reloadPending_ = true;
+    if (!delivering_) DoLoadConfiguration();
+    return true;
+}
+
+void Runtime::DoLoadConfiguration() {
+    reloadPending_ = false;
+    host_->BeforeReload();
+    if (sink_) sink_->Stop();
+    config_.ConfigFileName = reloadDeferred_;
+    ReadConfigFile(config_, messages_);
+    host_->ReopenPort();
+    Start();
+    host_->AfterReload();
+    stopByteLoop_ = true;
+}
+
+void Runtime::RunDeferred() {
+    if (reloadPending_) {
+        resetDeferred_ = false;
+        DoLoadConfiguration();
+    } else if (resetDeferred_) {
+        resetDeferred_ = false;
+        DoReset();
+    }
+}
+
+RuntimeSnapshot Runtime::Snapshot() const {
+    RuntimeSnapshot s;
+    s.Suspended = suspended_;
+    s.OneRecordMode = oneRecordMode_;
+    s.ExitRequested = exitRequest_ != 0;
+    s.Delivering = delivering_;
+    s.InRecord = inRecord_;
+    s.TimedOutputOn = TimedOutputOn();
+    s.VirtualDevice = !port_.HasLineSignals();
+    s.TimedOutputMenu = timerMenu_;
+    s.Caption = caption_;
+    s.WindowTitle = windowTitle_;
+    s.DdeTopic = ddeTopic_;
+    s.RecordNumber = recordCount_ > 0 ? std::to_string(recordCount_) : std::string();
+    s.Fields = shown_;
+    s.PendingOutput = port_.PendingOutput();
+    return s;
 }
 
 void Runtime::LoadWindowPosition(int& left, int& top) {
-    std::string section = WindowTitle + "/Settings";
+    std::string section = windowTitle_ + "/Settings";
     double l = 1000, t = 1000;
     std::string ls = store_.Get(section, "MainLeft", ""), ts = store_.Get(section, "MainTop", "");
     if (!ls.empty()) l = LeadingNumber(ls);
@@ -305,7 +452,7 @@ void Runtime::LoadWindowPosition(int& left, int& top) {
 }
 
 void Runtime::StoreWindowPosition(int left, int top) {
-    std::string section = WindowTitle + "/Settings";
+    std::string section = windowTitle_ + "/Settings";
     store_.Set(section, "MainLeft", std::to_string(left));
     store_.Set(section, "MainTop", std::to_string(top));
 }
@@ -318,7 +465,7 @@ int Runtime::FieldCount() const {
 }
 
 void Runtime::ClearSlots() {
-    for (auto& slot : FieldValue) {
+    for (auto& slot : fieldValue_) {
         slot.Kind = ValueKind::Empty;
         slot.Number = 0;
         slot.Text.clear();
@@ -326,7 +473,7 @@ void Runtime::ClearSlots() {
 }
 
 void Runtime::FilterInto(std::string& out, unsigned char byte) const {
-    const std::string& filter = config_.FieldFilter[FieldIndex];
+    const std::string& filter = config_.FieldFilter[fieldIndex_];
     char letter = filter.empty()
                       ? 'C'
                       : static_cast<char>(std::toupper(static_cast<unsigned char>(filter[0])));
@@ -342,21 +489,15 @@ void Runtime::FilterInto(std::string& out, unsigned char byte) const {
         return;
     }
     default:
-        if (config_.OutputMode != LogToDisk && TransferTable[byte].size() == 1 &&
-            TransferTable[byte][0] == '\0')
+        if (config_.OutputMode != LogToDisk && transferTable_[byte].size() == 1 &&
+            transferTable_[byte][0] == '\0')
             return;
         out += static_cast<char>(byte);
     }
 }
 
-std::string Runtime::FilterInputChar(unsigned char byte) const {
-    std::string out;
-    FilterInto(out, byte);
-    return out;
-}
-
 void Runtime::Append(unsigned char byte) {
-    Value& slot = FieldValue[FieldIndex];
+    Value& slot = fieldValue_[fieldIndex_];
     if (slot.Kind != ValueKind::Text) {
         slot.Kind = ValueKind::Text;
         slot.Number = 0;
@@ -366,12 +507,12 @@ void Runtime::Append(unsigned char byte) {
 }
 
 void Runtime::NextField() {
-    FieldIndex = static_cast<int16_t>(std::min(FieldIndex + 1, kLastSlot));
-    FieldByteCount = 0;
+    fieldIndex_ = static_cast<int16_t>(std::min(fieldIndex_ + 1, kLastSlot));
+    fieldByteCount_ = 0;
 }
 
 bool Runtime::DelimiterAdvances() const {
-    return !(delimiter_ == ' ' && PrevCharWasSpace);
+    return !(delimiter_ == ' ' && prevCharWasSpace_);
 }
 
 bool Runtime::ByteStartsRecord(unsigned char byte) const {
@@ -386,12 +527,12 @@ bool Runtime::ByteStartsRecord(unsigned char byte) const {
 bool Runtime::HandleByte(unsigned char byte) {
     stopByteLoop_ = false;
     if (config_.FlowControl == 3 && byte == 13) {
-        if (OptoQuerySent) {
-            if (InRecord) VoidRecord = true;
-            OptoQuerySent = false;
+        if (optoQuerySent_) {
+            if (inRecord_) voidRecord_ = true;
+            optoQuerySent_ = false;
         } else {
-            port_.PendingOutput += "?\r";
-            OptoQuerySent = true;
+            port_.Queue("?\r");
+            optoQuerySent_ = true;
         }
     }
 
@@ -399,12 +540,12 @@ bool Runtime::HandleByte(unsigned char byte) {
     bool voidEntry = false;
     if (entry.size() != 1) {
         if (entry == "Ignore") {
-            PrevCharWasSpace = byte == 32;
+            prevCharWasSpace_ = byte == 32;
             return true;
         }
         if (entry == "Void Record") {
             voidEntry = true;
-            if (InRecord) VoidRecord = true;
+            if (inRecord_) voidRecord_ = true;
             byte = static_cast<unsigned char>('0' + (byte >= 100  ? byte / 100
                                                      : byte >= 10 ? byte / 10
                                                                   : byte));
@@ -415,104 +556,102 @@ bool Runtime::HandleByte(unsigned char byte) {
         byte = static_cast<unsigned char>(entry[0]);
     }
 
-    if (!InRecord) {
-        if (!ByteStartsRecord(byte)) {
-            PrevCharWasSpace = byte == 32;
-            return true;
-        }
+    if (!inRecord_ && !ByteStartsRecord(byte)) {
+        prevCharWasSpace_ = byte == 32;
+        return true;
     }
-    InRecord = true;
-    if (voidEntry) VoidRecord = true;
+    inRecord_ = true;
+    if (voidEntry) voidRecord_ = true;
 
     bool keepReading = true;
-    switch (RecordMode) {
+    switch (recordMode_) {
     case SingleFieldCharEnd:
     case DelimitedCharEnd:
         if (static_cast<int>(byte) != delimiter_) {
             Append(byte);
-            if (Contains(EndChars, byte)) {
-                FieldIndex = 1;
+            if (Contains(endChars_, byte)) {
+                fieldIndex_ = 1;
                 keepReading = RecordDone();
             }
         } else {
             if (config_.FieldCount < 2)
                 Append(byte);
             else if (DelimiterAdvances())
-                FieldIndex = static_cast<int16_t>(std::min(FieldIndex + 1, kLastSlot));
-            if (FieldIndex > config_.FieldCount && Contains(EndChars, byte)) {
-                FieldIndex = 1;
+                fieldIndex_ = static_cast<int16_t>(std::min(fieldIndex_ + 1, kLastSlot));
+            if (fieldIndex_ > config_.FieldCount && Contains(endChars_, byte)) {
+                fieldIndex_ = 1;
                 keepReading = RecordDone();
             }
         }
         break;
     case SingleFieldTimeEnd:
-        IdleTicks = 0;
+        idleTicks_ = 0;
         Append(byte);
         break;
     case ByteCountEnd:
         Append(byte);
-        ++FieldByteCount;
-        ++RecordByteCount;
-        if (FieldByteCount == config_.FieldLength[FieldIndex]) NextField();
-        if (RecordByteCount == config_.RecordLength) {
-            FieldIndex = 1;
-            RecordByteCount = 0;
+        ++fieldByteCount_;
+        ++recordByteCount_;
+        if (fieldByteCount_ == config_.FieldLength[fieldIndex_]) NextField();
+        if (recordByteCount_ == config_.RecordLength) {
+            fieldIndex_ = 1;
+            recordByteCount_ = 0;
             // A record shorter than its fields must not shift the next one.
-            FieldByteCount = 0;
+            fieldByteCount_ = 0;
             keepReading = RecordDone();
         }
         break;
     case DelimitedTimeEnd:
-        IdleTicks = 0;
+        idleTicks_ = 0;
         if (static_cast<int>(byte) != delimiter_)
             Append(byte);
         else if (DelimiterAdvances())
-            FieldIndex = static_cast<int16_t>(std::min(FieldIndex + 1, kLastSlot));
+            fieldIndex_ = static_cast<int16_t>(std::min(fieldIndex_ + 1, kLastSlot));
         break;
     case FixedLengthTimeEnd:
-        IdleTicks = 0;
+        idleTicks_ = 0;
         Append(byte);
-        ++FieldByteCount;
-        if (FieldByteCount == config_.FieldLength[FieldIndex]) NextField();
+        ++fieldByteCount_;
+        if (fieldByteCount_ == config_.FieldLength[fieldIndex_]) NextField();
         break;
     case FixedLengthCharEnd:
         Append(byte);
-        ++FieldByteCount;
-        if (FieldByteCount == config_.FieldLength[FieldIndex]) NextField();
-        if (Contains(EndChars, byte)) {
-            FieldByteCount = 0;
-            FieldIndex = 1;
+        ++fieldByteCount_;
+        if (fieldByteCount_ == config_.FieldLength[fieldIndex_]) NextField();
+        if (Contains(endChars_, byte)) {
+            fieldByteCount_ = 0;
+            fieldIndex_ = 1;
             keepReading = RecordDone();
         }
         break;
     default: break;
     }
-    PrevCharWasSpace = byte == 32;
+    prevCharWasSpace_ = byte == 32;
     return keepReading;
 }
 
 bool Runtime::RecordDone() {
     stopByteLoop_ = false;
-    InRecord = false;
-    PrevCharWasSpace = false;
-    port_.PendingOutput += config_.AckString;
+    inRecord_ = false;
+    prevCharWasSpace_ = false;
+    port_.Queue(config_.AckString);
     if (IsSet(config_.BeepOnInput)) {
-        int sound = static_cast<int>(std::clamp(LeadingNumber(SpecialBeep), -2e9, 2e9));
+        int sound = static_cast<int>(std::clamp(LeadingNumber(specialBeep_), -2e9, 2e9));
         if (sound != 0)
             host_->MessageBeep(sound);
         else
             messages_.Beep();
     }
-    if (VoidRecord) {
+    if (voidRecord_) {
         ClearSlots();
-        VoidRecord = false;
+        voidRecord_ = false;
         return true;
     }
-    ProcessRecord();
-    if (stopByteLoop_) return false; // the log failure reset and suspended the window
-    if (OneRecordMode) {
+    if (!ProcessRecord()) return false;
+    if (stopByteLoop_) return false; // a deferred Reset or reload ran
+    if (oneRecordMode_) {
         ToggleSuspend();
-        OneRecordMode = false;
+        oneRecordMode_ = false;
         return false;
     }
     return true;
@@ -522,7 +661,7 @@ bool Runtime::RecordDone() {
 // Record processing
 
 void Runtime::ConvertField(int i) {
-    Value& slot = FieldValue[i];
+    Value& slot = fieldValue_[i];
     const std::string& filter = config_.FieldFilter[i];
     char letter = filter.empty()
                       ? 'C'
@@ -535,7 +674,7 @@ void Runtime::ConvertField(int i) {
         slot = Value::MakeText(GeneralNumberText(Value::MakeDouble(LeadingNumber(text))));
     }
     if (!config_.FieldMathExpression[i].empty())
-        slot = EvaluateExpression(config_.FieldMathExpression[i], FieldValue).Result;
+        slot = EvaluateExpression(config_.FieldMathExpression[i], fieldValue_).Result;
     const std::string& format = config_.FieldFormat[i];
     if (!format.empty()) {
         const std::string* used = &format;
@@ -558,130 +697,53 @@ void Runtime::ConvertField(int i) {
             std::string out;
             out.reserve(slot.Text.size());
             for (unsigned char c : slot.Text)
-                out += TransferTable[c];
+                out += transferTable_[c];
             slot.Text = std::move(out);
         }
     }
 }
 
-void Runtime::ShowRecordNumberPlusOne() {
-    double n = RecordNumber.empty() ? 0 : LeadingNumber(RecordNumber);
-    RecordNumber = GeneralNumberText(Value::MakeDouble(n + 1));
-    display_->ShowRecordNumber(RecordNumber);
+void Runtime::ShowField(int i) {
+    if (i < 1 || i > record_.FieldCount) return;
+    shown_[i] = record_.Fields[i];
+    display_->ShowField(i, record_.Fields[i]);
 }
 
-void Runtime::ProcessRecord() {
+void Runtime::CountRecord() {
+    recordCount_ = record_.Number;
+    display_->ShowRecordNumber(std::to_string(recordCount_));
+}
+
+bool Runtime::ProcessRecord() {
     int count = FieldCount();
     for (int i = 1; i <= count; ++i)
         ConvertField(i);
-    switch (config_.OutputMode) {
-    case SendKeystrokes: DeliverKeystrokes(); break;
-    case DdeServer: DeliverDde(); break;
-    default: DeliverLog(); break;
-    }
+    record_.FieldCount = count;
+    // Swapped, not moved: both sides keep their buffers from record to record.
+    for (int i = 1; i <= count; ++i)
+        record_.Fields[i].swap(fieldValue_[i].Text);
+    record_.Preamble = config_.RecordPreamble;
+    record_.Postambles = &config_.FieldPostamble;
+    record_.Number = recordCount_ + 1;
+    record_.Time = clock_.Now();
     ClearSlots();
-}
 
-void Runtime::DeliverKeystrokes() {
-    int count = FieldCount();
-    WindowId back = keys_->ForegroundWindow();
-    for (int i = 1; i <= count; ++i)
-        display_->ShowField(i, FieldValue[i].Text);
-    ShowRecordNumberPlusOne();
-
-    WindowId target = 0;
-    bool restored = false;
-    if (IsSet(config_.KeyTargetSpecified)) {
-        target = keys_->ActivateTargetWindow(config_.KeyTargetTitle, restored);
-        if (target == 0 && !config_.KeyTargetCommand.empty()) {
-            WindowId focus = keys_->ForegroundWindow();
-            auto launched = keys_->LaunchProgram(config_.KeyTargetCommand);
-            if (!launched.started) {
-                messages_.Show(Text(4004) + " " + config_.KeyTargetCommand + "\n" + launched.error,
-                               "Portivox Error", MsgIcon::Exclamation, MsgButtons::Ok);
-                return;
-            }
-            target = keys_->WaitForLaunchedWindow(focus);
-            back = target;
-            std::string title = Upper(keys_->WindowTitle(target));
-            if (config_.KeyTargetTitle.empty() ||
-                title.find(Upper(config_.KeyTargetTitle)) == std::string::npos)
-                config_.KeyTargetTitle = title;
-        }
+    Delivery result = Delivery::Done;
+    delivering_ = true;
+    if (sink_) {
+        result = sink_->Deliver(record_, *this);
+    } else {
+        ShowAllFields(record_);
+        CountRecord();
     }
-    if (keys_->IsRunningWindowFocused()) return;
-
-    DateTime now = clock_.Now();
-    std::string text = ExpandDateTime(config_.RecordPreamble, now);
-    for (int i = 1; i <= count; ++i)
-        text += FieldValue[i].Text + ExpandDateTime(config_.FieldPostamble[i], now);
-    keys_->SendKeystrokeText(text);
-    if (restored) keys_->MinimizeWindow(target);
-    keys_->SetForegroundWindow(back);
-}
-
-void Runtime::DeliverDde() {
-    int count = FieldCount();
-    if (HasDDECommands && !dde_->IsConnected())
-        dde_->Connect(config_.DDECommandApp, config_.DDECommandTopic);
-    if (HasDDECommands && !config_.RecordPreamble.empty()) dde_->Execute(config_.RecordPreamble);
-    for (int i = 1; i <= count; ++i) {
-        display_->ShowField(i, FieldValue[i].Text);
-        if (i == count) ShowRecordNumberPlusOne();
-        if (HasDDECommands && !config_.FieldPostamble[i].empty())
-            dde_->Execute(config_.FieldPostamble[i]);
-        FieldValue[i] = Value{};
+    delivering_ = false;
+    RunDeferred();
+    if (result == Delivery::Failed) {
+        DoReset();
+        if (!suspended_) ToggleSuspend();
+        return false;
     }
-}
-
-void Runtime::DeliverLog() {
-    int count = FieldCount();
-    DateTime now = clock_.Now();
-    std::string line = ExpandDateTime(config_.RecordPreamble, now);
-    for (int i = 1; i <= count; ++i) {
-        display_->ShowField(i, FieldValue[i].Text);
-        line += FieldValue[i].Text;
-        line += ExpandDateTime(config_.FieldPostamble[i], now);
-        FieldValue[i] = Value{};
-    }
-    line += "\r\n";
-    if (WriteLogLine(line)) {
-        ShowRecordNumberPlusOne();
-        return;
-    }
-    Reset();
-    if (!Suspended) ToggleSuspend();
-    stopByteLoop_ = true;
-}
-
-bool Runtime::WriteLogLine(const std::string& line) {
-    std::string path = ExpandHomePath(config_.LogFileName);
-    size_t written = 0;
-    for (;;) {
-        int error = 0;
-        std::FILE* f = std::fopen(path.c_str(), "ab");
-        if (!f) {
-            error = errno;
-        } else {
-            std::setvbuf(f, nullptr, _IONBF, 0);
-            while (written < line.size()) {
-                size_t n = std::fwrite(line.data() + written, 1, line.size() - written, f);
-                written += n;
-                if (n == 0 || std::ferror(f)) {
-                    error = errno ? errno : EIO;
-                    break;
-                }
-            }
-            if (std::fclose(f) != 0 && error == 0) error = errno ? errno : EIO;
-            if (error == 0 && written == line.size()) return true;
-        }
-        messages_.Beep();
-        std::string text = Text(4003) + " " + config_.LogFileName + "\n" + std::strerror(error);
-        std::string title = "Portivox - COM" + std::to_string(config_.CommPort + 1) + " ERROR!";
-        if (messages_.Show(text, title, MsgIcon::Exclamation, MsgButtons::RetryCancel) !=
-            MsgResult::Retry)
-            return false;
-    }
+    return true;
 }
 
 } // namespace pv

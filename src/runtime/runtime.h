@@ -1,19 +1,20 @@
 #pragma once
 // The running state of one activated configuration: the 50 ms poll tick,
-// the byte-by-byte record assembler, the per-record step and the delivery of
-// complete records (keystrokes, DDE, log file).
+// the byte-by-byte record assembler, the per-record step and the
+// conversion of each field. Finished records go to the sink of the output
+// mode. Everything that acts on a run (window buttons, menus, hot keys, DDE
+// commands) goes through the commands below; windows and tests read the
+// snapshot.
 //
-// Use: construct with the configuration, the open SerialPort and the
-// collaborators; call Start() once, then PollTick() every 50 ms from the one
-// thread that also runs every other command (Suspend, Reset, DDE commands,
-// hot keys); Stop() when the run ends. Nothing here blocks except what the
-// deliveries do.
+// Re-entrancy is decided here. A sink may let events run while it delivers
+// (typing waits, a message box): a tick arriving then only counts the line
+// timers, does the timed output and transmits; Reset and loading another
+// configuration wait until the delivery has ended.
 //
-//   pv::SerialPort port(config, &driver, clock, messages, &store);
-//   if (!port.OpenPort()) return;
-//   pv::Runtime rt(config, port, clock, messages, store, {&display});
+//   pv::SerialPort port(driver, clock, messages);
+//   pv::Runtime rt(config, port, clock, messages, store, {&display, &sinks, &host});
 //   rt.Start();
-//   while (!quit) { sleep(50ms); rt.PollTick(); }
+//   every 50 ms: rt.PollTick();
 //   rt.Stop();
 #include <array>
 #include <cstdint>
@@ -21,7 +22,6 @@
 
 #include "config/config.h"
 #include "config/settings_store.h"
-#include "expr/datetime.h"
 #include "expr/evaluator.h"
 #include "expr/value.h"
 #include "runtime/interfaces.h"
@@ -29,7 +29,6 @@
 #include "text/messages.h"
 
 namespace pv {
-
 
 /// Assembly rule derived from RecordStructure and EndOfRecordEvent.
 enum RecordModes : int16_t {
@@ -45,8 +44,7 @@ enum RecordModes : int16_t {
 /// Optional collaborators; a null pointer means "do nothing".
 struct RuntimeParts {
     RecordDisplay* Display = nullptr;
-    KeystrokeDelivery* Keystrokes = nullptr;
-    DdeDelivery* Dde = nullptr;
+    SinkProvider* Sinks = nullptr;
     RuntimeHost* Host = nullptr;
 };
 
@@ -60,7 +58,30 @@ ByteTable BuildTransferTable(const Config& config);
 /// Log file path with a leading "~/" expanded to $HOME.
 std::string ExpandHomePath(const std::string& path);
 
-class Runtime {
+/// The port settings a configuration asks for; `device` "" maps the COM
+/// number through the store.
+PortSettings PortSettingsOf(const Config& config, SettingsStore* store,
+                            const std::string& device = {});
+
+/// What windows and tests can see of a run.
+struct RuntimeSnapshot {
+    bool Suspended = false;
+    bool OneRecordMode = false;
+    bool ExitRequested = false;
+    bool Delivering = false;
+    bool InRecord = false;
+    bool TimedOutputOn = false;
+    bool VirtualDevice = false;
+    TimedOutputMenuState TimedOutputMenu;
+    std::string Caption;
+    std::string WindowTitle; // "Portivox - COM1"
+    std::string DdeTopic;
+    std::string RecordNumber;                    // "" before the first record and after Reset
+    std::array<std::string, kFieldSlots> Fields; // as the boxes show them
+    std::string PendingOutput;                   // queued for the device
+};
+
+class Runtime : private RecordBoxes {
   public:
     Runtime(Config& config, SerialPort& port, Clock& clock, MessageSink& messages,
             SettingsStore& store, RuntimeParts parts = {});
@@ -68,110 +89,93 @@ class Runtime {
     // --- Life cycle -------------------------------------------------------
 
     /// Start-up of the running window apart from its layout: timer state,
-    /// caption, SpecialBeep, field slots, TransferTable, RecordMode, DDE
-    /// links on activation, hot keys, ActivateSuspended.
+    /// caption, SpecialBeep, field slots, TransferTable, RecordMode, the
+    /// sink of the output mode, DDE links on activation, hot keys,
+    /// ActivateSuspended.
     void Start();
-    /// One firing of the 50 ms timer. May be entered again from inside a
-    /// delivery that lets events run (message box, launch wait): the inner
-    /// tick does the timers and transmission but reads no input.
+    /// One firing of the 50 ms timer.
     void PollTick();
-    /// The non-window part of closing: DDE client down, port closed (not in
-    /// Virtual Instrument mode), RunMode back to 0 outside Normal mode.
+    /// The sinks stop and the port closes (DTR and RTS low).
     void Stop();
 
-    // --- User and DDE commands --------------------------------------------
+    // --- Commands ---------------------------------------------------------
 
+    /// Appends to the queued output (sent by the next tick); false past the
+    /// queue's bound.
+    bool QueueOutput(const std::string& bytes);
+    /// Appends a whole file (bounded to kQueueFileLimit); false if refused.
+    bool QueueFile(const std::string& path);
     /// The Suspend menu: suspends when running, resumes when suspended.
     void ToggleSuspend();
-    void Suspend() {
-        if (!Suspended) ToggleSuspend();
-    }
-    void Resume() {
-        if (Suspended) ToggleSuspend();
-    }
+    void Suspend();
+    void Resume();
     /// Resume1: resume and suspend again after the next complete record.
     void ResumeForOneRecord();
     /// MReset: purge the port, drop the record being assembled, clear the
     /// fields and the record number, resume (then suspend again when
-    /// ActivateSuspended).
+    /// ActivateSuspended). Waits for a delivery in progress to end.
     void Reset();
-    /// "{APPEXIT}": the host's Exit runs at the end of the second unsuspended
-    /// tick from now.
-    void RequestExit() { ExitRequest = -1; }
+    /// "{CLEAR}": empties the field boxes.
+    void ClearFields();
+    /// The timed output's next action comes one interval from now.
+    void RestartTimer();
     /// TOutCtrl: switches timed output on or off.
     void ToggleTimedOutput();
+    void SetTimedOutput(bool on);
+    /// A new TimerInterval: above 0 restarts the schedule; 0 or less stops
+    /// the timed output and disables its menu item.
+    void SetTimerInterval(int32_t interval);
+    /// Ask the next tick to (re)establish a DDE client link.
+    void RequestCommandLink();
+    void RequestBufferLink();
+    /// DTR, RTS and BREAK; false (refused) where the device has no lines.
+    bool Signal(LineSignal signal);
+    /// A run-time line change; the setting follows when the port took it (a
+    /// rate outside the baud table leaves BaudRate as it was).
+    void ChangeLine(LineParameter parameter, int32_t value);
+    /// "{APPEXIT}": the host's Exit runs at the end of the second unsuspended
+    /// tick from now.
+    void RequestExit();
+    /// Loads another configuration for the same port and restarts the run
+    /// with it; waits for a delivery in progress to end. False when refused
+    /// (the virtual device, or a file that is no configuration for this port).
+    bool LoadConfiguration(const std::string& path);
 
-    // --- Record steps (public for tests and benchmarks) -------------------
+    // --- Reading ----------------------------------------------------------
 
-    /// Steps 2..9 of the byte loop for one byte read from the port. Returns
-    /// false when the tick must stop reading (one-record mode finished a
-    /// record, or a log failure suspended the window).
-    bool HandleByte(unsigned char byte);
-    /// The per-record step. Returns false when the tick must end.
-    bool RecordDone();
-    /// Converts and delivers FieldValue(1..FieldCount) in the output mode;
-    /// leaves slots 1..41 empty.
-    void ProcessRecord();
-    /// The text to append for `byte` in the current field (may be empty).
-    std::string FilterInputChar(unsigned char byte) const;
-    /// Runs the conversion chain of field i on FieldValue(i).
-    void ConvertField(int i);
+    RuntimeSnapshot Snapshot() const;
+    bool Suspended() const { return suspended_; }
+    bool TimedOutputOn() const { return (timerState_ & 1) != 0; }
+    const std::string& DdeTopic() const { return ddeTopic_; }
+    const std::string& WindowTitle() const { return windowTitle_; }
     /// The window position stored for this port (default 1000, 1000 twips).
     void LoadWindowPosition(int& left, int& top);
     void StoreWindowPosition(int left, int top);
 
-    // --- Shared run-time values -------------------------------------------
-
-    FieldValues FieldValue;
-    int16_t RecordMode = 0;
-    bool PrevCharWasSpace = false;
-    /// Requests to (re)establish the DDE client links on the next tick.
-    bool DDEFieldPasteFlag = false;
-    bool DDEBufferPasteFlag = false;
-
-    // --- State of the running window --------------------------------------
-
-    int16_t FieldIndex = 1; // 1..41
-    int16_t FieldByteCount = 0;
-    int16_t RecordByteCount = 0;
-    int16_t IdleTicks = 0; // 0..255
-    bool InRecord = false;
-    bool VoidRecord = false;
-    bool Suspended = false;
-    bool OneRecordMode = false;
-    int16_t ExitRequest = 0;
-    std::string EndChars;
-    bool HasDDECommands = false;
-    ByteTable TransferTable;
-    int16_t TimerState = 0;
-    int32_t TimerDueBase = 0;
-    std::string WindowTitle;
-    std::string SpecialBeep;
-    std::string LastShownTime; // formatted text last put into DateTime
-    bool OptoQuerySent = false;
-    /// DDE topic served by the window; "SYSTEM" until Start() sets it.
-    std::string DdeTopic = "SYSTEM";
-    /// Text of the RecordNumber box ("" = no record yet).
-    std::string RecordNumber;
-    /// The caption currently shown.
-    std::string Caption;
-
   private:
+    // RecordBoxes, for the sink delivering the current record.
+    void ShowField(int i) override;
+    void CountRecord() override;
+
     int FieldCount() const;
     void ClearSlots();
-    void ShowRecordNumberPlusOne();
     void TimedOutputStep();
+    void ShowTimedOutputMenu();
     bool ReadInput();
-    void DeliverKeystrokes();
-    void DeliverDde();
-    void DeliverLog();
-    bool WriteLogLine(const std::string& line);
+    bool HandleByte(unsigned char byte);
+    bool RecordDone();
+    bool ProcessRecord();
+    void ConvertField(int i);
+    std::string SuspendCaption(bool suspended) const;
     bool ByteStartsRecord(unsigned char byte) const;
     void FilterInto(std::string& out, unsigned char byte) const;
     void Append(unsigned char byte);
     void NextField();
     bool DelimiterAdvances() const;
-    std::string SuspendCaption(bool suspended) const;
+    void DoReset();
+    void DoLoadConfiguration();
+    void RunDeferred();
+    void SelectSink();
 
     Config& config_;
     SerialPort& port_;
@@ -179,13 +183,53 @@ class Runtime {
     MessageSink& messages_;
     SettingsStore& store_;
     RecordDisplay* display_;
-    KeystrokeDelivery* keys_;
-    DdeDelivery* dde_;
+    SinkProvider* sinks_;
     RuntimeHost* host_;
+    RecordSink* sink_ = nullptr;
+
+    // The record being assembled.
+    FieldValues fieldValue_;
+    int16_t recordMode_ = 0;
+    int16_t fieldIndex_ = 1; // 1..41
+    int16_t fieldByteCount_ = 0;
+    int16_t recordByteCount_ = 0;
+    int16_t idleTicks_ = 0; // 0..255
+    bool inRecord_ = false;
+    bool voidRecord_ = false;
+    bool prevCharWasSpace_ = false;
+    bool optoQuerySent_ = false;
+    std::string endChars_;
+    int delimiter_ = -1; // first byte of FieldDelimiter
+    ByteTable transferTable_;
+    std::array<bool, 256> identityTransfer_{}; // transferTable_[i] is i itself
+
+    // The record being delivered.
+    Record record_;
+    std::array<std::string, kFieldSlots> shown_;
+    long recordCount_ = 0;
+
+    // The window's state.
+    bool suspended_ = false;
+    bool oneRecordMode_ = false;
+    int16_t exitRequest_ = 0;
+    bool commandLinkRequested_ = false;
+    bool bufferLinkRequested_ = false;
+    int16_t timerState_ = 0;
+    bool timerStarted_ = false;
+    uint32_t timerBase_ = 0; // tick count the next interval is measured from
+    TimedOutputMenuState timerMenu_;
+    std::string windowTitle_;
+    std::string caption_;
+    std::string specialBeep_;
+    std::string lastShownTime_;
+    std::string ddeTopic_ = "SYSTEM";
+
+    // Re-entrancy.
+    bool delivering_ = false;
     bool stopByteLoop_ = false;
-    bool inByteLoop_ = false;
-    int delimiter_ = -1;                       // first byte of FieldDelimiter
-    std::array<bool, 256> identityTransfer_{}; // TransferTable(i) is i itself
+    bool resetDeferred_ = false;
+    std::string reloadDeferred_;
+    bool reloadPending_ = false;
 };
 
 } // namespace pv

@@ -7,13 +7,13 @@
 #include <limits>
 #include <system_error>
 
+#include "config/config.h"
 #include "text/strings.h"
 
 namespace pv {
 
 namespace {
 
-constexpr uint32_t kDtrPulseMs = 155;
 constexpr int16_t kBreakTicks = 2;
 const char* const kAppTitle = "Portivox";
 
@@ -53,154 +53,52 @@ int BaudRateIndex(int32_t rate) {
     return -1;
 }
 
-SerialPort::SerialPort(Config& config, SerialDriver* driver, TickSource& ticks,
-                       MessageSink& messages, SettingsStore* store)
-    : config_(config), driver_(driver), ticks_(ticks), messages_(messages), store_(store) {}
+SerialPort::SerialPort(SerialDriver& driver, TickSource& ticks, MessageSink& messages)
+    : driver_(driver), ticks_(ticks), messages_(messages) {}
 
-bool SerialPort::Driven() const {
-    return driver_ != nullptr && !IsVirtual();
-}
-
-bool SerialPort::OpenPort() {
+bool SerialPort::OpenPort(const PortSettings& s) {
     // The mode-string step of other platforms has no counterpart here: the
     // driver's state is read and completed below.
-    config_.PortName = PortNameOf(config_.CommPort);
-    std::string path =
-        DeviceOverride.empty() ? DevicePathFor(config_.CommPort, store_) : DeviceOverride;
-
-    if (driver_ == nullptr || !driver_->Open(path)) {
-        CommHandle = -1;
-        messages_.Show(config_.PortName + " " + Text(4030), Text(4031), MsgIcon::Exclamation,
-                       MsgButtons::Ok);
+    if (!driver_.Open(s.Device)) {
+        messages_.Show(s.Name + " " + Text(4030), Text(4031), MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
-    CommHandle = driver_->Handle();
-    if (CommHandle < 0) CommHandle = 0;
-
     auto fail = [&](const char* message) {
         messages_.Show(message, kAppTitle, MsgIcon::None, MsgButtons::Ok);
-        driver_->Close();
+        driver_.Close();
         return false;
     };
-
-    driver_->SetQueueSizes(config_.InputBufferSize, config_.OutputBufferSize);
-    if (!driver_->SetTimeouts()) return fail("SetComTimeouts failed");
+    driver_.SetQueueSizes(s.InputBufferSize, s.OutputBufferSize);
+    if (!driver_.SetTimeouts()) return fail("SetComTimeouts failed");
     LineSettings line;
-    if (!driver_->GetState(line)) return fail("GetComState failed");
-    line.Baud = BaudRateValue(config_.BaudRate);
-    line.DataBits = config_.DataBits + 5;
-    line.Parity = config_.Parity;
-    line.StopBits = config_.StopBits;
-    line.FlowControl = config_.FlowControl;
-    if (!driver_->SetState(line)) return fail("SetComState failed");
+    if (!driver_.GetState(line)) return fail("GetComState failed");
+    line = s.Line;
+    if (!driver_.SetState(line)) return fail("SetComState failed");
     return true;
 }
 
-template <typename Change> bool SerialPort::ChangeLine(Change change) {
-    if (driver_ == nullptr || !driver_->IsOpen()) return false;
+bool SerialPort::ChangeLine(LineParameter parameter, int32_t value) {
+    if (!driver_.IsOpen()) return false;
     LineSettings line;
-    if (!driver_->GetState(line)) return false;
-    change(line);
-    return driver_->SetState(line);
-}
-
-void SerialPort::SetPortBaud(int32_t rate) {
-    if (!ChangeLine([&](LineSettings& l) { l.Baud = rate; })) return;
-    int index = BaudRateIndex(rate);
-    if (index >= 0) config_.BaudRate = static_cast<int16_t>(index);
-}
-
-void SerialPort::SetPortParity(int32_t code) {
-    int parity = code & 0xFF;
-    if (ChangeLine([&](LineSettings& l) { l.Parity = parity; }))
-        config_.Parity = static_cast<int16_t>(parity);
-}
-
-void SerialPort::SetPortDataBits(int32_t bits) {
-    if (ChangeLine([&](LineSettings& l) { l.DataBits = bits; }))
-        config_.DataBits = static_cast<int16_t>(bits - 5);
-}
-
-void SerialPort::SetPortStopBits(int32_t code) {
-    int stop = code & 0xFF;
-    if (ChangeLine([&](LineSettings& l) { l.StopBits = stop; }))
-        config_.StopBits = static_cast<int16_t>(stop);
-}
-
-int SerialPort::ReadPortByte() {
-    if (IsVirtual()) {
-        if (InputBuffer.empty()) return 0;
-        InByte = static_cast<unsigned char>(InputBuffer.front());
-        InputBuffer.erase(0, 1);
-        return 1;
+    if (!driver_.GetState(line)) return false;
+    switch (parameter) {
+    case LineParameter::Baud: line.Baud = value; break;
+    case LineParameter::Parity: line.Parity = value & 0xFF; break;
+    case LineParameter::DataBits: line.DataBits = value; break;
+    case LineParameter::StopBits: line.StopBits = value & 0xFF; break;
     }
-    if (driver_ == nullptr) return 0;
-    unsigned char byte = 0;
-    if (driver_->Read(&byte, 1) != 1) return 0;
-    InByte = byte;
-    return 1;
+    return driver_.SetState(line);
 }
 
-void SerialPort::TransmitPending() {
-    if (PendingOutput.empty()) return;
-    if (IsVirtual()) {
-        // Without a device window there is nowhere to show it yet; keep it.
-        if (Virtual == nullptr) return;
-        Virtual->ShowOutput(MaskNuls(PendingOutput));
-        PendingOutput.clear();
-        return;
-    }
-    if (driver_ == nullptr) return;
-    int size =
-        static_cast<int>(std::min<size_t>(PendingOutput.size(), std::numeric_limits<int>::max()));
-    int written = driver_->Write(PendingOutput.data(), size);
-    if (written >= size) {
-        PendingOutput.clear();
-    } else if (written > 0) {
-        PendingOutput.erase(0, static_cast<size_t>(written));
-    }
+bool SerialPort::ReadPortByte(unsigned char& byte) {
+    return driver_.Read(&byte, 1) == 1;
 }
 
-void SerialPort::PulseDtr() {
-    if (!Driven()) return;
-    driver_->SetDtr(false);
-    uint32_t start = ticks_.TickCount();
-    // Deliberately blocking: the line must stay low for the whole pulse.
-    while (static_cast<uint32_t>(ticks_.TickCount() - start) < kDtrPulseMs) {
-    }
-    driver_->SetDtr(true);
-}
-
-void SerialPort::StartBreak() {
-    if (!Driven()) return;
-    driver_->SetBreak(true);
-    BreakDtrState = kBreakTicks;
-}
-
-void SerialPort::BreakTick() {
-    if (BreakDtrState == 0) return;
-    if (--BreakDtrState == 0 && driver_ != nullptr) driver_->SetBreak(false);
-}
-
-void SerialPort::RaiseDtr() {
-    if (Driven()) driver_->SetDtr(true);
-}
-
-void SerialPort::LowerDtr() {
-    if (Driven()) driver_->SetDtr(false);
-}
-
-void SerialPort::RaiseRts() {
-    if (Driven()) driver_->SetRts(true);
-}
-
-void SerialPort::LowerRts() {
-    if (Driven()) driver_->SetRts(false);
-}
-
-void SerialPort::PurgePort() {
-    if (Driven()) driver_->Purge();
-    InputBuffer.clear();
+bool SerialPort::Queue(const std::string& bytes) {
+    if (bytes.size() > kPendingOutputLimit - std::min(pending_.size(), kPendingOutputLimit))
+        return false;
+    pending_ += bytes;
+    return true;
 }
 
 bool SerialPort::QueueFile(const std::string& path) {
@@ -210,7 +108,7 @@ bool SerialPort::QueueFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     long long room =
-        static_cast<long long>(kQueueFileLimit) - static_cast<long long>(PendingOutput.size());
+        static_cast<long long>(kQueueFileLimit) - static_cast<long long>(pending_.size());
     if (room < 0) return false;
     // Read one byte past the room so that a file that grew since the check
     // is still refused whole.
@@ -220,16 +118,68 @@ bool SerialPort::QueueFile(const std::string& path) {
     std::streamsize got = in.gcount();
     if (got > room) return false;
     data.resize(static_cast<size_t>(got));
-    PendingOutput += data;
+    pending_ += data;
     return true;
 }
 
+void SerialPort::TransmitPending() {
+    if (pending_.empty()) return;
+    int size = static_cast<int>(std::min<size_t>(pending_.size(), std::numeric_limits<int>::max()));
+    int written = driver_.Write(pending_.data(), size);
+    if (written >= size)
+        pending_.erase(0, static_cast<size_t>(size));
+    else if (written > 0)
+        pending_.erase(0, static_cast<size_t>(written));
+}
+
+bool SerialPort::Signal(LineSignal signal) {
+    if (!driver_.HasLineSignals()) return false;
+    switch (signal) {
+    case LineSignal::PulseDtr:
+        // The line goes up again on a later tick: nothing waits here.
+        driver_.SetDtr(false);
+        dtrPulse_ = true;
+        dtrPulseStart_ = ticks_.TickCount();
+        break;
+    case LineSignal::RaiseDtr:
+        dtrPulse_ = false;
+        driver_.SetDtr(true);
+        break;
+    case LineSignal::LowerDtr:
+        dtrPulse_ = false;
+        driver_.SetDtr(false);
+        break;
+    case LineSignal::RaiseRts: driver_.SetRts(true); break;
+    case LineSignal::LowerRts: driver_.SetRts(false); break;
+    case LineSignal::Break:
+        driver_.SetBreak(true);
+        breakTicks_ = kBreakTicks;
+        break;
+    }
+    return true;
+}
+
+void SerialPort::Tick() {
+    if (breakTicks_ != 0 && --breakTicks_ == 0) driver_.SetBreak(false);
+    if (dtrPulse_ && static_cast<uint32_t>(ticks_.TickCount() - dtrPulseStart_) >= kDtrPulseMs) {
+        dtrPulse_ = false;
+        driver_.SetDtr(true);
+    }
+}
+
+void SerialPort::PurgePort() {
+    driver_.Purge();
+}
+
 void SerialPort::ClosePort() {
-    if (!Driven()) return;
-    driver_->SetDtr(false);
-    driver_->SetRts(false);
-    driver_->Close();
-    CommHandle = -1;
+    if (!driver_.IsOpen()) return;
+    dtrPulse_ = false;
+    breakTicks_ = 0;
+    if (driver_.HasLineSignals()) {
+        driver_.SetDtr(false);
+        driver_.SetRts(false);
+    }
+    driver_.Close();
 }
 
 } // namespace pv

@@ -1,11 +1,14 @@
 #pragma once
-// The one serial port of a run: its state, the queued output and the
-// operations everything above reaches the device through. The operating
-// system sits behind SerialDriver; Virtual Instrument mode needs none.
+// The one serial port of a run: the queued output and the operations
+// everything above reaches the device through. The device sits behind a
+// SerialDriver: a tty (platform/posix) or the virtual device of Virtual
+// Instrument mode (serial/virtual_driver.h). The port knows nothing of the
+// configuration: it is opened with line settings and a device path and
+// says whether each run-time change was taken.
 #include <cstdint>
 #include <string>
 
-#include "config/config.h"
+#include "config/config.h" // PortNameOf, for the device mapping
 #include "config/settings_store.h"
 #include "text/messages.h"
 
@@ -45,6 +48,9 @@ class SerialDriver {
     /// Drops both queues.
     virtual void Purge() = 0;
     virtual void Close() = 0;
+    /// False for a device without modem lines and BREAK (the virtual device):
+    /// the port then refuses the line commands.
+    virtual bool HasLineSignals() const { return true; }
 };
 
 /// A millisecond counter that wraps like a 32-bit tick count.
@@ -52,13 +58,6 @@ class TickSource {
   public:
     virtual ~TickSource() = default;
     virtual uint32_t TickCount() = 0;
-};
-
-/// Where Virtual Instrument mode shows what the program sends.
-class VirtualDevice {
-  public:
-    virtual ~VirtualDevice() = default;
-    virtual void ShowOutput(const std::string& maskedText) = 0;
 };
 
 /// Device node of a COM number: the store's "Ports"/"COMn" entry, else
@@ -78,71 +77,76 @@ std::string MaskNuls(std::string text);
 /// Index in the baud table of a rate in bits per second; -1 if not there.
 int BaudRateIndex(int32_t rate);
 
-/// The most that QueueFile lets PendingOutput grow to.
+/// The most that QueueFile lets the queued output grow to.
 constexpr int kQueueFileLimit = 131000;
+/// The most any sender can queue: beyond it an append is refused whole.
+constexpr size_t kPendingOutputLimit = 4u << 20;
+/// How long a DTR pulse holds the line low, at least.
+constexpr uint32_t kDtrPulseMs = 155;
+
+/// What OpenPort needs: where the device is and how to set its line.
+struct PortSettings {
+    std::string Name;   // "COM1": the messages name the port by it
+    std::string Device; // the device node to open
+    LineSettings Line;
+    int32_t InputBufferSize = 4096;
+    int32_t OutputBufferSize = 1024;
+};
+
+/// The run-time line changes.
+enum class LineParameter { Baud, Parity, DataBits, StopBits };
+
+/// The line-signal commands; refused where the device has no lines.
+enum class LineSignal { PulseDtr, RaiseDtr, LowerDtr, RaiseRts, LowerRts, Break };
 
 class SerialPort {
   public:
-    SerialPort(Config& config, SerialDriver* driver, TickSource& ticks, MessageSink& messages,
-               SettingsStore* store = nullptr);
+    SerialPort(SerialDriver& driver, TickSource& ticks, MessageSink& messages);
 
-    /// Opens and configures the port of the configuration; sets
-    /// config.PortName. On failure one message has been shown; false.
-    bool OpenPort();
-    /// Run-time line changes. Each re-reads the driver state, changes one
-    /// value and applies it; the setting follows only if the driver took it.
-    /// Nothing is reported. A rate outside the baud table is applied but
-    /// leaves BaudRate as it was; parity and stop bits use the low byte.
-    void SetPortBaud(int32_t rate);
-    void SetPortParity(int32_t code);
-    void SetPortDataBits(int32_t bits);
-    void SetPortStopBits(int32_t code);
-    /// One byte into InByte without waiting: 1, or 0 when none is waiting
-    /// (or on a read error). Virtual Instrument mode reads InputBuffer.
-    int ReadPortByte();
-    /// Writes PendingOutput; what the driver did not take stays queued, in
-    /// order, ahead of anything appended later. Virtual Instrument mode
-    /// shows it (NULs masked) in the Virtual window instead.
-    void TransmitPending();
-    /// DTR low for 155 ms, busy-waiting on the tick counter, then high.
-    void PulseDtr();
-    /// Sets BREAK and BreakDtrState = 2; BreakTick clears it.
-    void StartBreak();
-    /// The tick's BREAK countdown: clears BREAK when BreakDtrState reaches 0.
-    void BreakTick();
-    void RaiseDtr();
-    void LowerDtr();
-    void RaiseRts();
-    void LowerRts();
-    /// Drops the driver's queues and InputBuffer (PendingOutput stays).
-    void PurgePort();
-    /// Appends a whole file to PendingOutput if the queue stays within
-    /// kQueueFileLimit; false (queue unchanged) if too large or unreadable.
+    /// Opens and configures the device. On failure one message has been
+    /// shown; false.
+    bool OpenPort(const PortSettings& settings);
+    /// Re-reads the driver state, changes one value and applies it. True
+    /// when the driver took it (the caller keeps the setting then); nothing
+    /// is reported. Parity and stop bits use the low byte.
+    bool ChangeLine(LineParameter parameter, int32_t value);
+    /// One byte without waiting: true and `byte` set, or false when none is
+    /// waiting (or on a read error).
+    bool ReadPortByte(unsigned char& byte);
+    /// Appends to the queued output; false (nothing queued) past
+    /// kPendingOutputLimit.
+    bool Queue(const std::string& bytes);
+    /// Appends a whole file if the queue stays within kQueueFileLimit; false
+    /// (queue unchanged) if too large or unreadable.
     bool QueueFile(const std::string& path);
+    /// Writes the queued output; what the driver did not take stays queued,
+    /// in order, ahead of anything appended later.
+    void TransmitPending();
+    /// The line commands. False (nothing done) when the device has none.
+    /// PulseDtr lowers DTR and Tick raises it again once kDtrPulseMs have
+    /// passed; Break holds BREAK until the second Tick.
+    bool Signal(LineSignal signal);
+    /// The per-tick countdowns of BREAK and of a DTR pulse.
+    void Tick();
+    /// Drops the driver's queues (the queued output stays).
+    void PurgePort();
     /// Lowers DTR and RTS, then closes.
     void ClosePort();
 
-    bool IsVirtual() const { return config_.RunMode == RunVirtual; }
-
-    int CommHandle = -1; // >= 0 while open
-    unsigned char InByte = 0;
-    std::string PendingOutput;
-    std::string InputBuffer;
-    int16_t BreakDtrState = 0;
-    VirtualDevice* Virtual = nullptr;
-    /// Overrides the COM-number mapping for this run (command line --port).
-    std::string DeviceOverride;
+    bool IsOpen() const { return driver_.IsOpen(); }
+    bool HasLineSignals() const { return driver_.HasLineSignals(); }
+    const std::string& PendingOutput() const { return pending_; }
+    bool BreakActive() const { return breakTicks_ != 0; }
+    bool DtrPulseActive() const { return dtrPulse_; }
 
   private:
-    /// True when calls reach a real driver (not Virtual Instrument mode).
-    bool Driven() const;
-    template <typename Change> bool ChangeLine(Change change);
-
-    Config& config_;
-    SerialDriver* driver_;
+    SerialDriver& driver_;
     TickSource& ticks_;
     MessageSink& messages_;
-    SettingsStore* store_;
+    std::string pending_;
+    int16_t breakTicks_ = 0;
+    bool dtrPulse_ = false;
+    uint32_t dtrPulseStart_ = 0;
 };
 
 } // namespace pv

@@ -1,7 +1,8 @@
 #pragma once
-// One activation of a configuration: the serial driver, the port, the
-// runtime and the running window (plus the virtual device window in Virtual
-// Instrument mode), from opening the port to the end of the unload.
+// One activation of a configuration in the desktop program: the run
+// assembly (driver, port, runtime, sinks, DDE, tick) shown by the running
+// window, plus the virtual device window in Virtual Instrument mode, from
+// opening the port to the end of the unload.
 //
 // Use from the setup window (config.RunMode already set to 1, 2 or 3):
 //
@@ -21,8 +22,6 @@
 
 #include "config/config.h"
 #include "config/settings_store.h"
-#include "output/dde_interpreter.h"
-#include "output/dde_items.h"
 #include "runtime/interfaces.h"
 #include "serial/port.h"
 #include "text/messages.h"
@@ -30,9 +29,7 @@
 
 namespace pv {
 
-class DbusDdeDelivery;
-class DbusDdeServer;
-class DdeRuntimeHost;
+class RunAssembly;
 class Runtime;
 class RunningWindow;
 class VirtualDeviceWindow;
@@ -41,7 +38,7 @@ class RunSession : public QObject {
     Q_OBJECT
   public:
     /// Collaborators a caller may replace (tests); null members get the
-    /// real ones: PosixSerialDriver, SystemClock.
+    /// real ones. The driver is not used in Virtual Instrument mode.
     struct Parts {
         std::unique_ptr<SerialDriver> Driver;
         std::unique_ptr<Clock> ClockSource;
@@ -58,9 +55,9 @@ class RunSession : public QObject {
     /// configuration (the port layer shows its own message on failure).
     /// True in Virtual Instrument mode, where no port is opened.
     bool OpenPort();
-    /// Creates the runtime and the running window, runs the start-up and
-    /// shows the window (minimised when configured). Virtual Instrument mode
-    /// also shows the virtual device window. Call once, after OpenPort().
+    /// Creates the running window, runs the start-up and shows the window
+    /// (minimised when configured). Virtual Instrument mode also shows the
+    /// virtual device window. Call once, after OpenPort().
     void Show();
     /// Closes the running window as its Quit command does (no-op before
     /// Show() or after the unload).
@@ -71,10 +68,8 @@ class RunSession : public QObject {
     /// A device path used instead of the COM number's (before OpenPort()).
     void SetDeviceOverride(const std::string& device);
 
-    SerialPort& Port() { return *port_; }
-    Runtime* RuntimeState() { return runtime_.get(); }
-    /// The DDE side: items, command language, client links (after Show()).
-    DbusDdeServer* DdeServer() { return dde_.get(); }
+    RunAssembly& Assembly() { return *run_; }
+    Runtime& RunState();
     RunningWindow* Window();
     VirtualDeviceWindow* VirtualWindow();
     Config& Configuration() { return config_; }
@@ -92,18 +87,11 @@ class RunSession : public QObject {
     Config& config_;
     SettingsStore& store_;
     MessageSink& messages_;
-    std::unique_ptr<SerialDriver> driver_;
-    std::unique_ptr<Clock> clock_;
-    std::unique_ptr<SerialPort> port_;
-    std::unique_ptr<DdeItems> items_;
-    std::unique_ptr<Runtime> runtime_;
+    Parts parts_;
     QtDdeClipboard clipboard_;
-    std::unique_ptr<DbusDdeDelivery> ddeClient_;
-    std::unique_ptr<DdeRuntimeHost> host_;
-    std::unique_ptr<DbusDdeServer> dde_;
-    std::unique_ptr<KeystrokeDelivery> keys_;
     QPointer<RunningWindow> window_;
     QPointer<VirtualDeviceWindow> virtual_;
+    std::unique_ptr<RunAssembly> run_;
     bool shown_ = false;
     bool done_ = false;
     bool destroying_ = false;

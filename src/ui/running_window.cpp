@@ -20,7 +20,6 @@
 
 #include "output/dde_link_text.h"
 #include "runtime/runtime.h"
-#include "serial/port.h"
 #include "ui/about_dialog.h"
 #include "ui/clipboard_link.h"
 #include "ui/resource_texts_qt.h"
@@ -154,19 +153,13 @@ QFont BoxFont(int pixelSize) {
 
 } // namespace
 
-RunningWindow::RunningWindow(Config& config, SerialPort& port, SettingsStore& store,
-                             QWidget* parent)
-    : QMainWindow(parent), config_(config), port_(port), store_(store) {
+RunningWindow::RunningWindow(Config& config, QWidget* parent)
+    : QMainWindow(parent), config_(config) {
     setObjectName(QStringLiteral("Portivox"));
     setWindowIcon(AppIcon());
     setFont(ui::InterfaceQFont());
     BuildMenus();
     BuildControls();
-    timer_ = new QTimer(this);
-    timer_->setObjectName(QStringLiteral("Timer1"));
-    timer_->setInterval(50);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &RunningWindow::Tick);
 }
 
 RunningWindow::~RunningWindow() {
@@ -297,11 +290,13 @@ void RunningWindow::BuildControls() {
 
     dtrButton_ = new PointerButton(QStringLiteral("DTR~"), central_);
     dtrButton_->setObjectName(QStringLiteral("DTRToggleButton"));
-    connect(dtrButton_, &PointerButton::releasedInside, this, [this] { port_.PulseDtr(); });
+    connect(dtrButton_, &PointerButton::releasedInside, this, [this] {
+        if (runtime_) runtime_->Signal(LineSignal::PulseDtr);
+    });
     breakButton_ = new PointerButton(QStringLiteral("Break"), central_);
     breakButton_->setObjectName(QStringLiteral("BreakButton"));
     connect(breakButton_, &PointerButton::releasedInside, this, [this] {
-        if (config_.RunMode != RunVirtual) port_.StartBreak();
+        if (runtime_) runtime_->Signal(LineSignal::Break);
     });
     for (auto* b : {dtrButton_, breakButton_})
         connect(b, &PointerButton::focused, this, &RunningWindow::ButtonFocused);
@@ -309,8 +304,9 @@ void RunningWindow::BuildControls() {
     for (int n = 1; n <= kOutputStrings; ++n) {
         auto* b = new PointerButton(FromBytes(config_.OutputStringCaption[n]), central_);
         b->setObjectName(QStringLiteral("StringButton(%1)").arg(n));
-        connect(b, &PointerButton::releasedInside, this,
-                [this, n] { port_.PendingOutput += config_.OutputStringText[n]; });
+        connect(b, &PointerButton::releasedInside, this, [this, n] {
+            if (runtime_) runtime_->QueueOutput(config_.OutputStringText[n]);
+        });
         connect(b, &PointerButton::focused, this, &RunningWindow::ButtonFocused);
         stringButtons_[n] = b;
     }
@@ -394,20 +390,6 @@ void RunningWindow::StartUp() {
     else
         show();
     if (fields_[1]) fields_[1]->setFocus();
-    timer_->start();
-}
-
-void RunningWindow::StopTimer() {
-    timer_->stop();
-}
-
-void RunningWindow::Tick() {
-    // A keystroke target being started lets events run; the tick it would
-    // start meanwhile is skipped rather than nested.
-    if (!runtime_ || inTick_ || unloaded_) return;
-    inTick_ = true;
-    runtime_->PollTick();
-    inTick_ = false;
 }
 
 // --- RecordDisplay ---------------------------------------------------------
@@ -444,14 +426,10 @@ void RunningWindow::SuspendChanged(bool suspended) {
     resume1_->setVisible(suspended);
 }
 
-void RunningWindow::TimedOutputMenu(bool visible, bool on) {
-    tOutCtrl_->setVisible(visible);
-    tOutCtrl_->setText(Tx(on ? 3007 : 3008));
-}
-
-void RunningWindow::TimedOutputMenuState(bool enabled, bool on) {
-    tOutCtrl_->setEnabled(enabled);
-    tOutCtrl_->setText(Tx(on ? 3007 : 3008));
+void RunningWindow::TimedOutputMenu(const TimedOutputMenuState& menu) {
+    tOutCtrl_->setVisible(menu.Visible);
+    tOutCtrl_->setEnabled(menu.Enabled);
+    tOutCtrl_->setText(Tx(menu.On ? 3007 : 3008));
 }
 
 void RunningWindow::Exit() {
@@ -483,7 +461,7 @@ void RunningWindow::Minimize() {
     showMinimized();
 }
 
-void RunningWindow::RemoveDynamicControls() {
+void RunningWindow::BeforeReload() {
     for (int n = 2; n <= kOutputStrings; ++n)
         if (stringButtons_[n]) stringButtons_[n]->hide();
     for (int n = 2; n < kFieldSlots; ++n) {
@@ -493,7 +471,7 @@ void RunningWindow::RemoveDynamicControls() {
     if (stringButtons_[1]) stringButtons_[1]->hide();
 }
 
-void RunningWindow::Rebuild() {
+void RunningWindow::AfterReload() {
     ClearControls();
     BuildControls();
     if (fields_[1] && isVisible()) fields_[1]->setFocus();
@@ -567,7 +545,7 @@ void RunningWindow::EditCopy() {
         commands_->CopyLink(item);
         return;
     }
-    std::string topic = runtime_ ? runtime_->DdeTopic : std::string("SYSTEM");
+    std::string topic = runtime_ ? runtime_->DdeTopic() : std::string("SYSTEM");
     QtDdeClipboard().SetLink(LinkText(kDdeServiceName, topic, item), ui::ToBytes(box->text()));
 }
 
@@ -617,7 +595,6 @@ void RunningWindow::closeEvent(QCloseEvent* event) {
 void RunningWindow::Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    timer_->stop();
     if (runtime_ && !minimized_ && !isMinimized()) {
         QPoint p = pos();
         runtime_->StoreWindowPosition(Twips(p.x()), Twips(p.y()));

@@ -2,8 +2,8 @@
 // The running window: the fields of the last record, the record counter,
 // the date and time, the line-signal and output string buttons, the Edit
 // and Quit menus and the notification-area icon. It shows what the runtime
-// tells it and turns the user's commands into runtime calls; the 50 ms
-// timer that drives the runtime lives here.
+// tells it and turns the user's commands into runtime commands; the run
+// assembly owns the tick.
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
@@ -22,13 +22,10 @@ class QLabel;
 class QMenu;
 class QDialog;
 class QSystemTrayIcon;
-class QTimer;
 
 namespace pv {
 
 class Runtime;
-class SerialPort;
-class SettingsStore;
 
 /// A text box the user can read, select and copy from but not change.
 /// Only Tab, End, Home, Left, Right, F1 and F4 reach it.
@@ -79,8 +76,7 @@ class RunningWindow : public QMainWindow,
                       public CommandWindow {
     Q_OBJECT
   public:
-    RunningWindow(Config& config, SerialPort& port, SettingsStore& store,
-                  QWidget* parent = nullptr);
+    explicit RunningWindow(Config& config, QWidget* parent = nullptr);
     ~RunningWindow() override;
 
     /// The runtime this window shows and commands; set before Runtime::Start.
@@ -88,10 +84,8 @@ class RunningWindow : public QMainWindow,
     /// The command language and the Edit menu's link items (optional).
     void AttachCommands(CommandInterpreter* commands, DdeLinkControl* links);
     /// After Runtime::Start: position, minimised start, top-most, tray icon,
-    /// then shows the window and starts the timer.
+    /// then shows the window.
     void StartUp();
-    /// Stops the timer (tests drive PollTick themselves).
-    void StopTimer();
 
     // --- RecordDisplay ----------------------------------------------------
     void ShowField(int i, const std::string& text) override;
@@ -101,19 +95,21 @@ class RunningWindow : public QMainWindow,
     // --- RuntimeHost ------------------------------------------------------
     void SetCaption(const std::string& caption) override;
     void SuspendChanged(bool suspended) override;
-    void TimedOutputMenu(bool visible, bool on) override;
+    void TimedOutputMenu(const TimedOutputMenuState& menu) override;
     void Exit() override;
     void EstablishCommandLink() override;
     void EstablishBufferLink() override;
     void RegisterHotKeys() override;
     void MessageBeep(int sound) override;
+    /// Before another configuration is loaded: string buttons 2..20 and
+    /// field boxes 2..FieldCount go, string button 1 is hidden.
+    void BeforeReload() override;
+    /// After it was loaded and the runtime started again: lay out anew.
+    void AfterReload() override;
 
     // --- CommandWindow ----------------------------------------------------
     void ShowNormal() override;
     void Minimize() override;
-    void TimedOutputMenuState(bool enabled, bool on) override;
-    void RemoveDynamicControls() override;
-    void Rebuild() override;
 
     /// Runs between the position being stored and the window going away:
     /// the rest of the unload (DDE down, port closed).
@@ -152,7 +148,6 @@ class RunningWindow : public QMainWindow,
     void ShowAbout();
     void OpenFromTray();
     void EditCopy();
-    void Tick();
 
   signals:
     /// The unload is complete; the window is about to be deleted.
@@ -176,8 +171,6 @@ class RunningWindow : public QMainWindow,
     void ClearControls();
 
     Config& config_;
-    SerialPort& port_;
-    SettingsStore& store_;
     Runtime* runtime_ = nullptr;
     CommandInterpreter* commands_ = nullptr;
     DdeLinkControl* links_ = nullptr;
@@ -215,11 +208,9 @@ class RunningWindow : public QMainWindow,
     QMenu* trayMenu_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QPointer<QDialog> aboutBox_;
-    QTimer* timer_ = nullptr;
 
     bool minimized_ = false;
     bool unloaded_ = false;
-    bool inTick_ = false;
 };
 
 } // namespace pv

@@ -15,8 +15,9 @@
 
 namespace pv {
 
-VirtualDeviceWindow::VirtualDeviceWindow(SerialPort& port, QWidget* parent)
-    : QWidget(parent, Qt::Window), port_(port) {
+VirtualDeviceWindow::VirtualDeviceWindow(VirtualSerialDriver& device, QWidget* parent)
+    : QWidget(parent, Qt::Window), device_(device) {
+    device_.SetListener([this](const std::string& text) { ShowOutput(text); });
     setObjectName(QStringLiteral("VirtualDevice"));
     setWindowTitle(ui::Tx(5005));
     setFont(ui::InterfaceQFont());
@@ -54,6 +55,10 @@ VirtualDeviceWindow::VirtualDeviceWindow(SerialPort& port, QWidget* parent)
     connect(input_, &QLineEdit::returnPressed, this, &VirtualDeviceWindow::Send);
 }
 
+VirtualDeviceWindow::~VirtualDeviceWindow() {
+    device_.SetListener(nullptr);
+}
+
 std::string VirtualDeviceWindow::InputBytes(const QString& typed, bool addCr) {
     std::string raw = ui::ToBytes(typed);
     std::optional<std::string> decoded = UnescapeBytes(raw);
@@ -65,8 +70,7 @@ std::string VirtualDeviceWindow::InputBytes(const QString& typed, bool addCr) {
 void VirtualDeviceWindow::Send() {
     std::string bytes = InputBytes(input_->text(), addCr_->isChecked());
     if (bytes.empty()) return;
-    port_.InputBuffer += bytes;
-    input_->selectAll();
+    if (device_.Push(bytes)) input_->selectAll();
 }
 
 void VirtualDeviceWindow::ShowOutput(const std::string& maskedText) {

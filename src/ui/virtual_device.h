@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-#include "serial/port.h"
+#include "serial/virtual_driver.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -14,13 +14,15 @@ class QPushButton;
 
 namespace pv {
 
-class VirtualDeviceWindow : public QWidget, public VirtualDevice {
+class VirtualDeviceWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit VirtualDeviceWindow(SerialPort& port, QWidget* parent = nullptr);
+    /// Listens to `device` for the program's output while it lives.
+    explicit VirtualDeviceWindow(VirtualSerialDriver& device, QWidget* parent = nullptr);
+    ~VirtualDeviceWindow() override;
 
     /// Shows text the program sent to the device (NULs already masked).
-    void ShowOutput(const std::string& maskedText) override;
+    void ShowOutput(const std::string& maskedText);
 
     /// The bytes a Send of `typed` queues: \xHH escapes decoded, a carriage
     /// return appended when `addCr`. An escape that does not decode is kept
@@ -43,7 +45,7 @@ class VirtualDeviceWindow : public QWidget, public VirtualDevice {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    SerialPort& port_;
+    VirtualSerialDriver& device_;
     QLineEdit* input_;
     QPushButton* send_;
     QCheckBox* addCr_;

@@ -36,11 +36,6 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
-/// Lets the event loop run for `ms`.
-inline void Pump(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 /// One child process; output collected as it comes.
 class Child {
   public:

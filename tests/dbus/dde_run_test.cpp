@@ -2,6 +2,10 @@
 // their changes, the command language, the command client and the links.
 #include "dbus/bus_harness.h"
 
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "platform/qt/dde_link.h"
 
 namespace pv::test {
@@ -28,6 +32,12 @@ struct Serve {
         EXPECT_TRUE(child.WaitForErr("serving")) << child.Err();
     }
 };
+
+/// Returns once the run has taken a command and transmitted on a tick.
+void Ready(Headless& run) {
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(ready)}"}), 0);
+    EXPECT_TRUE(run.child.WaitForOut(">> ready\n"));
+}
 
 TEST(DdeRun, WatcherSeesEveryRecordsItemsInOrder) {
     Headless run(MakeConfig("watch", kDdeServer));
@@ -129,10 +139,13 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
     run.child.Write("1,2\r3,4\r");
     // Each execute gives up after a second; the records still come through.
     ASSERT_TRUE(run.child.WaitForOut("2\t3\t4\n", 8000)) << run.child.Err();
-    // The record's last postamble is still waiting out its second; a command
-    // sent meanwhile could time out itself on a loaded machine.
-    Pump(1500);
-    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}), 0);
+    // The record's last postamble may still be waiting out its second, and a
+    // command sent meanwhile may time out itself: try until one is taken.
+    EXPECT_TRUE(PumpUntil(
+        [] {
+            return RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(alive)}"}) == 0;
+        },
+        8000));
     EXPECT_TRUE(run.child.WaitForOut(">> alive\n"));
 }
 
@@ -141,8 +154,29 @@ TEST(DdeRun, NoCommandsMeansNoConversation) {
     Headless run(MakeConfig("nocommands", kDdeServer));
     run.child.Write("1,2\r");
     ASSERT_TRUE(run.child.WaitForOut("1\t1\t2"));
-    Pump(200);
+    Ready(run);
     EXPECT_EQ(target.child.Out(), "");
+}
+
+TEST(DdeRun, ConfigurationSwitchedToKeystrokesTypesTheNextRecord) {
+    int master = -1, slave = -1;
+    char name[128];
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios raw{};
+    tcgetattr(master, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(master, TCSANOW, &raw);
+    const std::string keys = MakeConfig("tokeys", {"OutputMode=0", "KeyTargetSpecified=0"});
+    qunsetenv("DISPLAY"); // the keystroke sink then says why it cannot type
+    Child run({"run", Path(MakeConfig("fromlog", kDdeServer)), "--port", name});
+    ASSERT_TRUE(WaitForName("org.portivox.dde.Portivox")) << run.Err();
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", Path("{CONFIG(" + keys + ")}")}), 0);
+    ASSERT_EQ(write(master, "7\r", 2), 2);
+    EXPECT_TRUE(run.WaitForErr("Keystrokes cannot be sent")) << run.Err();
+    EXPECT_TRUE(run.WaitForOut("1\t7")) << run.Out();
+    run.Stop();
+    close(master);
+    close(slave);
 }
 
 // --- The two client links -----------------------------------------------------
@@ -152,13 +186,13 @@ TEST(DdeLinks, CommandSourceItemIsExecutedOnce) {
     Headless run(MakeConfig(
         "cmdlink", kDdeServer + QStringList{"CmdLinkApp=Sheet", "CmdLinkTopic=Cells",
                                             "CmdLinkItem=R1C1", "CmdLinkOnActivation=-1"}));
-    Pump(300); // the link is made at start-up
+    Ready(run); // the link was made at start-up
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "{SEND(x)}"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> x\n"));
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "other", "{SEND(y)}"}), 0);
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "[SENDOUT(66)]"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> B\n"));
-    EXPECT_EQ(run.child.Out(), ">> x\n>> B\n") << "each text once, other items ignored";
+    EXPECT_EQ(run.child.Out(), ">> ready\n>> x\n>> B\n") << "each text once, other items ignored";
 }
 
 TEST(DdeLinks, CommandSourcesCurrentTextRunsWhenLinked) {
@@ -175,14 +209,15 @@ TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLf) {
     Headless run(MakeConfig(
         "buflink", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
                                             "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
-    Pump(300);
+    Ready(run);
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "12\\x0D\\x0A"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> 12\n"));
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "\\x0D\\x0A"}), 0);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{STRIPCRLF-OFF}"}), 0);
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "34\\x0D\\x0A"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> 34\\x0D\\x0A\n"));
-    EXPECT_EQ(run.child.Out(), ">> 12\n>> 34\\x0D\\x0A\n") << "a lone CR LF queues nothing";
+    EXPECT_EQ(run.child.Out(), ">> ready\n>> 12\n>> 34\\x0D\\x0A\n")
+        << "a lone CR LF queues nothing";
 }
 
 TEST(DdeLinks, TerminatedLinkTakesNoMoreText) {
@@ -190,15 +225,15 @@ TEST(DdeLinks, TerminatedLinkTakesNoMoreText) {
     Headless run(MakeConfig(
         "terminate", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
                                               "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
-    Pump(300);
+    Ready(run);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 0);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 1)
         << "nothing left to terminate";
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "lost"}), 0);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{REFRESH-BUFFER}"}), 0);
-    Pump(300); // the next tick links again and reads the current text
+    // The next tick links again and reads the current text.
     ASSERT_TRUE(run.child.WaitForOut(">> lost\n"));
-    EXPECT_EQ(run.child.Out(), ">> lost\n");
+    EXPECT_EQ(run.child.Out(), ">> ready\n>> lost\n");
 }
 
 TEST(DdeLinks, MissingSourceIsReported) {

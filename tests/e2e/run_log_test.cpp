@@ -174,6 +174,21 @@ TEST_F(RunTest, VirtualInputFromAFileAndAcknowledgementsOnStdout) {
     EXPECT_EQ(Slurp(log), "12.5\r\r\n7\r\r\n");
 }
 
+TEST_F(RunTest, LinesWaitInOrderWhileTheLogCannotBeWritten) {
+    log = (dir / "later" / "t.log").string();
+    Configure("'PreInputTable(10)=Ignore'");
+    int master = StartOnPty("--exit-after-idle=40");
+    WriteAll(master, "1\r\n2\r\n");
+    for (int i = 0; i < 200 && Slurp((dir / "stderr").string()).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    fs::create_directories(dir / "later");
+    WriteAll(master, "3\r\n");
+    EXPECT_EQ(Finish(), 0);
+    close(master);
+    EXPECT_EQ(Slurp(log), "1\r\r\n2\r\r\n3\r\r\n");
+    EXPECT_NE(Slurp((dir / "stderr").string()).find("retrying"), std::string::npos);
+}
+
 TEST_F(RunTest, BadArgumentsAndFilesFail) {
     EXPECT_EQ(Shell(std::string(PORTIVOX_BIN) + " run 2>/dev/null"), 2);
     EXPECT_EQ(Shell(std::string(PORTIVOX_BIN) + " run x.PV3 --bogus 2>/dev/null"), 2);

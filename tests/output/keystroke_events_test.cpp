@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "output/keystroke_fakes.h"
+#include "fakes/keystroke_fakes.h"
 #include "output/keystroke_sender.h"
 
 namespace pv {
@@ -103,50 +103,39 @@ TEST(Play, ResetThenEventsOfAGroupUnderCtrl) {
 
 // --- Target window ---------------------------------------------------------
 
-struct TargetFixture : testing::Test {
-    test::FakeWindows windows;
-    void SetUp() override {
+TEST(TargetWindow, FoundByPartOfItsUpperCasedTitleFromTheTop) {
+    const struct {
+        const char *name, *title;
+        bool minimised;
+        WindowId found;
+        std::vector<std::string> calls;
+    } rows[] = {
+        {"TopmostIsReturnedWithoutActivation", "portivox", false, 1, {"list"}},
+        {"MatchBehindIsActivated", "  editor ", false, 2, {"list", "activate 2"}},
+        {"Latin1ComparedInUpperCase",
+         "gr\xF6\xDF"
+         "E",
+         false,
+         3,
+         {"list", "activate 3"}},
+        {"MinimisedIsRestoredAndReported", "calc", true, 3, {"list", "restore 3", "activate 3"}},
+        {"NoMatch", "spreadsheet", false, 0, {"list"}},
+        {"BlankTitleLooksForNothing", "   ", false, 0, {}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        test::FakeWindows windows;
         windows.stack = {{1, "Portivox - COM1"},
                          {2, "Notes - Editor"},
                          {3, "Gr\xF6\xDF"
                              "e - Calc"}};
         windows.foreground = 1;
+        if (r.minimised) windows.minimised = {3};
+        const auto found = ActivateTargetWindow(windows, r.title);
+        EXPECT_EQ(found.Window, r.found);
+        EXPECT_EQ(found.RestoredFromMinimised, r.minimised);
+        EXPECT_EQ(windows.calls, r.calls);
     }
-};
-
-TEST_F(TargetFixture, TopmostMatchIsReturnedWithoutActivation) {
-    const auto r = ActivateTargetWindow(windows, "portivox");
-    EXPECT_EQ(r.Window, 1u);
-    EXPECT_EQ(windows.calls, std::vector<std::string>{"list"});
-}
-
-TEST_F(TargetFixture, MatchBehindIsActivated) {
-    const auto r = ActivateTargetWindow(windows, "  editor ");
-    EXPECT_EQ(r.Window, 2u);
-    EXPECT_FALSE(r.RestoredFromMinimised);
-    EXPECT_EQ(windows.foreground, 2u);
-}
-
-TEST_F(TargetFixture, Latin1TitleComparedInUpperCase) {
-    EXPECT_EQ(ActivateTargetWindow(windows, "gr\xF6\xDF"
-                                            "E")
-                  .Window,
-              3u);
-}
-
-TEST_F(TargetFixture, MinimisedMatchIsRestoredAndReported) {
-    windows.minimised = {3};
-    const auto r = ActivateTargetWindow(windows, "calc");
-    EXPECT_EQ(r.Window, 3u);
-    EXPECT_TRUE(r.RestoredFromMinimised);
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"list", "restore 3", "activate 3"}));
-}
-
-TEST_F(TargetFixture, NoMatchOrBlankTitleGivesNoWindow) {
-    EXPECT_EQ(ActivateTargetWindow(windows, "spreadsheet").Window, 0u);
-    windows.calls.clear();
-    EXPECT_EQ(ActivateTargetWindow(windows, "   ").Window, 0u);
-    EXPECT_TRUE(windows.calls.empty());
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "output/keystroke_fakes.h"
+#include "fakes/keystroke_fakes.h"
 #include "output/keystroke_sender.h"
 
 namespace pv {

@@ -8,11 +8,10 @@
 #include <fstream>
 #include <thread>
 
+#include "fakes/run_fakes.h"
 #include "line_probe.h"
-#include "platform/posix/ticks.h"
 #include "pty_pair.h"
 #include "serial/port.h"
-#include "serial/recording_driver.h"
 
 namespace pv {
 namespace {
@@ -79,7 +78,7 @@ TEST_P(PosixLine, AppliesAndReadsBack) {
 
     LineSettings back;
     ASSERT_TRUE(driver.GetState(back));
-    EXPECT_EQ(test::RecordingDriver::Describe(back), test::RecordingDriver::Describe(c.line));
+    EXPECT_EQ(testing::RecordingDriver::Describe(back), testing::RecordingDriver::Describe(c.line));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,13 +154,6 @@ TEST_F(PosixDriverTest, BytesInArriveUnchangedOneAtATime) {
     EXPECT_EQ(driver.Read(&byte, 1), 0);
 }
 
-TEST_F(PosixDriverTest, BytesOutArriveUnchanged) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
-    std::string data("ack\0\r\n\xff\x11\x13", 9);
-    EXPECT_EQ(driver.Write(data.data(), static_cast<int>(data.size())), 9);
-    EXPECT_EQ(pty.Receive(data.size()), data);
-}
-
 TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
     ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
     pty.Send("stale");
@@ -172,16 +164,6 @@ TEST_F(PosixDriverTest, PurgeDropsWaitingInput) {
     EXPECT_EQ(driver.Read(&byte, 1), 0);
     pty.Send("new");
     EXPECT_EQ(ReadAll(driver, 3), "new");
-}
-
-TEST_F(PosixDriverTest, ModemLinesAndBreakAreHarmlessOnAPty) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 3}));
-    driver.SetDtr(true);
-    driver.SetRts(false);
-    driver.SetBreak(true);
-    driver.SetBreak(false);
-    pty.Send("x");
-    EXPECT_EQ(ReadAll(driver, 1), "x");
 }
 
 // ------------------------------------------------------------- open
@@ -231,68 +213,65 @@ TEST(PosixDriver, ANonTerminalIsNoPort) {
 
 struct PtyPortTest : ::testing::Test {
     PtyPair pty;
-    Config config;
     PosixSerialDriver driver;
-    MonotonicTicks ticks;
-    test::RecordingMessages messages;
-    SerialPort port{config, &driver, ticks, messages};
+    testing::FakeClock clock;
+    testing::RecordingMessages messages;
+    SerialPort port{driver, clock, messages};
+    PortSettings settings{"COM1", "", {9600, 8, 0, 0, 0}, 4096, 1024};
 
     void SetUp() override {
         ASSERT_TRUE(pty.ok());
-        port.DeviceOverride = pty.path;
+        settings.Device = pty.path;
     }
 };
 
-TEST_F(PtyPortTest, OpenAppliesTheConfiguredLine) {
-    config.BaudRate = 7; // 14400
-    config.DataBits = 2;
-    config.Parity = 3; // mark
-    config.StopBits = 2;
-    ASSERT_TRUE(port.OpenPort()) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+TEST_F(PtyPortTest, OpenAppliesTheLineAndChangesFollow) {
+    settings.Line = {14400, 7, 3, 2, 0};
+    ASSERT_TRUE(port.OpenPort(settings)) << (messages.shown.empty() ? "" : messages.shown[0].text);
     LineProbe p;
     ASSERT_TRUE(ProbeLine(pty.slave, p));
     EXPECT_EQ(p.ospeed, 14400u);
     EXPECT_EQ(p.cflag & (PARODD | CMSPAR | CSTOPB),
               static_cast<unsigned>(PARODD | CMSPAR | CSTOPB));
-    EXPECT_EQ(port.CommHandle, driver.Handle());
     LineSettings line;
     ASSERT_TRUE(driver.GetState(line));
-    EXPECT_EQ(test::RecordingDriver::Describe(line), "14400,7,3,2,0");
-
-    port.SetPortBaud(38400);
+    EXPECT_EQ(testing::RecordingDriver::Describe(line), "14400,7,3,2,0");
+    EXPECT_TRUE(port.ChangeLine(LineParameter::Baud, 38400));
     ASSERT_TRUE(ProbeLine(pty.slave, p));
     EXPECT_EQ(p.ospeed, 38400u);
-    EXPECT_EQ(config.BaudRate, 9);
+    port.ClosePort();
+    EXPECT_FALSE(driver.IsOpen());
+    ASSERT_TRUE(port.OpenPort(settings)) << "a closed port opens again";
 }
 
 TEST_F(PtyPortTest, RecordsInAcknowledgementsOut) {
-    ASSERT_TRUE(port.OpenPort());
+    ASSERT_TRUE(port.OpenPort(settings));
     pty.Send("12.5,OK\r");
     std::string got;
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    unsigned char byte = 0;
     while (got.size() < 8 && std::chrono::steady_clock::now() < until)
-        if (port.ReadPortByte() == 1) got += static_cast<char>(port.InByte);
+        if (port.ReadPortByte(byte)) got += static_cast<char>(byte);
     EXPECT_EQ(got, "12.5,OK\r");
-
-    port.PendingOutput = std::string("\x06\0", 2);
+    port.Queue(std::string("\x06\0", 2));
     port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "");
+    EXPECT_EQ(port.PendingOutput(), "");
     EXPECT_EQ(pty.Receive(2), std::string("\x06\0", 2));
 }
 
 TEST_F(PtyPortTest, AFullDeviceQueueKeepsTheTailUntilLater) {
-    ASSERT_TRUE(port.OpenPort());
+    ASSERT_TRUE(port.OpenPort(settings));
     std::string data(1 << 20, '\0');
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<char>(i % 251);
-    port.PendingOutput = data;
+    port.Queue(data);
     std::string received;
     bool sawShortWrite = false;
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while ((!port.PendingOutput.empty() || received.size() < data.size()) &&
+    while ((!port.PendingOutput().empty() || received.size() < data.size()) &&
            std::chrono::steady_clock::now() < until) {
         port.TransmitPending();
-        if (!port.PendingOutput.empty()) sawShortWrite = true;
+        if (!port.PendingOutput().empty()) sawShortWrite = true;
         received += pty.Receive(1, 5);
     }
     EXPECT_TRUE(sawShortWrite);
@@ -300,29 +279,13 @@ TEST_F(PtyPortTest, AFullDeviceQueueKeepsTheTailUntilLater) {
     EXPECT_TRUE(received == data);
 }
 
-TEST_F(PtyPortTest, ClosedPortCanBeOpenedAgain) {
-    ASSERT_TRUE(port.OpenPort());
-    port.ClosePort();
-    EXPECT_FALSE(driver.IsOpen());
-    ASSERT_TRUE(port.OpenPort());
-}
-
 TEST_F(PtyPortTest, BusyDeviceIsReportedNotAvailable) {
     PosixSerialDriver holder;
     ASSERT_TRUE(holder.Open(pty.path));
-    config.CommPort = 4;
-    EXPECT_FALSE(port.OpenPort());
-    ASSERT_EQ(messages.Messages.size(), 1u);
-    EXPECT_EQ(messages.Messages[0].Text, "COM5 Device Not Available.");
-}
-
-TEST(MonotonicTicks, AdvancesWithTime) {
-    MonotonicTicks ticks;
-    uint32_t a = ticks.TickCount();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    uint32_t b = ticks.TickCount();
-    EXPECT_GE(static_cast<uint32_t>(b - a), 19u);
-    EXPECT_LT(static_cast<uint32_t>(b - a), 10000u);
+    settings.Name = "COM5";
+    EXPECT_FALSE(port.OpenPort(settings));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "COM5 Device Not Available.");
 }
 
 } // namespace

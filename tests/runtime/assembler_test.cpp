@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/fakes.h"
+#include "fakes/run_fakes.h"
 
-namespace pv::runtime_test {
+namespace pv::testing {
 namespace {
 
 struct Step {
@@ -206,7 +206,7 @@ const AssemblerCase kCases[] = {
      {std::string("a\0b\r", 4)}},
 };
 
-class AssemblerTest : public testing::TestWithParam<AssemblerCase> {};
+class AssemblerTest : public ::testing::TestWithParam<AssemblerCase> {};
 
 TEST_P(AssemblerTest, DeliversRecords) {
     const auto& c = GetParam();
@@ -219,17 +219,17 @@ TEST_P(AssemblerTest, DeliversRecords) {
         h.Feed(step.bytes);
         h.Tick(step.ticks);
         if (step.recordsSoFar >= 0) {
-            EXPECT_EQ(static_cast<int>(h.display.records.size()), step.recordsSoFar)
+            EXPECT_EQ(static_cast<int>(h.Records().size()), step.recordsSoFar)
                 << "after step " << stepNo;
         }
     }
-    EXPECT_EQ(h.display.records, c.records);
+    EXPECT_EQ(h.Records(), c.records);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, AssemblerTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<AssemblerCase>& i) {
+INSTANTIATE_TEST_SUITE_P(Rules, AssemblerTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<AssemblerCase>& i) {
                              return std::string(i.param.name);
                          });
 
 } // namespace
-} // namespace pv::runtime_test
+} // namespace pv::testing

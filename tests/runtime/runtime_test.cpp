@@ -1,318 +1,464 @@
-// The runtime's frame around the assembler: acknowledgement, beeps,
-// suspension, one-record mode, Reset, the exit countdown, Opto-RS, the
-// timed output and start-up state.
+// The runtime through its commands and snapshot: the frame around each
+// record, suspension, Reset, exit, timed output, start-up, the conversion
+// chain and what may happen while a record is being delivered.
+#include <functional>
+#include <random>
+
 #include <gtest/gtest.h>
 
-#include "runtime/fakes.h"
+#include "config/config_file.h"
+#include "fakes/run_fakes.h"
+#include "text/locale.h"
+#include "text/strings.h"
 
-namespace pv::runtime_test {
+namespace pv::testing {
 namespace {
 
-TEST(RecordFrameTest, AcknowledgesEveryRecordIncludingVoidOnes) {
-    Harness h;
-    h.config.AckString = std::string("\x06", 1);
-    h.config.PreInputTable['!'] = "Void Record";
-    h.Start();
-    h.Feed("1\r!2\r3\r");
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "\x06\x06\x06");
-    EXPECT_EQ(h.display.records, (std::vector<std::string>{"1\r", "3\r"}));
-    EXPECT_EQ(h.display.number, "2");
-}
+using Strings = std::vector<std::string>;
 
-TEST(RecordFrameTest, BeepUsesSpecialBeepOfThePortWhenNonzero) {
-    Harness h;
-    h.config.BeepOnInput = True;
-    h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
-    h.Start();
-    h.Feed("1\r");
-    h.Tick();
-    EXPECT_EQ(h.host.sounds, std::vector<int>{48});
-    EXPECT_EQ(h.messages.beeps, 0);
-
-    Harness plain;
-    plain.config.BeepOnInput = True;
-    plain.Start();
-    plain.Feed("1\r2\r");
-    plain.Tick();
-    EXPECT_TRUE(plain.host.sounds.empty());
-    EXPECT_EQ(plain.messages.beeps, 2);
-}
-
-TEST(OptoRsTest, QueriesOnCrAndVoidsTheAnswerRecord) {
-    Harness h;
-    h.config.FlowControl = FlowOptoRs;
-    h.Start();
-    h.Feed("12\r34\r56\r");
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "?\r?\r");
-    EXPECT_EQ(h.display.records, (std::vector<std::string>{"12\r", "56\r"}));
-}
-
-TEST(SuspendTest, SuspendedTickReadsNothingAndResumeDeliversQueuedInput) {
-    Harness h;
-    h.config.ActivateSuspended = True;
-    Runtime& rt = h.Start();
-    EXPECT_TRUE(rt.Suspended);
-    EXPECT_EQ(h.host.caption, "Portivox - COM1 (S) (Virtual Device)");
-    h.Feed("1\r");
-    h.Tick(3);
-    EXPECT_TRUE(h.display.records.empty());
-    EXPECT_EQ(h.port.InputBuffer, "1\r");
-    rt.Resume();
-    EXPECT_EQ(h.host.caption, "Portivox - COM1 (Virtual Device)");
-    h.Tick();
-    EXPECT_EQ(h.display.records.size(), 1u);
-}
-
-TEST(SuspendTest, OneRecordModeDeliversOneRecordThenSuspends) {
-    Harness h;
-    h.config.ActivateSuspended = True;
-    Runtime& rt = h.Start();
-    h.Feed("1\r2\r");
-    rt.ResumeForOneRecord();
-    h.Tick();
-    EXPECT_EQ(h.display.records, std::vector<std::string>{"1\r"});
-    EXPECT_TRUE(rt.Suspended);
-    EXPECT_FALSE(rt.OneRecordMode);
-    EXPECT_EQ(h.port.InputBuffer, "2\r");
-    h.Tick(2);
-    EXPECT_EQ(h.display.records.size(), 1u);
-    rt.ResumeForOneRecord();
-    h.Tick();
-    EXPECT_EQ(h.display.records, (std::vector<std::string>{"1\r", "2\r"}));
-}
-
-TEST(SuspendTest, OneRecordModeSkipsVoidRecords) {
-    Harness h;
-    h.config.ActivateSuspended = True;
-    h.config.PreInputTable['!'] = "Void Record";
-    Runtime& rt = h.Start();
-    h.Feed("!\r2\r3\r");
-    rt.ResumeForOneRecord();
-    h.Tick();
-    EXPECT_EQ(h.display.records, std::vector<std::string>{"2\r"});
-    EXPECT_TRUE(rt.Suspended);
-}
-
-TEST(ExitTest, AppExitClosesAtEndOfSecondTick) {
-    Harness h;
-    Runtime& rt = h.Start();
-    rt.RequestExit();
-    h.Tick();
-    EXPECT_EQ(h.host.exits, 0);
-    h.Tick();
-    EXPECT_EQ(h.host.exits, 1);
-    h.Tick(3);
-    EXPECT_EQ(h.host.exits, 1);
-}
-
-TEST(ExitTest, AppExitWhileSuspendedWaitsForResume) {
-    Harness h;
-    Runtime& rt = h.Start();
-    rt.Suspend();
-    rt.RequestExit();
-    h.Tick(5);
-    EXPECT_EQ(h.host.exits, 0);
-    rt.Resume();
-    h.Tick();
-    EXPECT_EQ(h.host.exits, 0);
-    h.Tick();
-    EXPECT_EQ(h.host.exits, 1);
-}
-
-struct ResetCase {
+struct Rule {
     const char* name;
-    bool suspendedBefore;
-    bool activateSuspended;
-    bool suspendedAfter;
+    std::function<void(Harness&)> run; // settings, Start, acts, expects
 };
 
-class ResetTest : public testing::TestWithParam<ResetCase> {};
-
-TEST_P(ResetTest, DropsPartialRecordAndRestoresSuspension) {
-    const auto& c = GetParam();
-    Harness h;
-    h.config.ActivateSuspended = c.activateSuspended ? True : False;
-    Runtime& rt = h.Start();
-    h.Feed("12");
-    if (rt.Suspended) rt.Resume();
-    h.Tick();
-    h.Feed("1\r");
-    h.Tick();
-    ASSERT_EQ(h.display.number, "1");
-    h.Feed("99");
-    h.Tick();
-    h.Feed("pending");
-    if (c.suspendedBefore) rt.Suspend();
-    rt.Reset();
-    EXPECT_EQ(rt.Suspended, c.suspendedAfter);
-    EXPECT_EQ(h.display.number, "");
-    EXPECT_TRUE(h.port.InputBuffer.empty());
-    EXPECT_EQ(rt.FieldIndex, 1);
-    EXPECT_FALSE(rt.InRecord);
-    rt.Resume();
-    h.Feed("34\r");
-    h.Tick();
-    EXPECT_EQ(h.display.records.back(), "34\r");
-    EXPECT_EQ(h.display.number, "1");
+void PrintTo(const Rule& r, std::ostream* os) {
+    *os << r.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, ResetTest,
-    testing::Values(ResetCase{"RunningStaysRunning", false, false, false},
-                    ResetCase{"SuspendedResumes", true, false, false},
-                    ResetCase{"ActivateSuspendedSuspends", false, true, true},
-                    ResetCase{"SuspendedWithActivateSuspendedStaysSuspended", true, true, true}),
-    [](const testing::TestParamInfo<ResetCase>& i) { return std::string(i.param.name); });
+void Delimited(Config& c, int fields) {
+    c.RecordStructure = DelimitedFields;
+    c.FieldCount = static_cast<int16_t>(fields);
+}
 
-TEST(TimedOutputTest, FirstActionOneIntervalAfterStartAndAtMostOnePerTick) {
-    Harness h;
-    h.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    h.config.TimerInterval = 100;
+void Timed(Harness& h, int16_t flags, int32_t interval, uint32_t start = 1000) {
+    h.config.TimerFlags = flags;
+    h.config.TimerInterval = interval;
     h.config.TimerString = "T";
-    Runtime& rt = h.Start();
-    EXPECT_TRUE(h.host.timerMenuVisible);
-    EXPECT_TRUE(h.host.timerOn);
-    h.Tick(); // schedule starts at 1000
-    EXPECT_EQ(h.port.PendingOutput, "");
-    h.clock.ticks = 1099;
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "");
-    h.clock.ticks = 1100;
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "T");
-    h.clock.ticks = 1450; // late: catches up one action per tick
-    h.Tick(5);
-    EXPECT_EQ(h.port.PendingOutput, "TTTT");
-    EXPECT_EQ(rt.TimerDueBase, 1400);
+    h.clock.Ticks = start;
 }
 
-TEST(TimedOutputTest, ResumeRestartsTheInterval) {
-    Harness h;
-    h.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    h.config.TimerInterval = 100;
-    h.config.TimerString = "T";
-    Runtime& rt = h.Start();
-    h.Tick();
-    rt.Suspend();
-    h.clock.ticks = 1200;
-    rt.Resume();
-    EXPECT_EQ(rt.TimerDueBase, 0);
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "");
-    h.clock.ticks = 1300;
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "T");
+// Advances the clock by `ms` before each of `n` ticks.
+void TicksEvery(Harness& h, uint32_t ms, int n) {
+    for (int i = 0; i < n; ++i) {
+        h.clock.Ticks += ms;
+        h.Tick();
+    }
 }
 
-TEST(TimedOutputTest, ZeroIntervalHidesMenuAndSwitchesTimerOff) {
+const Rule kRules[] = {
+    // --- The frame around each record ------------------------------------
+    {"EveryRecordIsAcknowledgedVoidOnesToo",
+     [](Harness& h) {
+         h.config.AckString = "\x06";
+         h.config.PreInputTable['!'] = "Void Record";
+         h.Start();
+         h.Feed("1\r!2\r3\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), (Strings{"1\r", "3\r"}));
+         EXPECT_EQ(h.Snap().PendingOutput, "\x06\x06\x06");
+         EXPECT_EQ(h.Snap().RecordNumber, "2");
+         h.Tick();
+         EXPECT_EQ(h.driver.Written, "\x06\x06\x06");
+     }},
+    {"VoidByteBeforeTheStartStartsAndVoidsTheRecord",
+     [](Harness& h) {
+         h.config.PreInputTable['!'] = "Void Record";
+         h.Start();
+         h.Feed("!1\r2\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), Strings{"2\r"});
+     }},
+    {"BeepUsesThePortsSpecialBeep",
+     [](Harness& h) {
+         h.config.BeepOnInput = True;
+         h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
+         h.Start();
+         h.Feed("1\r");
+         h.Tick();
+         EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
+         EXPECT_EQ(h.messages.beeps, 0);
+     }},
+    {"BeepWithoutSpecialBeepIsThePlainOne",
+     [](Harness& h) {
+         h.config.BeepOnInput = True;
+         h.Start();
+         h.Feed("1\r2\r");
+         h.Tick();
+         EXPECT_TRUE(h.recorder.Sounds.empty());
+         EXPECT_EQ(h.messages.beeps, 2);
+     }},
+    {"OptoRsQueriesOnCrAndVoidsTheAnswer",
+     [](Harness& h) {
+         h.config.FlowControl = FlowOptoRs;
+         h.Start();
+         h.Feed("12\r34\r56\r");
+         h.Tick();
+         EXPECT_EQ(h.Snap().PendingOutput, "?\r?\r");
+         EXPECT_EQ(h.Records(), (Strings{"12\r", "56\r"}));
+     }},
+    {"WithoutASinkRecordsAreStillShownAndCounted",
+     [](Harness& h) {
+         h.recorder.Sink = false;
+         h.Start();
+         h.Feed("7\r");
+         h.Tick();
+         EXPECT_EQ(h.Snap().Fields[1], "7\r");
+         EXPECT_EQ(h.Snap().RecordNumber, "1");
+     }},
+    // --- Suspension and one-record mode -----------------------------------
+    {"ActivateSuspendedReadsNothingUntilResumed",
+     [](Harness& h) {
+         h.config.ActivateSuspended = True;
+         Runtime& rt = h.Start();
+         EXPECT_EQ(h.recorder.Caption, "Portivox - COM1 (S)");
+         h.Feed("1\r");
+         h.Tick(3);
+         EXPECT_TRUE(h.Records().empty());
+         rt.Resume();
+         EXPECT_EQ(h.recorder.Caption, "Portivox - COM1");
+         h.Tick();
+         EXPECT_EQ(h.Records().size(), 1u);
+     }},
+    {"OneRecordModeTakesOneRecordThenSuspends",
+     [](Harness& h) {
+         h.config.ActivateSuspended = True;
+         h.config.PreInputTable['!'] = "Void Record";
+         Runtime& rt = h.Start();
+         h.Feed("!\r1\r2\r");
+         rt.ResumeForOneRecord();
+         h.Tick();
+         EXPECT_EQ(h.Records(), Strings{"1\r"}); // the void record did not count
+         EXPECT_TRUE(h.Snap().Suspended);
+         EXPECT_FALSE(h.Snap().OneRecordMode);
+         h.Tick(2);
+         EXPECT_EQ(h.Records().size(), 1u);
+         rt.Resume();
+         h.Tick();
+         EXPECT_EQ(h.Records().size(), 2u);
+     }},
+    // --- Exit --------------------------------------------------------------
+    {"AppExitClosesAtTheEndOfTheSecondTick",
+     [](Harness& h) {
+         h.Start().RequestExit();
+         h.Tick();
+         EXPECT_EQ(h.recorder.Exits, 0);
+         h.Tick();
+         EXPECT_EQ(h.recorder.Exits, 1);
+     }},
+    {"AppExitWhileSuspendedWaitsForResume",
+     [](Harness& h) {
+         Runtime& rt = h.Start();
+         rt.Suspend();
+         rt.RequestExit();
+         h.Tick(5);
+         EXPECT_EQ(h.recorder.Exits, 0);
+         rt.Resume();
+         h.Tick(2);
+         EXPECT_EQ(h.recorder.Exits, 1);
+     }},
+    // --- Reset ---------------------------------------------------------------
+    {"ResetDropsThePartialRecordAndResumes",
+     [](Harness& h) {
+         Runtime& rt = h.Start();
+         h.Feed("1\r23");
+         h.Tick();
+         rt.Suspend();
+         rt.Reset();
+         EXPECT_FALSE(h.Snap().Suspended);
+         EXPECT_EQ(h.Snap().RecordNumber, "");
+         EXPECT_EQ(h.Snap().Fields[1], "");
+         h.Feed("4\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), (Strings{"1\r", "4\r"}));
+         EXPECT_EQ(h.Snap().RecordNumber, "1");
+     }},
+    {"ResetWithActivateSuspendedEndsSuspended",
+     [](Harness& h) {
+         h.config.ActivateSuspended = True;
+         Runtime& rt = h.Start();
+         rt.Resume();
+         rt.Reset();
+         EXPECT_TRUE(h.Snap().Suspended);
+         EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "Purge()"), 1);
+     }},
+    // --- Timed output ------------------------------------------------------
+    {"TimedOutputComesOneIntervalAfterStartAtMostOncePerTick",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100);
+         h.Start();
+         TicksEvery(h, 50, 2); // base taken at the first tick
+         EXPECT_EQ(h.Snap().PendingOutput, "");
+         h.Tick(); // transmitted nothing yet: one action per tick
+         TicksEvery(h, 50, 1);
+         EXPECT_EQ(h.driver.Written, "T");
+         h.clock.Ticks += 1000; // far behind: still one per tick
+         h.Tick();
+         EXPECT_EQ(h.driver.Written, "TT");
+     }},
+    {"TimedOutputGoesOnAcrossTheSignedWrap",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u);
+         h.Start();
+         TicksEvery(h, 100, 8);
+         EXPECT_EQ(h.driver.Written, "TTTTTTT");
+     }},
+    {"TimedOutputGoesOnAcrossTheUnsignedWrap",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100, 0xFFFFFF00u);
+         h.Start();
+         TicksEvery(h, 100, 8);
+         EXPECT_EQ(h.driver.Written, "TTTTTTT");
+     }},
+    {"ResumeRestartsTheInterval",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100);
+         Runtime& rt = h.Start();
+         TicksEvery(h, 60, 1);
+         rt.Suspend();
+         rt.Resume();
+         TicksEvery(h, 60, 2); // base again at the first of these
+         EXPECT_EQ(h.driver.Written, "");
+         TicksEvery(h, 60, 1);
+         EXPECT_EQ(h.driver.Written, "T");
+     }},
+    {"DtrAndBreakActionsReachTheLine",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart | TimerActionDtr, 100);
+         h.Start();
+         TicksEvery(h, 100, 2);
+         EXPECT_EQ(h.driver.Log.back(), "SetDtr(0)");
+         TicksEvery(h, 160, 1);
+         EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "SetDtr(1)"), 1);
+     }},
+    {"LineActionsDoNothingWithoutLines",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart | TimerActionBreak, 100);
+         h.driver.Lines = false;
+         h.Start();
+         TicksEvery(h, 100, 4);
+         EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "SetBreak(1)"), 0);
+     }},
+    {"MenuHiddenWithoutIntervalAndTogglingKeepsItHidden",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 0);
+         Runtime& rt = h.Start();
+         EXPECT_FALSE(h.Snap().TimedOutputOn);
+         rt.SetTimedOutput(true);
+         rt.ToggleTimedOutput();
+         rt.SetTimerInterval(0);
+         EXPECT_FALSE(h.recorder.Menu.Visible);
+         EXPECT_FALSE(h.Snap().TimedOutputMenu.Visible);
+     }},
+    {"MenuCaptionNamesTheNextAction",
+     [](Harness& h) {
+         Timed(h, 0, 500);
+         Runtime& rt = h.Start();
+         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, false}));
+         rt.ToggleTimedOutput();
+         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, true}));
+     }},
+    {"NewIntervalEnablesUnlessTheStringToSendIsEmpty",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart | TimerActionString, 500);
+         h.config.TimerString = "";
+         Runtime& rt = h.Start();
+         rt.SetTimerInterval(5);
+         EXPECT_EQ(h.config.TimerInterval, 5);
+         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, true}));
+         rt.SetTimerInterval(0);
+         EXPECT_EQ(h.config.TimerInterval, 0);
+         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, false}));
+     }},
+    // --- Start-up and the window's settings --------------------------------
+    {"StartUpNamesTopicAndCaptionAndEstablishesLinks",
+     [](Harness& h) {
+         h.config.CommPort = 1;
+         h.config.CmdLinkApp = h.config.CmdLinkTopic = "x";
+         h.config.CmdLinkOnActivation = True;
+         h.config.BufferLinkApp = "y"; // no topic: no link
+         h.config.BufferLinkOnActivation = True;
+         h.Start();
+         EXPECT_EQ(h.Snap().DdeTopic, "COM2");
+         EXPECT_EQ(h.Snap().WindowTitle, "Portivox - COM2");
+         EXPECT_EQ(h.recorder.Calls, (Strings{"sink 2", "command link", "hot keys"}));
+     }},
+    {"NamedTopicAndLinkRequestsAtTheNextTick",
+     [](Harness& h) {
+         h.config.DDETopicName = "Scale";
+         Runtime& rt = h.Start();
+         EXPECT_EQ(rt.DdeTopic(), "Scale");
+         rt.RequestBufferLink();
+         rt.RequestCommandLink();
+         h.recorder.Calls.clear();
+         h.Tick(2);
+         EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
+     }},
+    {"DateTimeBoxChangesOnlyWhenTheTimeDoes",
+     [](Harness& h) {
+         h.config.ShowDateTime = True;
+         h.config.DateTimeFormat = "hh:nn:ss";
+         h.Start();
+         h.Tick(2);
+         h.clock.Time.Second = 10;
+         h.Tick();
+         EXPECT_EQ(h.recorder.Calls.back(), "datetime 14:07:10");
+         EXPECT_EQ(std::count_if(h.recorder.Calls.begin(), h.recorder.Calls.end(),
+                                 [](auto& c) { return c.rfind("datetime", 0) == 0; }),
+                   2);
+     }},
+    // --- While a record is being delivered --------------------------------
+    {"TickDuringADeliveryTransmitsButReadsNothing",
+     [](Harness& h) {
+         h.config.AckString = "A";
+         h.recorder.DuringDelivery = [&] {
+             if (h.Records().size() > 1) return;
+             h.Tick();
+             EXPECT_TRUE(h.Snap().Delivering);
+             EXPECT_EQ(h.driver.Written, "A");
+             EXPECT_EQ(h.Records().size(), 1u);
+         };
+         h.Start();
+         h.Feed("1\r2\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), (Strings{"1\r", "2\r"}));
+     }},
+    {"ResetDuringADeliveryWaitsForItsEnd",
+     [](Harness& h) {
+         h.recorder.DuringDelivery = [&] {
+             h.runtime->Reset();
+             EXPECT_EQ(h.driver.Input, "2\r"); // not purged yet
+         };
+         h.Start();
+         h.Feed("1\r2\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), Strings{"1\r"});
+         EXPECT_EQ(h.Snap().RecordNumber, "");
+         EXPECT_EQ(h.driver.Input, "");
+     }},
+    {"FailedDeliveryResetsAndSuspends",
+     [](Harness& h) {
+         h.recorder.Result = Delivery::Failed;
+         h.Start();
+         h.Feed("1\r2\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), Strings{"1\r"});
+         EXPECT_TRUE(h.Snap().Suspended);
+         EXPECT_EQ(h.Snap().RecordNumber, "");
+     }},
+    {"ConfigurationLoadedDuringADeliveryReplacesTheRunAfterIt",
+     [](Harness& h) {
+         h.config.ConfigFileName = ::testing::TempDir() + "reload.PV3";
+         h.config.FieldCount = 3;
+         WriteConfigFile(h.config, h.messages);
+         h.config.FieldCount = 1;
+         h.recorder.DuringDelivery = [&] {
+             EXPECT_TRUE(h.runtime->LoadConfiguration(h.config.ConfigFileName));
+             EXPECT_EQ(h.config.FieldCount, 1);
+         };
+         h.Start();
+         h.recorder.Calls.clear();
+         h.Feed("1\r2\r");
+         h.Tick();
+         EXPECT_EQ(h.Records(), Strings{"1\r"});
+         EXPECT_EQ(h.config.FieldCount, 3);
+         auto& calls = h.recorder.Calls;
+         auto counted = std::find(calls.begin(), calls.end(), "number 1");
+         EXPECT_LT(counted, std::find(calls.begin(), calls.end(), "before reload"));
+         EXPECT_LT(std::find(calls.begin(), calls.end(), "reopen port"),
+                   std::find(calls.begin(), calls.end(), "after reload"));
+         EXPECT_FALSE(h.runtime->LoadConfiguration("/nonexistent.PV3"));
+     }},
+    {"ConfigurationIsRefusedForTheVirtualDevice",
+     [](Harness& h) {
+         h.driver.Lines = false;
+         EXPECT_FALSE(h.Start().LoadConfiguration("/dev/null"));
+     }},
+    // --- Robustness ---------------------------------------------------------
+    {"RandomSettingsAndBytesNeitherCrashNorHang",
+     [](Harness& h) {
+         std::mt19937 random(11);
+         for (int round = 0; round < 200; ++round) {
+             h.config.RecordStructure = RecordShape(random() % 4);
+             h.config.EndOfRecordEvent = EndEvent(random() % 5);
+             h.config.FieldCount = int16_t(random() % 45);
+             h.config.FieldLength[1] = int16_t(random() % 3);
+             h.config.RecordLength = int16_t(random() % 5);
+             h.Start();
+             std::string bytes(64, '\0');
+             for (char& b : bytes)
+                 b = static_cast<char>(random());
+             h.Feed(bytes);
+             h.Tick(3);
+         }
+     }},
+};
+
+class RuntimeRules : public ::testing::TestWithParam<Rule> {};
+
+TEST_P(RuntimeRules, Hold) {
+    SetCurrentNumericLocale(NumericLocale{});
     Harness h;
-    h.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    h.config.TimerString = "T";
-    Runtime& rt = h.Start();
-    EXPECT_FALSE(h.host.timerMenuVisible);
-    EXPECT_EQ(rt.TimerState & 1, 0);
-    h.clock.ticks = 99999;
-    h.Tick(3);
-    EXPECT_EQ(h.port.PendingOutput, "");
-    rt.ToggleTimedOutput(); // switched on later: every tick acts
-    h.Tick(3);
-    EXPECT_EQ(h.port.PendingOutput, "TT");
+    GetParam().run(h);
 }
 
-TEST(TimedOutputTest, SumBeyondInt32RestartsSchedule) {
-    Harness h;
-    h.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    h.config.TimerInterval = 99999999;
-    h.config.TimerString = "T";
-    Runtime& rt = h.Start();
-    rt.TimerDueBase = 2147483647 - 10;
-    h.clock.ticks = 2147483647u;
-    h.Tick();
-    EXPECT_EQ(h.port.PendingOutput, "");
-    EXPECT_EQ(rt.TimerDueBase, 2147483647 - 10);
+INSTANTIATE_TEST_SUITE_P(Runtime, RuntimeRules, ::testing::ValuesIn(kRules),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// --- The conversion chain of one field ------------------------------------
+
+struct Conversion {
+    const char* name;
+    const char* filter;
+    const char* expression;
+    const char* format;
+    const char* input; // ended by CR, which the DDE table drops
+    const char* expected;
+};
+
+const Conversion kConversions[] = {
+    {"HexToDecimal", "H", "", "", "1A\r", "26"},
+    {"OctalToDecimal", "O", "", "", "17\r", "15"},
+    {"HexOfEmptyFieldIsZero", "H", "", "", "\r", "0"},
+    {"ExpressionOnNumericField", "N", "field(1) * 2", "", "21\r", "42"},
+    {"ExpressionAfterHexConversion", "H", "field(1) + 1", "", "10\r", "17"},
+    {"FailedExpressionKeepsTheEvaluatorsResult", "C", "((", "", "ab\r", ""},
+    {"DisplayNameSelectsTheNamedFormat", "C", "", "Festkomma", "3.14159\r", "3.14"},
+    {"FormatAfterExpression", "C", "field(1) / 4", "0.00", "1\r", "0.25"},
+    {"TextPassesANumericFormat", "C", "", "0.00", "OK\r", "OK"},
+};
+
+TEST(Conversion, ConvertsTheField) {
+    SetCurrentNumericLocale(NumericLocale{});
+    SetLanguage(Language::German);
+    for (const Conversion& c : kConversions) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        BuildNamedFormats(h.config); // German display names
+        h.config.OutputMode = DdeServer;
+        h.config.FieldFilter[1] = c.filter;
+        h.config.FieldMathExpression[1] = c.expression;
+        h.config.FieldFormat[1] = c.format;
+        h.Start();
+        h.Feed(c.input);
+        h.Tick();
+        EXPECT_EQ(h.Records(), Strings{c.expected});
+    }
+    SetLanguage(Language::English);
 }
 
-TEST(TimedOutputTest, LineActionsDoNothingInVirtualInstrumentMode) {
+TEST(Conversion, LowerFieldsConvertedHigherRawThenTranslated) {
     Harness h;
-    h.config.TimerFlags = TimerEnableOnStart | TimerActionBreak;
-    h.config.TimerInterval = 50;
+    h.config.OutputMode = LogToDisk;
+    Delimited(h.config, 3);
+    h.config.FieldMathExpression[1] = "field(2) * 10";
+    h.config.FieldMathExpression[2] = "field(1) + 1";
+    h.config.FieldFilter[3] = "H";
+    h.config.LogTranslation[static_cast<unsigned char>('2')] = 'X';
     h.Start();
+    h.Feed("3,4,20\r"); // 0x20 = 32, then 2 becomes X
     h.Tick();
-    h.clock.ticks += 50;
-    h.Tick();
-    EXPECT_EQ(h.port.BreakDtrState, 0);
-    EXPECT_EQ(h.port.PendingOutput, "");
-}
-
-TEST(StartupTest, TopicCaptionLinksAndHotKeys) {
-    Harness h;
-    h.config.CommPort = 1;
-    h.config.CmdLinkApp = "App";
-    h.config.CmdLinkTopic = "Topic";
-    h.config.CmdLinkOnActivation = True;
-    h.config.BufferLinkApp = "App";
-    h.config.BufferLinkOnActivation = True; // no topic: not established
-    Runtime& rt = h.Start();
-    EXPECT_EQ(rt.DdeTopic, "COM2");
-    EXPECT_EQ(rt.WindowTitle, "Portivox - COM2");
-    EXPECT_EQ(h.host.caption, "Portivox - COM2 Virtual Device");
-    EXPECT_EQ(h.host.commandLinks, 1);
-    EXPECT_EQ(h.host.bufferLinks, 0);
-    EXPECT_EQ(h.host.hotKeys, 1);
-    rt.DDEBufferPasteFlag = true;
-    h.Tick(2);
-    EXPECT_EQ(h.host.bufferLinks, 1);
-    EXPECT_FALSE(rt.DDEBufferPasteFlag);
-
-    Harness named;
-    named.config.DDETopicName = "Scale";
-    EXPECT_EQ(named.Start().DdeTopic, "Scale");
-}
-
-TEST(StartupTest, WindowPositionIsStoredPerPort) {
-    Harness com1;
-    Runtime& a = com1.Start();
-    int left = 0, top = 0;
-    a.LoadWindowPosition(left, top);
-    EXPECT_EQ(left, 1000);
-    EXPECT_EQ(top, 1000);
-    a.StoreWindowPosition(200, 300);
-
-    Harness com2;
-    com2.config.CommPort = 1;
-    Runtime& b = com2.Start();
-    b.LoadWindowPosition(left, top); // separate store: still the default
-    EXPECT_EQ(left, 1000);
-    b.StoreWindowPosition(5, 6);
-    a.LoadWindowPosition(left, top);
-    EXPECT_EQ(left, 200);
-    EXPECT_EQ(top, 300);
-    EXPECT_EQ(com2.store.values.count("Portivox - COM2/Settings/MainLeft"), 1u);
-}
-
-TEST(StartupTest, DateTimeBoxChangesOnlyWhenTimeChanges) {
-    Harness h;
-    h.config.ShowDateTime = True;
-    h.clock.now = DateTime{2024, 3, 5, 14, 7, 9};
-    h.Start();
-    h.Tick(3);
-    h.clock.now.Second = 10;
-    h.Tick();
-    int shown = 0;
-    for (const auto& e : h.events)
-        if (e.rfind("datetime ", 0) == 0) ++shown;
-    EXPECT_EQ(shown, 2);
-}
-
-TEST(StopTest, VirtualRunReturnsToSetupAndDisconnectsDde) {
-    Harness h;
-    Runtime& rt = h.Start();
-    rt.Stop();
-    EXPECT_EQ(h.config.RunMode, NotRunning);
-    EXPECT_EQ(h.events.back(), "disconnect");
+    EXPECT_EQ(h.Records(), Strings{"40|41|3X"});
 }
 
 } // namespace
-} // namespace pv::runtime_test
+} // namespace pv::testing

@@ -1,436 +1,291 @@
+// The port layer against a recording driver and the virtual device: open,
+// run-time line changes, queued output, line signals and their countdowns.
 #include "serial/port.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
-#include "serial/recording_driver.h"
+#include "fakes/run_fakes.h"
+#include "serial/virtual_driver.h"
 
-namespace pv {
+namespace pv::testing {
 namespace {
 
-using test::RecordingDriver;
-using test::RecordingMessages;
-using test::SteppingTicks;
 using Strings = std::vector<std::string>;
 
-struct PortFixture : ::testing::Test {
-    Config config;
+struct PortFixture {
     RecordingDriver driver;
-    SteppingTicks ticks;
+    FakeClock clock;
     RecordingMessages messages;
-    MemorySettingsStore store;
-    SerialPort port{config, &driver, ticks, messages, &store};
-
+    SerialPort port{driver, clock, messages};
     void Open() {
-        ASSERT_TRUE(port.OpenPort());
+        ASSERT_TRUE(port.OpenPort({"COM1", "/dev/ttyS0", {}, 4096, 1024}));
         driver.Log.clear();
     }
 };
 
-// ---------------------------------------------------------------- OpenPort
-
-TEST_F(PortFixture, OpenConfiguresTheDriverInOrder) {
-    config.CommPort = 2;
-    config.BaudRate = 7;
-    config.DataBits = 2;
-    config.Parity = 3;
-    config.StopBits = 2;
-    config.FlowControl = FlowOptoRs;
-    config.InputBufferSize = 8192;
-    config.OutputBufferSize = 512;
-
-    ASSERT_TRUE(port.OpenPort());
-    EXPECT_EQ(driver.Log, (Strings{"Open(/dev/ttyS2)", "SetQueueSizes(8192,512)", "SetTimeouts()",
-                                   "GetState()", "SetState(14400,7,3,2,3)"}));
-    EXPECT_EQ(config.PortName, "COM3");
-    EXPECT_GE(port.CommHandle, 0);
-    EXPECT_TRUE(messages.Messages.empty());
+TEST(PortOpen, ConfiguresTheDriverInOrderOrReportsTheFailingStep) {
+    struct Row {
+        const char* name;
+        void (*fail)(RecordingDriver&);
+        Strings log;
+        std::string message; // "" when opened
+    };
+    const Row rows[] = {
+        {"Opened",
+         [](RecordingDriver&) {},
+         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
+          "SetState(14400,7,3,2,3)"},
+         ""},
+        {"DeviceMissing",
+         [](RecordingDriver& d) { d.FailOpen = true; },
+         {"Open(/dev/ttyUSB0)"},
+         "COM3 Device Not Available."},
+        {"TimeoutsRefused",
+         [](RecordingDriver& d) { d.FailTimeouts = true; },
+         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "Close()"},
+         "SetComTimeouts failed"},
+        {"StateUnreadable",
+         [](RecordingDriver& d) { d.FailGetState = true; },
+         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
+          "Close()"},
+         "GetComState failed"},
+        {"StateRefused",
+         [](RecordingDriver& d) { d.FailSetState = true; },
+         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
+          "SetState(14400,7,3,2,3)", "Close()"},
+         "SetComState failed"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        PortFixture f;
+        r.fail(f.driver);
+        bool opened = f.port.OpenPort({"COM3", "/dev/ttyUSB0", {14400, 7, 3, 2, 3}, 8192, 512});
+        EXPECT_EQ(opened, r.message.empty());
+        EXPECT_EQ(f.driver.Log, r.log);
+        ASSERT_EQ(f.messages.shown.size(), r.message.empty() ? 0u : 1u);
+        if (!r.message.empty()) {
+            EXPECT_EQ(f.messages.shown[0].text, r.message);
+        }
+    }
 }
 
-struct DeviceCase {
-    const char* name;
-    int16_t commPort;
-    const char* mapped; // store entry for the port, "" for none
-    const char* override_;
-    const char* portName;
-    const char* device;
-};
-
-class OpenDevice : public PortFixture, public ::testing::WithParamInterface<DeviceCase> {};
-
-TEST_P(OpenDevice, PicksTheDevicePath) {
-    const DeviceCase& c = GetParam();
-    config.CommPort = c.commPort;
-    if (*c.mapped) store.Set("Ports", c.portName, c.mapped);
-    port.DeviceOverride = c.override_;
-    ASSERT_TRUE(port.OpenPort());
-    EXPECT_EQ(driver.Device, c.device);
-    EXPECT_EQ(config.PortName, c.portName);
+TEST(PortOpen, SettingsOfAConfigurationMapTheComNumberAndTheBaudIndex) {
+    struct Row {
+        const char* name;
+        int16_t commPort, baudRate;
+        const char *mapped, *override_, *device;
+        int32_t baud;
+    };
+    const Row rows[] = {
+        {"Com9ByPlainNumber", 8, 6, "", "", "/dev/ttyS8", 9600},
+        {"StoreMapsTheComNumber", 9, 11, "/dev/ttyUSB0", "", "/dev/ttyUSB0", 115200},
+        {"OverrideWins", 0, 0, "/dev/ttyUSB0", "/dev/pts/7", "/dev/pts/7", 110},
+        {"IndexOutsideTheTableIs9600", 0, 12, "", "", "/dev/ttyS0", 9600},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Config c;
+        MemorySettingsStore store;
+        c.CommPort = r.commPort;
+        c.BaudRate = r.baudRate;
+        if (*r.mapped) store.Set("Ports", PortNameOf(r.commPort), r.mapped);
+        PortSettings s = PortSettingsOf(c, &store, r.override_);
+        EXPECT_EQ(s.Device, r.device);
+        EXPECT_EQ(s.Line.Baud, r.baud);
+        EXPECT_EQ(s.Name, PortNameOf(r.commPort));
+    }
+    EXPECT_EQ(DevicePathFor(3, nullptr), "/dev/ttyS3");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, OpenDevice,
-    ::testing::Values(DeviceCase{"Com1IsTtyS0", 0, "", "", "COM1", "/dev/ttyS0"},
-                      DeviceCase{"Com9KeepsPlainNumber", 8, "", "", "COM9", "/dev/ttyS8"},
-                      DeviceCase{"Com10HasTwoDigits", 9, "", "", "COM10", "/dev/ttyS9"},
-                      DeviceCase{"StoreEntryWins", 3, "/dev/ttyUSB0", "", "COM4", "/dev/ttyUSB0"},
-                      DeviceCase{"OverrideBeatsStore", 3, "/dev/ttyUSB0", "/dev/pts/7", "COM4",
-                                 "/dev/pts/7"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DevicePathFor, WorksWithoutAStore) {
-    EXPECT_EQ(DevicePathFor(11, nullptr), "/dev/ttyS11");
+TEST(PortOpen, OnlyTheOfferedComNamesAreTaken) {
+    const std::pair<const char*, int> rows[] = {{"COM1", 0},  {"com12", 11}, {"COM99", 98},
+                                                {"COM0", -1}, {"COM01", -1}, {"COM100", -1},
+                                                {"LPT1", -1}, {"COM", -1},   {"COM1x", -1}};
+    for (auto [name, port] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(CommPortFromName(name), port);
+    }
 }
 
-TEST(CommPortFromName, AcceptsOnlyTheOfferedNames) {
-    const std::pair<const char*, int> rows[] = {
-        {"COM1", 0},   {"com10", 9}, {"Com99", 98}, {"COM0", -1}, {"COM100", -1},
-        {"COM01", -1}, {"COM", -1},  {"COM1 ", -1}, {"LPT1", -1}, {"", -1}};
-    for (const auto& [name, expected] : rows)
-        EXPECT_EQ(CommPortFromName(name), expected) << name;
+TEST(PortLine, ChangesAreTakenOnlyWhenTheDriverTakesThem) {
+    struct Row {
+        const char* name;
+        LineParameter parameter;
+        int32_t value;
+        void (*fail)(RecordingDriver&);
+        const char* state; // "" when nothing may be set
+        bool taken;
+    };
+    auto none = [](RecordingDriver&) {};
+    const Row rows[] = {
+        {"Baud", LineParameter::Baud, 128000, none, "128000,7,2,0,0", true},
+        {"ParityLowByte", LineParameter::Parity, 0x104, none, "9600,7,4,0,0", true},
+        {"DataBits", LineParameter::DataBits, 8, none, "9600,8,2,0,0", true},
+        {"StopBitsLowByte", LineParameter::StopBits, 0x102, none, "9600,7,2,2,0", true},
+        {"Refused", LineParameter::Baud, 300, [](RecordingDriver& d) { d.FailSetState = true; },
+         "300,7,2,0,0", false},
+        {"Unreadable", LineParameter::Baud, 300, [](RecordingDriver& d) { d.FailGetState = true; },
+         "", false},
+        {"NotOpen", LineParameter::Baud, 300, [](RecordingDriver& d) { d.Opened = false; }, "",
+         false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        PortFixture f;
+        f.Open();
+        f.driver.State = LineSettings{9600, 7, 2, 0, 0};
+        r.fail(f.driver);
+        EXPECT_EQ(f.port.ChangeLine(r.parameter, r.value), r.taken);
+        bool set = std::count(f.driver.Log.begin(), f.driver.Log.end(),
+                              std::string("SetState(") + r.state + ")") == 1;
+        EXPECT_EQ(set, *r.state != 0);
+        EXPECT_TRUE(f.messages.shown.empty());
+    }
 }
 
-class OpenBaud : public PortFixture, public ::testing::WithParamInterface<std::pair<int, int>> {};
-
-TEST_P(OpenBaud, MapsTheIndexToARate) {
-    config.BaudRate = static_cast<int16_t>(GetParam().first);
-    ASSERT_TRUE(port.OpenPort());
-    EXPECT_EQ(driver.State.Baud, GetParam().second);
+TEST(PortOutput, ShortWritesKeepTheExactTailAheadOfLaterOutput) {
+    PortFixture f;
+    f.Open();
+    f.driver.AcceptPerWrite = 2;
+    f.port.Queue(std::string("AB\0D", 4));
+    f.port.TransmitPending();
+    f.port.Queue("E");
+    EXPECT_EQ(f.port.PendingOutput(), std::string("\0DE", 3));
+    f.port.TransmitPending();
+    f.driver.AcceptPerWrite = -1;
+    f.port.TransmitPending();
+    EXPECT_EQ(f.driver.Written, std::string("AB\0DE", 5));
+    EXPECT_EQ(f.port.PendingOutput(), "");
+    EXPECT_FALSE(f.port.Queue(std::string(kPendingOutputLimit + 1, 'x')));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, OpenBaud,
-                         ::testing::Values(std::pair{0, 110}, std::pair{7, 14400},
-                                           std::pair{11, 115200}, std::pair{12, 9600},
-                                           std::pair{-1, 9600}));
-
-struct OpenFailure {
-    const char* name;
-    bool RecordingDriver::*knob;
-    const char* text;
-    const char* title;
-    MsgIcon icon;
-    bool closes;
-};
-
-class OpenFails : public PortFixture, public ::testing::WithParamInterface<OpenFailure> {};
-
-TEST_P(OpenFails, ShowsOneMessageAndReturnsFalse) {
-    const OpenFailure& f = GetParam();
-    config.CommPort = 2;
-    driver.*f.knob = true;
-
-    EXPECT_FALSE(port.OpenPort());
-    ASSERT_EQ(messages.Messages.size(), 1u);
-    EXPECT_EQ(messages.Messages[0].Text, f.text);
-    EXPECT_EQ(messages.Messages[0].Title, f.title);
-    EXPECT_EQ(messages.Messages[0].Icon, f.icon);
-    EXPECT_EQ(messages.Messages[0].Buttons, MsgButtons::Ok);
-    EXPECT_EQ(driver.Count("Close"), f.closes ? 1 : 0);
-    EXPECT_FALSE(driver.IsOpen());
+TEST(PortOutput, QueueFileRespectsTheBoundOnQueuedOutput) {
+    struct Row {
+        const char* name;
+        size_t pending, fileSize;
+        bool queued;
+    };
+    const Row rows[] = {{"FullLimitWhenEmpty", 0, 131000, true},
+                        {"OneOverWhenEmpty", 0, 131001, false},
+                        {"FillsTheRest", 10, 130990, true},
+                        {"OneOverTheRest", 10, 130991, false},
+                        {"EmptyFile", 0, 0, true},
+                        {"QueueAlreadyOverTheBound", 131005, 1, false}};
+    auto path = std::filesystem::temp_directory_path() /
+                ("pv_queue_" + std::to_string(::getpid()) + ".bin");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        PortFixture f;
+        std::string content(r.fileSize, '\0');
+        for (size_t i = 0; i < content.size(); ++i)
+            content[i] = static_cast<char>(i * 7);
+        std::ofstream(path, std::ios::binary).write(content.data(), std::streamsize(r.fileSize));
+        std::string before(r.pending, 'p');
+        f.port.Queue(before);
+        EXPECT_EQ(f.port.QueueFile(path.string()), r.queued);
+        EXPECT_EQ(f.port.PendingOutput(), r.queued ? before + content : before);
+    }
+    std::filesystem::remove(path);
+    PortFixture f;
+    for (const char* unreadable : {"/nonexistent/pv/file", "/tmp", ""})
+        EXPECT_FALSE(f.port.QueueFile(unreadable)) << unreadable;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, OpenFails,
-    ::testing::Values(OpenFailure{"DeviceMissing", &RecordingDriver::FailOpen,
-                                  "COM3 Device Not Available.", "Device Error",
-                                  MsgIcon::Exclamation, false},
-                      OpenFailure{"TimeoutsRejected", &RecordingDriver::FailTimeouts,
-                                  "SetComTimeouts failed", "Portivox", MsgIcon::None, true},
-                      OpenFailure{"StateUnreadable", &RecordingDriver::FailGetState,
-                                  "GetComState failed", "Portivox", MsgIcon::None, true},
-                      OpenFailure{"StateRejected", &RecordingDriver::FailSetState,
-                                  "SetComState failed", "Portivox", MsgIcon::None, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PortFixture, MissingDeviceLeavesNoHandleAndTouchesNothingElse) {
-    driver.FailOpen = true;
-    EXPECT_FALSE(port.OpenPort());
-    EXPECT_EQ(port.CommHandle, -1);
-    EXPECT_EQ(driver.Log, (Strings{"Open(/dev/ttyS0)"}));
+TEST(PortSignals, CountdownsEndBreakAndDtrPulseOnLaterTicks) {
+    struct Row {
+        const char* name;
+        std::function<void(PortFixture&)> act;
+        Strings log;
+    };
+    auto tick = [](PortFixture& f, uint32_t ms) {
+        f.clock.Ticks += ms;
+        f.port.Tick();
+    };
+    const Row rows[] = {
+        {"BreakEndsOnTheSecondTick",
+         [&](PortFixture& f) {
+             f.port.Signal(LineSignal::Break);
+             tick(f, 50);
+             f.driver.Log.push_back("-");
+             tick(f, 50);
+             tick(f, 50);
+         },
+         {"SetBreak(1)", "-", "SetBreak(0)"}},
+        {"SecondBreakRestartsTheCountdown",
+         [&](PortFixture& f) {
+             f.port.Signal(LineSignal::Break);
+             tick(f, 50);
+             f.port.Signal(LineSignal::Break);
+             tick(f, 50);
+             f.driver.Log.push_back("-");
+             tick(f, 50);
+         },
+         {"SetBreak(1)", "SetBreak(1)", "-", "SetBreak(0)"}},
+        {"DtrPulseLastsAtLeast155MsAcrossTheWrap",
+         [&](PortFixture& f) {
+             f.clock.Ticks = 0xFFFFFFF0u;
+             f.port.Signal(LineSignal::PulseDtr);
+             tick(f, 154);
+             f.driver.Log.push_back("-");
+             tick(f, 1);
+             tick(f, 50);
+         },
+         {"SetDtr(0)", "-", "SetDtr(1)"}},
+        {"RaisingDtrEndsAPulse",
+         [&](PortFixture& f) {
+             f.port.Signal(LineSignal::PulseDtr);
+             f.port.Signal(LineSignal::RaiseDtr);
+             tick(f, 200);
+         },
+         {"SetDtr(0)", "SetDtr(1)"}},
+        {"LinesPurgeAndClose",
+         [&](PortFixture& f) {
+             f.port.Signal(LineSignal::LowerDtr);
+             f.port.Signal(LineSignal::RaiseRts);
+             f.port.Signal(LineSignal::LowerRts);
+             f.port.PurgePort();
+             f.port.ClosePort();
+             f.port.ClosePort();
+         },
+         {"SetDtr(0)", "SetRts(1)", "SetRts(0)", "Purge()", "SetDtr(0)", "SetRts(0)", "Close()"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        PortFixture f;
+        f.Open();
+        r.act(f);
+        EXPECT_EQ(f.driver.Log, r.log);
+    }
 }
 
-TEST(SerialPortNoDriver, OpenReportsTheDeviceMissing) {
-    Config config;
-    SteppingTicks ticks;
+TEST(VirtualDevice, PlaysTheDeviceWithoutLines) {
+    VirtualSerialDriver device;
+    FakeClock clock;
     RecordingMessages messages;
-    SerialPort port(config, nullptr, ticks, messages);
-    EXPECT_FALSE(port.OpenPort());
-    ASSERT_EQ(messages.Messages.size(), 1u);
-    EXPECT_EQ(messages.Messages[0].Text, "COM1 Device Not Available.");
-    EXPECT_EQ(port.ReadPortByte(), 0);
-    port.PendingOutput = "x";
+    SerialPort port(device, clock, messages);
+    std::string shown;
+    port.Queue(std::string("A\0", 2));
     port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "x");
-}
-
-// ------------------------------------------------------- run-time changes
-
-struct LineChange {
-    const char* name;
-    void (SerialPort::*op)(int32_t);
-    int32_t argument;
-    const char* newState; // as RecordingDriver::Describe
-    int16_t Settings::*setting;
-    int16_t before;
-    int16_t after;
-};
-
-class ChangeLine : public PortFixture, public ::testing::WithParamInterface<LineChange> {};
-
-TEST_P(ChangeLine, AppliesToThePortAndKeepsTheSetting) {
-    const LineChange& c = GetParam();
-    Open();
-    driver.State = LineSettings{9600, 7, 2, 0, 0};
-    config.*c.setting = c.before;
-
-    (port.*c.op)(c.argument);
-    EXPECT_EQ(driver.Log, (Strings{"GetState()", std::string("SetState(") + c.newState + ")"}));
-    EXPECT_EQ(config.*c.setting, c.after);
-}
-
-TEST_P(ChangeLine, KeepsTheSettingWhenTheDriverRefuses) {
-    const LineChange& c = GetParam();
-    Open();
-    config.*c.setting = c.before;
-    driver.FailSetState = true;
-    (port.*c.op)(c.argument);
-    EXPECT_EQ(config.*c.setting, c.before);
-    EXPECT_TRUE(messages.Messages.empty());
-}
-
-TEST_P(ChangeLine, StopsSilentlyWhenTheStateCannotBeRead) {
-    const LineChange& c = GetParam();
-    Open();
-    config.*c.setting = c.before;
-    driver.FailGetState = true;
-    (port.*c.op)(c.argument);
-    EXPECT_EQ(driver.Count("SetState"), 0);
-    EXPECT_EQ(config.*c.setting, c.before);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, ChangeLine,
-    ::testing::Values(LineChange{"BaudInTable", &SerialPort::SetPortBaud, 19200, "19200,7,2,0,0",
-                                 &Settings::BaudRate, 6, 8},
-                      LineChange{"BaudOutsideTableKeepsIndex", &SerialPort::SetPortBaud, 128000,
-                                 "128000,7,2,0,0", &Settings::BaudRate, 6, 6},
-                      LineChange{"BaudLowestRate", &SerialPort::SetPortBaud, 110, "110,7,2,0,0",
-                                 &Settings::BaudRate, 6, 0},
-                      LineChange{"ParityUsesLowByte", &SerialPort::SetPortParity, 0x104,
-                                 "9600,7,4,0,0", &Settings::Parity, 2, 4},
-                      LineChange{"DataBitsStoredMinusFive", &SerialPort::SetPortDataBits, 8,
-                                 "9600,8,2,0,0", &Settings::DataBits, 2, 3},
-                      LineChange{"StopBitsCode", &SerialPort::SetPortStopBits, 2, "9600,7,2,2,0",
-                                 &Settings::StopBits, 0, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PortFixture, ChangesNeedAnOpenPort) {
-    port.SetPortBaud(19200);
-    EXPECT_TRUE(driver.Log.empty());
-    EXPECT_EQ(config.BaudRate, 6);
-}
-
-// ------------------------------------------------------------ reading
-
-TEST_F(PortFixture, ReadDeliversEveryByteValueThenReportsNothing) {
-    Open();
-    driver.Input = std::string("\0\xff"
-                               "A",
-                               3);
-    std::string got;
-    while (port.ReadPortByte() == 1)
-        got += static_cast<char>(port.InByte);
-    EXPECT_EQ(got, std::string("\0\xff"
-                               "A",
-                               3));
-    EXPECT_EQ(driver.Count("Read"), 4);
-    EXPECT_EQ(driver.LogWithout("Read"), Strings{});
-}
-
-TEST_F(PortFixture, VirtualReadTakesFromInputBuffer) {
-    config.RunMode = RunVirtual;
-    port.InputBuffer = std::string("a\0", 2);
-    ASSERT_EQ(port.ReadPortByte(), 1);
-    EXPECT_EQ(port.InByte, 'a');
-    ASSERT_EQ(port.ReadPortByte(), 1);
-    EXPECT_EQ(port.InByte, 0);
-    EXPECT_EQ(port.ReadPortByte(), 0);
-    EXPECT_TRUE(driver.Log.empty());
-}
-
-// ----------------------------------------------------------- writing
-
-TEST_F(PortFixture, ShortWritesKeepTheExactTailAheadOfLaterOutput) {
-    Open();
-    driver.AcceptPerWrite = 3;
-    port.PendingOutput = "ABCDEFG";
+    EXPECT_EQ(port.PendingOutput().size(), 2u); // nobody listens yet: kept
+    device.SetListener([&](const std::string& text) { shown += text; });
     port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "DEFG");
-    port.PendingOutput += "xy";
-    port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "Gxy");
-    port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "");
-    EXPECT_EQ(driver.Written, "ABCDEFGxy");
-    EXPECT_EQ(driver.Log, (Strings{"Write(ABCDEFG)", "Write(DEFGxy)", "Write(Gxy)"}));
-}
-
-TEST_F(PortFixture, RefusedOrFailedWritesKeepEverything) {
-    Open();
-    port.PendingOutput = "keep";
-    driver.AcceptPerWrite = 0;
-    port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "keep");
-    driver.FailWrite = true;
-    port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, "keep");
-}
-
-TEST_F(PortFixture, NulReachesTheDeviceAsByteZero) {
-    Open();
-    port.PendingOutput = std::string("a\0b", 3);
-    port.TransmitPending();
-    EXPECT_EQ(driver.Written, std::string("a\0b", 3));
-}
-
-TEST_F(PortFixture, VirtualOutputGoesToTheWindowWithNulsMasked) {
-    config.RunMode = RunVirtual;
-    test::RecordingVirtualDevice window;
-    port.PendingOutput = std::string("a\0", 2);
-    port.TransmitPending();
-    EXPECT_EQ(port.PendingOutput, std::string("a\0", 2)) << "no window yet: kept";
-    port.Virtual = &window;
-    port.TransmitPending();
-    EXPECT_EQ(window.Shown, "a\xff");
-    EXPECT_TRUE(port.PendingOutput.empty());
-    EXPECT_TRUE(driver.Log.empty());
-}
-
-TEST(MaskNuls, ReplacesOnlyNul) {
-    EXPECT_EQ(MaskNuls(std::string("\0a\0\x01\xff", 5)), "\xff"
-                                                         "a\xff\x01\xff");
-    EXPECT_EQ(MaskNuls(""), "");
-}
-
-// --------------------------------------------------------- QueueFile
-
-struct QueueCase {
-    const char* name;
-    size_t pending;
-    size_t fileSize;
-    bool queued;
-};
-
-class QueueFileLimit : public PortFixture, public ::testing::WithParamInterface<QueueCase> {
-  protected:
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("pv_queue_" + std::to_string(::getpid()) + ".bin");
-    void TearDown() override { std::filesystem::remove(path); }
-};
-
-TEST_P(QueueFileLimit, RespectsTheBoundOnQueuedOutput) {
-    const QueueCase& c = GetParam();
-    std::string content(c.fileSize, '\0');
-    for (size_t i = 0; i < content.size(); ++i)
-        content[i] = static_cast<char>(i * 7);
-    std::ofstream(path, std::ios::binary).write(content.data(), content.size());
-    std::string before(c.pending, 'p');
-    port.PendingOutput = before;
-
-    EXPECT_EQ(port.QueueFile(path.string()), c.queued);
-    EXPECT_EQ(port.PendingOutput, c.queued ? before + content : before);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, QueueFileLimit,
-                         ::testing::Values(QueueCase{"FullLimitWhenEmpty", 0, 131000, true},
-                                           QueueCase{"OneOverWhenEmpty", 0, 131001, false},
-                                           QueueCase{"FillsTheRest", 10, 130990, true},
-                                           QueueCase{"OneOverTheRest", 10, 130991, false},
-                                           QueueCase{"EmptyFile", 0, 0, true},
-                                           QueueCase{"QueueAlreadyOverTheBound", 131005, 1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PortFixture, QueueFileRefusesWhatCannotBeRead) {
-    port.PendingOutput = "p";
-    EXPECT_FALSE(port.QueueFile("/nonexistent/pv/file"));
-    EXPECT_FALSE(port.QueueFile(std::filesystem::temp_directory_path().string()));
-    EXPECT_FALSE(port.QueueFile(""));
-    EXPECT_EQ(port.PendingOutput, "p");
-}
-
-// ------------------------------------------------------- line signals
-
-TEST_F(PortFixture, BreakEndsOnTheSecondTick) {
-    Open();
-    port.StartBreak();
-    EXPECT_TRUE(driver.Break);
-    EXPECT_EQ(port.BreakDtrState, 2);
-    port.BreakTick();
-    EXPECT_TRUE(driver.Break);
-    port.BreakTick();
-    EXPECT_FALSE(driver.Break);
-    EXPECT_EQ(port.BreakDtrState, 0);
-    port.BreakTick();
-    EXPECT_EQ(driver.Log, (Strings{"SetBreak(1)", "SetBreak(0)"}));
-}
-
-TEST_F(PortFixture, SecondBreakInOneTickRestartsTheCountdown) {
-    Open();
-    port.StartBreak();
-    port.BreakTick();
-    port.StartBreak();
-    port.BreakTick();
-    EXPECT_TRUE(driver.Break);
-    port.BreakTick();
-    EXPECT_FALSE(driver.Break);
-    EXPECT_EQ(driver.Count("SetBreak"), 3);
-}
-
-TEST_F(PortFixture, DtrPulseHoldsTheLineLowFor155Ms) {
-    Open();
-    ticks.Now = 0xFFFFFFF0u; // the counter wraps during the pulse
-    ticks.Step = 5;
-    port.PulseDtr();
-    EXPECT_EQ(driver.Log, (Strings{"SetDtr(0)", "SetDtr(1)"}));
-    uint32_t elapsed = ticks.Now - ticks.Step - 0xFFFFFFF0u;
-    EXPECT_GE(elapsed, 155u);
-    EXPECT_LT(elapsed, 155u + ticks.Step);
-}
-
-TEST_F(PortFixture, SignalOperationsReachTheDriver) {
-    Open();
-    port.RaiseDtr();
-    port.LowerDtr();
-    port.RaiseRts();
-    port.LowerRts();
-    port.InputBuffer = "x";
+    EXPECT_EQ(shown, "A\xFF"); // NUL masked
+    for (LineSignal s : {LineSignal::PulseDtr, LineSignal::Break, LineSignal::RaiseRts})
+        EXPECT_FALSE(port.Signal(s));
+    EXPECT_FALSE(port.HasLineSignals());
+    device.Push("xy");
+    unsigned char byte = 0;
+    ASSERT_TRUE(port.ReadPortByte(byte));
+    EXPECT_EQ(byte, 'x');
     port.PurgePort();
-    EXPECT_TRUE(port.InputBuffer.empty());
-    port.ClosePort();
-    EXPECT_EQ(driver.Log, (Strings{"SetDtr(1)", "SetDtr(0)", "SetRts(1)", "SetRts(0)", "Purge()",
-                                   "SetDtr(0)", "SetRts(0)", "Close()"}));
-    EXPECT_EQ(port.CommHandle, -1);
-}
-
-TEST_F(PortFixture, VirtualModeDrivesNoLines) {
-    config.RunMode = RunVirtual;
-    port.InputBuffer = "typed";
-    port.PulseDtr();
-    port.StartBreak();
-    port.BreakTick();
-    port.RaiseDtr();
-    port.LowerRts();
-    port.PurgePort();
-    port.ClosePort();
-    EXPECT_TRUE(driver.Log.empty());
-    EXPECT_EQ(port.BreakDtrState, 0);
-    EXPECT_TRUE(port.InputBuffer.empty());
-    EXPECT_EQ(ticks.Reads, 0);
+    EXPECT_FALSE(port.ReadPortByte(byte));
+    EXPECT_EQ(MaskNuls(std::string("\0a\xFF", 3)), "\xFF"
+                                                   "a\xFF");
 }
 
 } // namespace
-} // namespace pv
+} // namespace pv::testing

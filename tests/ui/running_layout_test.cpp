@@ -61,15 +61,12 @@ TEST(RunningLayout, SevenFieldsSecondColumnStartsWithFieldFive) {
     EXPECT_EQ(l.Field[1].Width, 2540) << "two columns narrow the boxes";
 }
 
-TEST(RunningLayout, OneColumnKeepsTheWideBox) {
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(1, 3));
-    EXPECT_GT(l.Field[1].Width, 2540);
-}
-
 TEST(RunningLayout, WindowHeightFollowsRowsOrButtonStack) {
     EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(7, 0)).WindowHeight, 270 * 4 + 1200);
     EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(1, 3)).WindowHeight, 270 * 3 + 1200);
     EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(40, 0)).WindowHeight, 270 * 20 + 1200);
+    EXPECT_GT(ComputeRunningLayout(WithFieldsAndButtons(1, 3)).Field[1].Width, 2540)
+        << "one column keeps the wide box";
 }
 
 TEST(RunningLayout, EmptyStringsGetNoButtonAndTheRestCloseUp) {
@@ -120,16 +117,12 @@ INSTANTIATE_TEST_SUITE_P(Layout, LineButtons,
                                            LineButtonCase{"Both", 3, true, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RunningLayout, BothLineButtonsShareTheColumn) {
+TEST(RunningLayout, BothLineButtonsShareTheColumnAndAStringButtonKeepsTheWidth) {
     RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, 3));
     EXPECT_EQ(l.DtrButton.Width, 645);
     EXPECT_EQ(l.BreakButton.Width, 645);
     EXPECT_EQ(l.BreakButton.Left, 705);
-}
-
-TEST(RunningLayout, StringButtonAloneKeepsTheWideWindow) {
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 1));
-    EXPECT_FALSE(l.Narrow);
+    EXPECT_FALSE(ComputeRunningLayout(WithFieldsAndButtons(3, 1)).Narrow);
 }
 
 TEST(RunningLayout, TwoDigitLabelsMoveLeft) {

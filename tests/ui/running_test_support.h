@@ -1,14 +1,12 @@
 #pragma once
-// A running session over a recording driver and a hand-driven clock, for
-// the running window's tests. The window's own timer is stopped: tests call
-// Tick() themselves.
+// A running session over the recording driver and the fake clock, for the
+// running window's tests. The assembly's timer is stopped: tests call Tick()
+// themselves.
 #include <QApplication>
 #include <memory>
 
-#include "config/settings_store.h"
-#include "runtime/runtime.h"
-#include "serial/recording_driver.h"
-#include "text/messages.h"
+#include "fakes/run_fakes.h"
+#include "platform/qt/run_assembly.h"
 #include "ui/run_session.h"
 #include "ui/running_window.h"
 #include "ui/virtual_device.h"
@@ -24,23 +22,12 @@ inline QApplication& EnsureApp() {
     return *static_cast<QApplication*>(QApplication::instance());
 }
 
-class ManualClock : public Clock {
-  public:
-    explicit ManualClock(uint32_t* ticks) : ticks_(ticks) {}
-    // Each reading moves on a millisecond, so waits on the clock end.
-    uint32_t TickCount() override { return (*ticks_)++; }
-    DateTime Now() override { return DateTime{2026, 12, 5, 10, 30, 0}; }
-
-  private:
-    uint32_t* ticks_;
-};
-
 struct RunFixture {
     Config config;
     MemorySettingsStore store;
-    SilentMessages messages;
-    RecordingDriver* driver = nullptr; // owned by the session
-    uint32_t ticks = 1000;
+    testing::RecordingMessages messages;
+    testing::RecordingDriver* driver = nullptr; // owned by the session
+    testing::FakeClock* clock = nullptr;        // owned by the session
     std::unique_ptr<RunSession> session;
     bool finished = false;
 
@@ -50,23 +37,25 @@ struct RunFixture {
     bool Start(int16_t runMode = RunTest) {
         config.RunMode = static_cast<RunModes>(runMode);
         RunSession::Parts parts;
-        auto d = std::make_unique<RecordingDriver>();
+        auto d = std::make_unique<testing::RecordingDriver>();
         driver = d.get();
         parts.Driver = std::move(d);
-        parts.ClockSource = std::make_unique<ManualClock>(&ticks);
+        auto c = std::make_unique<testing::FakeClock>();
+        clock = c.get();
+        parts.ClockSource = std::move(c);
         session = std::make_unique<RunSession>(config, store, messages, std::move(parts));
         QObject::connect(session.get(), &RunSession::finished, [this] { finished = true; });
         if (!session->OpenPort()) return false;
         session->Show();
-        session->Window()->StopTimer();
+        session->Assembly().StopTimer();
         return true;
     }
     RunningWindow& Window() { return *session->Window(); }
-    Runtime& Run() { return *session->RuntimeState(); }
+    Runtime& Run() { return session->RunState(); }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
-            ticks += 50;
-            Window().Tick();
+            clock->Ticks += 50;
+            session->Assembly().Tick();
         }
     }
     /// Lets queued events (deferred closes, deletions) run.

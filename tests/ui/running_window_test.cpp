@@ -1,13 +1,11 @@
-// The running window's commands, boxes, buttons and unload, on a session
-// over a recording driver.
+// The running window on a session over the recording driver: its menus,
+// boxes, buttons, clipboard links and unload, and the virtual device window.
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -21,321 +19,218 @@ namespace {
 
 using test::RunFixture;
 
-QString Caption(RunFixture& f) {
-    return f.Window().windowTitle();
-}
-
-TEST(RunningWindow, SuspendToggleChangesCaptionMenuAndResume1) {
-    RunFixture f;
-    ASSERT_TRUE(f.Start());
-    EXPECT_EQ(Caption(f), "Portivox - COM1");
-    EXPECT_FALSE(f.Window().ResumeOneAction()->isVisible());
-
-    f.Window().SuspendAction()->trigger();
-    EXPECT_TRUE(f.Run().Suspended);
-    EXPECT_EQ(Caption(f), "Portivox - COM1 (S)");
-    EXPECT_EQ(f.Window().SuspendAction()->text(), ui::Tx(5001));
-    EXPECT_TRUE(f.Window().ResumeOneAction()->isVisible());
-
-    f.Window().SuspendAction()->trigger();
-    EXPECT_FALSE(f.Run().Suspended);
-    EXPECT_EQ(Caption(f), "Portivox - COM1");
-    EXPECT_EQ(f.Window().SuspendAction()->text(), ui::Tx(3005));
-    EXPECT_FALSE(f.Window().ResumeOneAction()->isVisible());
-}
-
-TEST(RunningWindow, VirtualInstrumentCaptionNamesTheVirtualDevice) {
-    RunFixture f;
-    ASSERT_TRUE(f.Start(RunVirtual));
-    QString vd = QString::fromUtf8(Text(5000));
-    EXPECT_EQ(Caption(f), "Portivox - COM1 " + vd);
-    f.Window().SuspendAction()->trigger();
-    EXPECT_EQ(Caption(f), "Portivox - COM1 (S) (" + vd + ")");
-}
-
-TEST(RunningWindow, ActivateSuspendedStartsSuspended) {
-    RunFixture f;
-    f.config.ActivateSuspended = True;
-    ASSERT_TRUE(f.Start());
-    EXPECT_TRUE(f.Run().Suspended);
-    EXPECT_TRUE(Caption(f).endsWith(" (S)"));
-    f.driver->Input = "1\r";
-    f.Tick();
-    EXPECT_EQ(f.Window().FieldBox(1)->text(), "") << "nothing is read while suspended";
-}
-
-struct ResetCase {
-    const char* name;
-    bool activateSuspended;
-    bool suspendedBefore;
-    bool suspendedAfter;
-};
-
-class ResetRule : public ::testing::TestWithParam<ResetCase> {};
-
-TEST_P(ResetRule, ResetClearsBoxesAndLeavesTheSuspendState) {
-    const auto& p = GetParam();
-    RunFixture f;
-    f.config.FieldCount = 2;
-    f.config.RecordStructure = DelimitedFields;
-    ASSERT_TRUE(f.Start());
-    f.driver->Input = "4,5\r";
-    f.Tick();
-    ASSERT_EQ(f.Window().FieldBox(1)->text(), "4");
-    ASSERT_EQ(f.Window().RecordNumberBox()->text(), "1");
-    f.config.ActivateSuspended = p.activateSuspended ? True : False;
-    if (p.suspendedBefore) f.Window().SuspendAction()->trigger();
-
-    f.Window().ResetAction()->trigger();
-    EXPECT_EQ(f.Window().FieldBox(1)->text(), "");
-    EXPECT_EQ(f.Window().FieldBox(2)->text(), "");
-    EXPECT_EQ(f.Window().RecordNumberBox()->text(), "");
-    EXPECT_EQ(f.Run().Suspended, p.suspendedAfter);
-    EXPECT_EQ(f.Window().ResumeOneAction()->isVisible(), p.suspendedAfter);
-    EXPECT_EQ(Caption(f).endsWith(" (S)"), p.suspendedAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    RunningWindow, ResetRule,
-    ::testing::Values(ResetCase{"RunningStaysRunning", false, false, false},
-                      ResetCase{"SuspendedResumesWithoutActivateSuspended", false, true, false},
-                      ResetCase{"SuspendedStaysSuspendedWithActivateSuspended", true, true, true},
-                      ResetCase{"RunningEndsSuspendedWithActivateSuspended", true, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RunningWindow, ResumeForOneRecordTakesExactlyOneRecord) {
-    RunFixture f;
-    f.config.ActivateSuspended = True;
-    ASSERT_TRUE(f.Start());
-    f.driver->Input = "first\rsecond\r";
-    f.Window().ResumeOneAction()->trigger();
-    EXPECT_FALSE(f.Run().Suspended);
-    f.Tick();
-    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("first"));
-    EXPECT_TRUE(f.Run().Suspended) << "suspended again after one record";
-    EXPECT_TRUE(f.Window().ResumeOneAction()->isVisible());
-    f.Tick(3);
-    EXPECT_EQ(f.Window().RecordNumberBox()->text(), "1") << "second record waits";
-    f.Window().SuspendAction()->trigger();
-    f.Tick();
-    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("second"));
-    EXPECT_EQ(f.Window().RecordNumberBox()->text(), "2");
-}
-
-TEST(RunningWindow, TimedOutputMenuNamesTheNextAction) {
-    RunFixture f;
-    f.config.TimerInterval = 1000;
-    f.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    ASSERT_TRUE(f.Start());
-    QAction* t = f.Window().TimedOutputAction();
-    EXPECT_TRUE(t->isVisible());
-    EXPECT_EQ(t->text(), ui::Tx(3007));
-    t->trigger();
-    EXPECT_EQ(t->text(), ui::Tx(3008));
-    EXPECT_EQ(f.Run().TimerState & 1, 0);
-}
-
-TEST(RunningWindow, TimedOutputMenuHiddenWithoutInterval) {
-    RunFixture f;
-    f.config.TimerFlags = TimerEnableOnStart | TimerActionString;
-    ASSERT_TRUE(f.Start());
-    EXPECT_FALSE(f.Window().TimedOutputAction()->isVisible());
-}
-
 void Release(QWidget* w, Qt::MouseButton button, QPoint at) {
     QTest::mousePress(w, button, {}, at);
     QTest::mouseRelease(w, button, {}, at);
 }
 
-TEST(RunningWindow, StringButtonsQueueTheirTextOnlyOnLeftReleaseInside) {
+QAction* EditItem(RunFixture& f, int text) {
+    f.Window().RefreshEditMenu();
+    for (QAction* a : f.Window().EditMenu()->actions())
+        if (a->text() == ui::Tx(text)) return a;
+    return nullptr;
+}
+
+TEST(RunningWindow, SuspendMenuCaptionAndResume1FollowTheRun) {
+    struct Row {
+        const char* name;
+        int16_t mode;
+        Flag activateSuspended;
+        std::function<void(RunFixture&)> act;
+        const char* caption;
+        bool suspended;
+    };
+    auto trigger = [](RunFixture& f) { f.Window().SuspendAction()->trigger(); };
+    auto none = [](RunFixture&) {};
+    const QString vd = QString::fromUtf8(Text(5000));
+    const Row rows[] = {
+        {"Starts running", RunTest, False, none, "Portivox - COM1", false},
+        {"SuspendMenuSuspends", RunTest, False, trigger, "Portivox - COM1 (S)", true},
+        {"StartsSuspendedWhenAsked", RunTest, True, none, "Portivox - COM1 (S)", true},
+        {"SuspendMenuResumes", RunTest, True, trigger, "Portivox - COM1", false},
+        {"VirtualDeviceNamed", RunVirtual, False, none, "Portivox - COM1 Virtual Device", false},
+        {"VirtualDeviceSuspended", RunVirtual, False, trigger,
+         "Portivox - COM1 (S) (Virtual Device)", true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        RunFixture f;
+        f.config.ActivateSuspended = r.activateSuspended;
+        ASSERT_TRUE(f.Start(r.mode));
+        r.act(f);
+        EXPECT_EQ(f.Window().windowTitle().replace(vd, "Virtual Device"), r.caption);
+        EXPECT_EQ(f.Run().Suspended(), r.suspended);
+        EXPECT_EQ(f.Window().SuspendAction()->text(), ui::Tx(r.suspended ? 5001 : 3005));
+        EXPECT_EQ(f.Window().ResumeOneAction()->isVisible(), r.suspended);
+    }
+}
+
+TEST(RunningWindow, ResetClearsTheBoxesAndLeavesTheSuspendState) {
+    const bool rows[][3] = {// ActivateSuspended, suspended before, suspended after
+                            {false, false, false},
+                            {false, true, false},
+                            {true, true, true},
+                            {true, false, true}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r[0]) + std::to_string(r[1]));
+        RunFixture f;
+        f.config.FieldCount = 2;
+        f.config.RecordStructure = DelimitedFields;
+        ASSERT_TRUE(f.Start());
+        f.driver->Input = "4,5\r";
+        f.Tick();
+        ASSERT_EQ(f.Window().RecordNumberBox()->text(), "1");
+        f.config.ActivateSuspended = r[0] ? True : False;
+        if (r[1]) f.Window().SuspendAction()->trigger();
+        f.Window().ResetAction()->trigger();
+        EXPECT_EQ(f.Window().FieldBox(1)->text() + f.Window().FieldBox(2)->text(), "");
+        EXPECT_EQ(f.Window().RecordNumberBox()->text(), "");
+        EXPECT_EQ(f.Run().Suspended(), r[2]);
+    }
+}
+
+TEST(RunningWindow, TimedOutputMenuNamesTheNextActionAndNeedsAnInterval) {
+    for (int32_t interval : {1000, 0}) {
+        SCOPED_TRACE(interval);
+        RunFixture f;
+        f.config.TimerInterval = interval;
+        f.config.TimerFlags = TimerEnableOnStart | TimerActionString;
+        ASSERT_TRUE(f.Start());
+        QAction* t = f.Window().TimedOutputAction();
+        EXPECT_EQ(t->isVisible(), interval != 0);
+        EXPECT_EQ(t->text(), ui::Tx(interval ? 3007 : 3008));
+        t->trigger();
+        EXPECT_EQ(t->isVisible(), interval != 0);
+        EXPECT_EQ(t->text(), ui::Tx(interval ? 3008 : 3007));
+    }
+}
+
+TEST(RunningWindow, ButtonsActOnlyOnALeftReleaseInside) {
     RunFixture f;
     f.config.OutputStringCaption[2] = "Tare";
     f.config.OutputStringText[2] = std::string("T\0\r", 3);
+    f.config.WindowButtons = 3;
     ASSERT_TRUE(f.Start());
     EXPECT_FALSE(f.Window().StringButton(1)->isVisible());
     PointerButton* b = f.Window().StringButton(2);
     ASSERT_TRUE(b->isVisible());
-    EXPECT_EQ(b->text(), "Tare");
-
     QPoint inside = b->rect().center();
     Release(b, Qt::RightButton, inside);
     QTest::keyClick(b, Qt::Key_Space);
-    // Pressed inside, released outside.
     QTest::mousePress(b, Qt::LeftButton, {}, inside);
     QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-5, -5));
-    EXPECT_EQ(f.session->Port().PendingOutput, "");
-
+    EXPECT_EQ(f.Run().Snapshot().PendingOutput, "");
     Release(b, Qt::LeftButton, inside);
     Release(b, Qt::LeftButton, inside);
-    EXPECT_EQ(f.session->Port().PendingOutput, std::string("T\0\rT\0\r", 6));
-    f.Tick();
-    EXPECT_EQ(f.driver->Written, std::string("T\0\rT\0\r", 6)) << "both clicks in one write";
-}
-
-TEST(RunningWindow, StringButtonFocusDisablesCopyAndFieldFocusEnablesIt) {
-    RunFixture f;
-    f.config.OutputStringText[1] = "x";
-    ASSERT_TRUE(f.Start());
-    f.Window().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.Window()));
-    f.Window().StringButton(1)->setFocus();
-    EXPECT_FALSE(f.Window().EditCopyAction()->isEnabled());
-    f.Window().FieldBox(1)->setFocus();
-    EXPECT_TRUE(f.Window().EditCopyAction()->isEnabled());
-}
-
-TEST(RunningWindow, LineButtonsDriveDtrAndBreak) {
-    RunFixture f;
-    f.config.WindowButtons = 3;
-    ASSERT_TRUE(f.Start());
-    auto* dtr = f.Window().DtrButton();
-    auto* brk = f.Window().BreakButton();
-    ASSERT_TRUE(dtr->isVisible());
-    ASSERT_TRUE(brk->isVisible());
     f.driver->Log.clear();
-    Release(brk, Qt::LeftButton, brk->rect().center());
-    EXPECT_TRUE(f.driver->Break);
-    EXPECT_EQ(f.session->Port().BreakDtrState, 2);
-    f.Tick(2);
-    EXPECT_FALSE(f.driver->Break) << "the tick clears BREAK after two ticks";
-    size_t before = f.driver->Log.size();
-    Release(dtr, Qt::LeftButton, dtr->rect().center());
-    bool sawDtr = false;
-    for (size_t i = before; i < f.driver->Log.size(); ++i)
-        sawDtr |= f.driver->Log[i].rfind("SetDtr", 0) == 0;
-    EXPECT_TRUE(sawDtr);
+    for (PointerButton* line : {f.Window().BreakButton(), f.Window().DtrButton()})
+        Release(line, Qt::LeftButton, line->rect().center());
+    f.Tick(4); // BREAK ends at the second tick, the DTR pulse after 155 ms
+    EXPECT_EQ(f.driver->Written, std::string("T\0\rT\0\r", 6));
+    EXPECT_EQ(f.driver->Log,
+              (std::vector<std::string>{"SetBreak(1)", "SetDtr(0)", "Write(T\\x00\\x0DT\\x00\\x0D)",
+                                        "SetBreak(0)", "SetDtr(1)"}));
 }
 
-TEST(RunningWindow, FieldBoxesIgnoreTypingButKeepNavigation) {
-    RunFixture f;
-    f.config.FieldCount = 3;
-    f.config.RecordStructure = DelimitedFields;
-    ASSERT_TRUE(f.Start());
-    f.driver->Input = "12.5,OK,x\r";
-    f.Tick();
-    ReadOnlyBox* box = f.Window().FieldBox(1);
-    box->setFocus();
-    QTest::keyClicks(box, "abc");
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(box->text(), "12.5");
-    QTest::keyClick(box, Qt::Key_Home);
-    EXPECT_EQ(box->cursorPosition(), 0);
-    QTest::keyClick(box, Qt::Key_Right);
-    EXPECT_EQ(box->cursorPosition(), 1);
-}
-
-TEST(RunningWindow, KeyFilterPassesOnlyNavigationKeys) {
-    for (int key : {Qt::Key_Tab, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Right, Qt::Key_F1,
-                    Qt::Key_F4})
-        EXPECT_TRUE(ReadOnlyBox::KeyPasses(key)) << key;
-    for (int key : {Qt::Key_A, Qt::Key_Up, Qt::Key_Down, Qt::Key_Delete, Qt::Key_Backspace,
-                    Qt::Key_Return, Qt::Key_F2, Qt::Key_Space})
-        EXPECT_FALSE(ReadOnlyBox::KeyPasses(key)) << key;
-}
-
-TEST(RunningWindow, EditCopyPutsLinkAndTextOnTheClipboard) {
+TEST(RunningWindow, FieldBoxesIgnoreTypingAndCopyALink) {
     RunFixture f;
     f.config.FieldCount = 2;
     f.config.RecordStructure = DelimitedFields;
     f.config.DDETopicName = "Scale";
+    f.config.OutputStringText[1] = "x";
     ASSERT_TRUE(f.Start());
     f.driver->Input = "7,kg\r";
     f.Tick();
     f.Window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.Window()));
+    ReadOnlyBox* box = f.Window().FieldBox(1);
+    box->setFocus();
+    QTest::keyClicks(box, "abc");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), "7");
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Right);
+    EXPECT_EQ(box->cursorPosition(), 1);
+    f.Window().StringButton(1)->setFocus();
+    EXPECT_FALSE(f.Window().EditCopyAction()->isEnabled());
     f.Window().FieldBox(2)->setFocus();
+    EXPECT_TRUE(f.Window().EditCopyAction()->isEnabled());
     f.Window().EditCopyAction()->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->data(kLinkMimeType), QByteArray("Portivox|Scale!Field(2)"));
     EXPECT_EQ(data->text().left(2), "kg");
+    for (int key : {Qt::Key_Tab, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Right, Qt::Key_F1,
+                    Qt::Key_F4})
+        EXPECT_TRUE(ReadOnlyBox::KeyPasses(key)) << key;
+    for (int key : {Qt::Key_A, Qt::Key_Up, Qt::Key_Delete, Qt::Key_Return, Qt::Key_F2})
+        EXPECT_FALSE(ReadOnlyBox::KeyPasses(key)) << key;
 }
 
 TEST(RunningWindow, PastedLinkIsStoredAndEstablishedOnTheNextTick) {
     RunFixture f;
     ASSERT_TRUE(f.Start());
+    QGuiApplication::clipboard()->setText("Sheet|Book1!R1C1");
+    EXPECT_FALSE(EditItem(f, 9100)->isEnabled()) << "plain text is no link";
     QtDdeClipboard().SetLink("Sheet|Book1!R1C1", "12");
-    f.Window().RefreshEditMenu();
-    auto actions = f.Window().EditMenu()->actions();
-    QAction* paste = nullptr;
-    for (QAction* a : actions)
-        if (a->text() == ui::Tx(9100)) paste = a;
-    ASSERT_NE(paste, nullptr);
-    ASSERT_TRUE(paste->isEnabled());
-    paste->trigger();
-    EXPECT_EQ(f.config.CmdLinkApp, "Sheet");
-    EXPECT_EQ(f.config.CmdLinkTopic, "Book1");
-    EXPECT_EQ(f.config.CmdLinkItem, "R1C1");
-    EXPECT_TRUE(f.Run().DDEFieldPasteFlag);
+    ASSERT_TRUE(EditItem(f, 9100)->isEnabled());
+    EditItem(f, 9100)->trigger();
+    EXPECT_EQ(f.config.CmdLinkApp + "|" + f.config.CmdLinkTopic + "!" + f.config.CmdLinkItem,
+              "Sheet|Book1!R1C1");
+    EXPECT_TRUE(f.messages.shown.empty());
     f.Tick();
-    EXPECT_FALSE(f.Run().DDEFieldPasteFlag) << "the tick establishes the link";
+    ASSERT_EQ(f.messages.shown.size(), 1u) << "no such server: the link attempt is reported";
+    EXPECT_NE(f.messages.shown[0].text.find("Sheet,Book1,R1C1"), std::string::npos);
 }
 
-TEST(RunningWindow, PasteDisabledWithoutLinkFormat) {
-    RunFixture f;
-    ASSERT_TRUE(f.Start());
-    QGuiApplication::clipboard()->setText("Sheet|Book1!R1C1");
-    f.Window().RefreshEditMenu();
-    for (QAction* a : f.Window().EditMenu()->actions()) {
-        if (a->text() == ui::Tx(9100) || a->text() == ui::Tx(9103)) {
-            EXPECT_FALSE(a->isEnabled());
-        }
+TEST(RunningWindow, ClosingStoresThePositionPerPortUnlessMinimized) {
+    struct Row {
+        const char* name;
+        int16_t mode, commPort;
+        bool minimize;
+        const char *left1, *left2;
+        int16_t runModeAfter;
+    };
+    const Row rows[] = {{"TestModeStoresForItsPort", RunTest, 1, false, "", "set", NotRunning},
+                        {"MinimizedKeepsTheOldPosition", RunTest, 0, true, "4321", "", NotRunning},
+                        {"NormalModeKeepsRunMode", RunNormal, 0, false, "set", "", RunNormal}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        RunFixture f;
+        f.config.CommPort = r.commPort;
+        if (r.minimize) f.store.Set("Portivox - COM1/Settings", "MainLeft", "4321");
+        ASSERT_TRUE(f.Start(r.mode));
+        if (r.minimize) f.Window().showMinimized();
+        RunFixture::Settle();
+        f.Window().move(300, 150);
+        f.session->Quit();
+        RunFixture::Settle();
+        EXPECT_TRUE(f.finished);
+        EXPECT_EQ(f.config.RunMode, r.runModeAfter);
+        EXPECT_FALSE(f.driver->Opened) << "port closed";
+        auto left = [&](const char* port) {
+            std::string v =
+                f.store.Get(std::string("Portivox - ") + port + "/Settings", "MainLeft");
+            return v.empty() || v == "4321" ? v : std::string("set");
+        };
+        EXPECT_EQ(left("COM1"), r.left1);
+        EXPECT_EQ(left("COM2"), r.left2);
     }
 }
 
-TEST(RunningWindow, ClosingStoresPositionPerPortAndFinishes) {
-    RunFixture f;
-    f.config.CommPort = 1;
-    ASSERT_TRUE(f.Start());
-    f.Window().move(300, 150);
-    f.session->Quit();
-    RunFixture::Settle();
-    EXPECT_TRUE(f.finished);
-    EXPECT_EQ(f.config.RunMode, NotRunning) << "Test mode ends with RunMode 0";
-    EXPECT_FALSE(f.driver->Opened) << "port closed";
-    EXPECT_FALSE(f.store.Get("Portivox - COM2/Settings", "MainLeft").empty());
-    EXPECT_TRUE(f.store.Get("Portivox - COM1/Settings", "MainLeft").empty());
-}
-
-TEST(RunningWindow, ClosedWhileMinimizedKeepsThePreviousPosition) {
-    RunFixture f;
-    f.store.Set("Portivox - COM1/Settings", "MainLeft", "4321");
-    f.store.Set("Portivox - COM1/Settings", "MainTop", "1234");
-    ASSERT_TRUE(f.Start());
-    f.Window().showMinimized();
-    RunFixture::Settle();
-    f.Window().move(10, 10);
-    f.session->Quit();
-    RunFixture::Settle();
-    EXPECT_EQ(f.store.Get("Portivox - COM1/Settings", "MainLeft"), "4321");
-    EXPECT_EQ(f.store.Get("Portivox - COM1/Settings", "MainTop"), "1234");
-}
-
-TEST(RunningWindow, NormalModeKeepsRunModeAfterClose) {
-    RunFixture f;
-    ASSERT_TRUE(f.Start(RunNormal));
-    f.session->Quit();
-    RunFixture::Settle();
-    EXPECT_TRUE(f.finished);
-    EXPECT_EQ(f.config.RunMode, RunNormal);
-}
-
-TEST(RunningWindow, FailedOpenShowsNothing) {
-    RunFixture f;
-    f.config.RunMode = RunTest;
+TEST(RunningWindow, FailedOpenShowsNothingAndAppExitClosesAfterTwoTicks) {
+    RunFixture failed;
+    failed.config.RunMode = RunTest;
     RunSession::Parts parts;
-    auto d = std::make_unique<test::RecordingDriver>();
+    auto d = std::make_unique<testing::RecordingDriver>();
     d->FailOpen = true;
     parts.Driver = std::move(d);
-    RunSession s(f.config, f.store, f.messages, std::move(parts));
+    RunSession s(failed.config, failed.store, failed.messages, std::move(parts));
     EXPECT_FALSE(s.OpenPort());
-    EXPECT_EQ(s.Window(), nullptr);
     EXPECT_FALSE(s.IsRunning());
-}
+    EXPECT_FALSE(s.Window()->isVisible());
 
-TEST(RunningWindow, AppExitClosesTheWindowAfterTwoTicks) {
     RunFixture f;
     ASSERT_TRUE(f.Start());
     f.Run().RequestExit();
@@ -347,14 +242,8 @@ TEST(RunningWindow, AppExitClosesTheWindowAfterTwoTicks) {
     EXPECT_TRUE(f.finished);
 }
 
-} // namespace
-} // namespace pv
-
-namespace pv {
-namespace {
-
-TEST(VirtualDevice, TypedLineBecomesARecordAndOutputIsShown) {
-    test::RunFixture f;
+TEST(VirtualDevice, TypedLineBecomesARecordOutputIsShownAndClosingEndsTheRun) {
+    RunFixture f;
     f.config.AckString = "\x06";
     ASSERT_TRUE(f.Start(RunVirtual));
     VirtualDeviceWindow* device = f.session->VirtualWindow();
@@ -362,43 +251,30 @@ TEST(VirtualDevice, TypedLineBecomesARecordAndOutputIsShown) {
     EXPECT_TRUE(f.driver->Log.empty()) << "no port in Virtual Instrument mode";
     device->InputBox()->setText("12.5");
     device->SendButton()->click();
-    f.Tick();
+    f.Tick(2);
     EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("12.5"));
-    f.Tick();
     EXPECT_EQ(device->OutputBox()->toPlainText(), "\\x06") << "acknowledgement shown";
-}
-
-struct InputCase {
-    const char* name;
-    const char* typed;
-    bool addCr;
-    std::string bytes;
-};
-
-class VirtualInput : public ::testing::TestWithParam<InputCase> {};
-
-TEST_P(VirtualInput, TypedTextToBytes) {
-    const auto& p = GetParam();
-    EXPECT_EQ(VirtualDeviceWindow::InputBytes(QString::fromUtf8(p.typed), p.addCr), p.bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    VirtualDevice, VirtualInput,
-    ::testing::Values(InputCase{"PlainWithCr", "ab", true, "ab\r"},
-                      InputCase{"PlainWithoutCr", "ab", false, "ab"},
-                      InputCase{"EscapesDecode", "\\x02x\\x03", false, "\x02x\x03"},
-                      InputCase{"NulSurvives", "\\x00", false, std::string(1, '\0')},
-                      InputCase{"BadEscapeKeptAsTyped", "a\\q", false, "a\\q"},
-                      InputCase{"LatinOneByte", "\xC3\xA9", false, "\xE9"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(VirtualDevice, ClosingTheDeviceWindowEndsTheRun) {
-    test::RunFixture f;
-    ASSERT_TRUE(f.Start(RunVirtual));
-    f.session->VirtualWindow()->close();
-    test::RunFixture::Settle();
+    device->close();
+    RunFixture::Settle();
     EXPECT_TRUE(f.finished);
     EXPECT_EQ(f.config.RunMode, NotRunning);
+}
+
+TEST(VirtualDevice, TypedTextToBytes) {
+    const struct {
+        const char *name, *typed;
+        bool addCr;
+        std::string bytes;
+    } rows[] = {{"PlainWithCr", "ab", true, "ab\r"},
+                {"PlainWithoutCr", "ab", false, "ab"},
+                {"EscapesDecode", "\\x02x\\x03", false, "\x02x\x03"},
+                {"NulSurvives", "\\x00", false, std::string(1, '\0')},
+                {"BadEscapeKeptAsTyped", "a\\q", false, "a\\q"},
+                {"LatinOneByte", "\xC3\xA9", false, "\xE9"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(VirtualDeviceWindow::InputBytes(QString::fromUtf8(r.typed), r.addCr), r.bytes);
+    }
 }
 
 } // namespace

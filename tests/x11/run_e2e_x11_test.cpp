@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_windows.h"
 
 // Xlib last: its macros (True, False, None) clash with names of the tree.
@@ -89,7 +90,10 @@ TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
          it != std::sregex_iterator(); ++it)
         ++count;
     EXPECT_EQ(count, 8u) << typed << "\n" << said;
-    EXPECT_EQ(front.ReceivedSoFar(), "");
+    std::string why;
+    auto desktop = x11::Desktop::Open(nullptr, why);
+    ASSERT_TRUE(desktop) << why;
+    EXPECT_EQ(front.ReceivedBeforeMarker(windows, desktop->Keys()), "");
     XCloseDisplay(dpy);
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "output/keystroke_sender.h"
 #include "platform/x11/x11_windows.h"
 
 extern char** environ;
@@ -101,13 +102,22 @@ class KeyWindow {
             if (got.size() >= expected.size()) break;
             SleepMs(20);
         }
-        SleepMs(50); // anything typed beyond what was expected
-        return ReadWholeFile(file_);
+        return got;
     }
-    /// What the window received after a quiet moment.
-    std::string ReceivedSoFar(int ms = 300) const {
-        SleepMs(ms);
-        return ReadWholeFile(file_);
+    /// What the window received before a marker typed into it now: keys
+    /// arrive in order, so nothing sent earlier can come after the marker.
+    std::string ReceivedBeforeMarker(x11::X11Windows& windows, Keyboard& keyboard) const {
+        windows.Activate(id_);
+        WaitForActive(windows, id_);
+        KeystrokeSender marker(keyboard);
+        marker.SetInterCharDelay(0);
+        marker.SendKeystrokeText("#");
+        std::string got = ReadWholeFile(file_);
+        for (int waited = 0; waited <= 3000 && got.find('#') == std::string::npos; waited += 20) {
+            SleepMs(20);
+            got = ReadWholeFile(file_);
+        }
+        return got.substr(0, got.find('#'));
     }
 
   private:

@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "output/dde_sink.h"
 #include "platform/qt/dde_wire.h"
-#include "runtime/interfaces.h"
 
 namespace pv {
 
-class DbusDdeDelivery : public QObject, public DdeDelivery {
+class DbusDdeDelivery : public QObject, public DdeCommandClient {
     Q_OBJECT
   public:
     explicit DbusDdeDelivery(QDBusConnection bus = QDBusConnection::sessionBus(),

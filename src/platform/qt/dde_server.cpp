@@ -7,12 +7,12 @@
 
 namespace pv {
 
-DbusDdeServer::DbusDdeServer(Config& config, Runtime& runtime, SerialPort& port, Clock& clock,
-                             MessageSink& messages, DdeItems& items, CommandWindow* window,
-                             DdeClipboard* clipboard, QDBusConnection bus)
-    : config_(config), runtime_(runtime), port_(port), messages_(messages), items_(items) {
+DbusDdeServer::DbusDdeServer(Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,
+                             DdeItems& items, CommandWindow* window, DdeClipboard* clipboard,
+                             QDBusConnection bus)
+    : config_(config), runtime_(runtime), messages_(messages), items_(items) {
     commands_ = std::make_unique<CommandInterpreter>(
-        config, runtime, port, clock, messages, items,
+        config, runtime, clock, messages, items,
         CommandParts{window, clipboard ? clipboard : &ownClipboard_, this});
     bus_ = std::make_unique<DdeBusServer>(*this, bus);
     commandLink_ =
@@ -29,7 +29,7 @@ DbusDdeServer::~DbusDdeServer() {
 
 bool DbusDdeServer::Start(const std::string& service) {
     commands_->ServiceName = service;
-    return bus_->Start(service, runtime_.DdeTopic);
+    return bus_->Start(service, runtime_.DdeTopic());
 }
 
 void DbusDdeServer::Stop() {
@@ -60,7 +60,7 @@ void DbusDdeServer::CommandText(const std::string& text) {
 
 void DbusDdeServer::BufferText(const std::string& text) {
     std::string queued = BufferLinkText(text, IsSet(config_.BufferLinkStripCrLf));
-    if (!queued.empty()) port_.PendingOutput += queued;
+    if (!queued.empty()) runtime_.QueueOutput(queued);
 }
 
 bool DbusDdeServer::OnExecute(const std::string& command) {

@@ -4,19 +4,7 @@
 // runtime's topic, runs every execute through the command language, and
 // holds the two client links (command source, output buffer).
 //
-// Wiring (headless runner or running window), in this order:
-//
-//   pv::DdeItems items(&display);            // the window's own display inside
-//   pv::DbusDdeDelivery client;              // the DDE command client
-//   pv::DdeRuntimeHost host(&ownHost);       // routes the link requests here
-//   pv::Runtime runtime(config, port, clock, messages, store,
-//                       {&items, keys, &client, &host});
-//   pv::DbusDdeServer dde(config, runtime, port, clock, messages, items);
-//   host.Server = &dde;
-//   runtime.Start();                         // sets runtime.DdeTopic
-//   dde.Start();                             // false: no bus, or the name is taken
-//   ... event loop with runtime.PollTick() every 50 ms ...
-//   dde.Stop(); runtime.Stop();
+// The run assembly (platform/qt/run_assembly.h) wires it to the runtime.
 #include <QDBusConnection>
 #include <memory>
 #include <string>
@@ -50,8 +38,8 @@ class DbusDdeServer : public DdeTopicHandler, public DdeLinkControl {
   public:
     /// `window` and `clipboard` may be null: no window, an in-process
     /// clipboard.
-    DbusDdeServer(Config& config, Runtime& runtime, SerialPort& port, Clock& clock,
-                  MessageSink& messages, DdeItems& items, CommandWindow* window = nullptr,
+    DbusDdeServer(Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,
+                  DdeItems& items, CommandWindow* window = nullptr,
                   DdeClipboard* clipboard = nullptr,
                   QDBusConnection bus = QDBusConnection::sessionBus());
     ~DbusDdeServer() override;
@@ -91,7 +79,6 @@ class DbusDdeServer : public DdeTopicHandler, public DdeLinkControl {
 
     Config& config_;
     Runtime& runtime_;
-    SerialPort& port_;
     MessageSink& messages_;
     DdeItems& items_;
     MemoryDdeClipboard ownClipboard_;
@@ -99,40 +86,6 @@ class DbusDdeServer : public DdeTopicHandler, public DdeLinkControl {
     std::unique_ptr<DdeBusServer> bus_;
     std::unique_ptr<DbusLink> commandLink_;
     std::unique_ptr<DbusLink> bufferLink_;
-};
-
-/// A RuntimeHost that hands the link requests to the DDE server and
-/// everything else to the owner's host (which may be null).
-class DdeRuntimeHost : public RuntimeHost {
-  public:
-    explicit DdeRuntimeHost(RuntimeHost* inner = nullptr) : Inner(inner) {}
-    RuntimeHost* Inner;
-    DbusDdeServer* Server = nullptr;
-
-    void SetCaption(const std::string& c) override {
-        if (Inner) Inner->SetCaption(c);
-    }
-    void SuspendChanged(bool s) override {
-        if (Inner) Inner->SuspendChanged(s);
-    }
-    void TimedOutputMenu(bool visible, bool on) override {
-        if (Inner) Inner->TimedOutputMenu(visible, on);
-    }
-    void Exit() override {
-        if (Inner) Inner->Exit();
-    }
-    void EstablishCommandLink() override {
-        if (Server) Server->EstablishCommandLink();
-    }
-    void EstablishBufferLink() override {
-        if (Server) Server->EstablishBufferLink();
-    }
-    void RegisterHotKeys() override {
-        if (Inner) Inner->RegisterHotKeys();
-    }
-    void MessageBeep(int sound) override {
-        if (Inner) Inner->MessageBeep(sound);
-    }
 };
 
 } // namespace pv

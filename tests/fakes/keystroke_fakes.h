@@ -1,6 +1,7 @@
 #pragma once
 // Recorders standing in for the keyboard and the desktop's windows.
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ class FakeWindows : public WindowSystem {
     bool activateWorks = true;
     std::vector<std::string> calls;
     StartResult startResult{true, {}};
+    std::function<void()> onStart; // a started program's window appears
 
     std::vector<TopLevelWindow> TopLevelWindows() override {
         calls.push_back("list");
@@ -79,6 +81,7 @@ class FakeWindows : public WindowSystem {
     }
     StartResult StartProgram(const std::string& commandLine) override {
         calls.push_back("start " + commandLine);
+        if (onStart && startResult.Started) onStart();
         return startResult;
     }
 };

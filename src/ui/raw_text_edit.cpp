@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QTextCharFormat>
 
 namespace pv::ui {
 
@@ -82,6 +84,28 @@ void RawTextEdit::TakeSelection() {
 void RawTextEdit::Redraw() {
     setText(QString::fromUtf8(GlyphForm(field_.Raw())));
     setCursorPosition(static_cast<int>(field_.SelStart()));
+    MarkControlCodes();
+}
+
+// Control pictures are small in most monospace fonts; a tinted cell makes a
+// CR LF in an acknowledgement string stand out. A line edit takes character
+// formats only through an input-method event (positions relative to the
+// caret), sent straight to the base class since ours refuses composition.
+void RawTextEdit::MarkControlCodes() {
+    QTextCharFormat marked;
+    marked.setBackground(QColor(0xFF, 0xE0, 0x8A));
+    marked.setForeground(QColor(0x80, 0x20, 0x00));
+    QList<QInputMethodEvent::Attribute> formats;
+    const std::string& raw = field_.Raw();
+    const int caret = cursorPosition();
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c < 32 || c == 127)
+            formats.append(QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat,
+                                                        static_cast<int>(i) - caret, 1, marked));
+    }
+    QInputMethodEvent event(QString(), formats);
+    QLineEdit::inputMethodEvent(&event);
 }
 
 void RawTextEdit::InsertPicked(const std::string& picked) {

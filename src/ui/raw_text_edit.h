@@ -39,6 +39,7 @@ class RawTextEdit : public QLineEdit {
   private:
     void TakeSelection();
     void Redraw();
+    void MarkControlCodes();
 
     RawField field_;
 };

@@ -331,6 +331,16 @@ constexpr NumberedText kGerman[] = {
     {9103, "Verknüpfung für Ausgabepuffer ein&fügen"},
     {9104, "Verknüpfung für Ausgabepuffer akt&ualisieren"},
     {9105, "Verknüpfung für Ausgabepuffer b&eenden"},
+    {9300, "Beispieldatensatz:"},
+    {9301, "Eigenes Beispiel"},
+    {9302, "Simulierte Waage"},
+    {9303, "Simulierter Scanner"},
+    {9304, "Simuliertes Messgerät"},
+    {9305, "Wie empfangen"},
+    {9306, "Ergebnis"},
+    {9307, "Das Beispiel enthält keinen vollständigen Datensatz."},
+    {9308, "Position"},
+    {9309, "Vorschau"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kGerman));

@@ -332,6 +332,16 @@ constexpr NumberedText kEnglish[] = {
     {9103, "Paste &Output Buffer Link"},
     {9104, "Refresh Output &Buffer Link"},
     {9105, "Terminate Output Buffer &Link"},
+    {9300, "Sample Record:"},
+    {9301, "Own sample"},
+    {9302, "Simulated balance"},
+    {9303, "Simulated scanner"},
+    {9304, "Simulated meter"},
+    {9305, "As Received"},
+    {9306, "Result"},
+    {9307, "The sample holds no complete record."},
+    {9308, "position"},
+    {9309, "Preview"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kEnglish));

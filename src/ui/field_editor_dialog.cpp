@@ -159,13 +159,25 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
         sampleBytes_ = SampleBytes(ToBytes(t));
         RefreshPreview();
     });
+    preamble_->installEventFilter(this);
+    postamble_->installEventFilter(this);
+    // Any other control of the editor taking the focus turns the pickers off.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (!now || now->window() != this || now == keyButton_ || now == asciiButton_) return;
-        const bool macro = now == preamble_ || now == postamble_;
-        if (macro) lastWasPostamble_ = now == postamble_;
-        keyButton_->setEnabled(macro);
-        asciiButton_->setEnabled(macro);
+        if (!now || now->window() != this || now == keyButton_ || now == asciiButton_ ||
+            now == preamble_ || now == postamble_)
+            return;
+        keyButton_->setEnabled(false);
+        asciiButton_->setEnabled(false);
     });
+}
+
+bool FieldEditorDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && (watched == preamble_ || watched == postamble_)) {
+        lastWasPostamble_ = watched == postamble_;
+        keyButton_->setEnabled(true);
+        asciiButton_->setEnabled(true);
+    }
+    return false;
 }
 
 GetAKeyDialog* FieldEditorDialog::KeyPicker() {

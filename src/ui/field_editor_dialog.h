@@ -63,6 +63,9 @@ class FieldEditorDialog : public DialogBase {
     GetAKeyDialog* KeyPicker();
     AsciiChartDialog* Chart();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void Insert(const std::string& text);
     void LengthEdited();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "expr/evaluator.h"
@@ -146,7 +147,6 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
         config_.ConfigChanged = True;
     });
     connect(length_, &QLineEdit::textChanged, this, [this] { LengthEdited(); });
-    connect(length_, &QLineEdit::returnPressed, postamble_, [this] { postamble_->setFocus(); });
     connect(prev_, &QPushButton::clicked, this, &FieldEditorDialog::Previous);
     connect(next_, &QPushButton::clicked, this, &FieldEditorDialog::Next);
     connect(keyButton_, &QPushButton::clicked, this, &FieldEditorDialog::PickKey);
@@ -159,6 +159,7 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
         sampleBytes_ = SampleBytes(ToBytes(t));
         RefreshPreview();
     });
+    length_->installEventFilter(this);
     preamble_->installEventFilter(this);
     postamble_->installEventFilter(this);
     // Any other control of the editor taking the focus turns the pickers off.
@@ -172,6 +173,16 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
 }
 
 bool FieldEditorDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == length_ && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, length_, [this] { length_->selectAll(); });
+    // Enter in the length box goes on to the postamble, not to OK.
+    if (watched == length_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            postamble_->setFocus();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn && (watched == preamble_ || watched == postamble_)) {
         lastWasPostamble_ = watched == postamble_;
         keyButton_->setEnabled(true);

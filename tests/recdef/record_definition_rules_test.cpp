@@ -1,7 +1,9 @@
 // The record structure walk's rules, the field editor's working copies and
 // the preview of a sample record.
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "recdef/field_editor.h"
 #include "recdef/record_preview.h"
@@ -12,103 +14,60 @@ using namespace std::string_literals;
 namespace pv {
 namespace {
 
+// Start, end, structure, field count, record length, length of field 3,
+// delimiter code.
+std::string Digest(const Config& c) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d %d %d n%d r%d l%d d%d", c.StartOfRecordEvent,
+                  c.EndOfRecordEvent, c.RecordStructure, c.FieldCount, c.RecordLength,
+                  c.FieldLength[3], c.FieldDelimiter.empty() ? -1 : c.FieldDelimiter[0]);
+    return text;
+}
+
 TEST(RecordWalk, StepsRefuseOrStoreAndNameTheNextDialog) {
-    struct Row {
-        const char* rule;
-        std::function<Refusal(Config&, WalkNext&)> step;
-        Refusal refusal;
-        WalkNext next;
-        std::function<bool(const Config&)> stored;
-    };
-    auto events = [](int s, std::string sc, int e, std::string ec) {
+    using Step = std::function<Refusal(Config&, WalkNext&)>;
+    auto events = [](int s, std::string sc, int e) -> Step {
         return [=](Config& c, WalkNext& next) {
-            if (Refusal r = CheckRecordEvents(s, sc, e, ec)) return r;
-            next = ApplyRecordEvents(c, s, sc, e, ec);
+            if (Refusal r = CheckRecordEvents(s, sc, e, "")) return r;
+            next = ApplyRecordEvents(c, s, sc, e, "");
             return Refusal{};
         };
     };
-    auto length = [](double v) {
+    auto length = [](double v) -> Step {
         return [=](Config& c, WalkNext&) { return ApplyRecordLength(c, v); };
     };
-    auto delim = [](double n, unsigned char d) {
+    auto delim = [](double n, unsigned char d) -> Step {
         return [=](Config& c, WalkNext&) { return ApplyDelimited(c, n, d); };
     };
-    auto same = [](const Config&) { return true; };
-    const Row rows[] = {
-        {"StartSpecialWithoutCharsIsCheckedFirst",
-         events(3, "", 3, ""),
-         {4007, 4008},
-         WalkNext::Editor,
-         [](const Config& c) { return c.StartOfRecordEvent == StartOnAnyChar; }},
-        {"EndSpecialWithoutCharsIsRefused",
-         events(0, "", 3, ""),
-         {4007, 4009},
-         WalkNext::Editor,
-         [](const Config& c) { return c.EndOfRecordEvent == EndOnCr; }},
-        {"SpecialCharsAreStored",
-         events(3, "\x02", 3, "\0"s),
-         {},
-         WalkNext::Structure,
-         [](const Config& c) {
-             return c.StartOfRecordChars == "\x02" && c.EndOfRecordChars == "\0"s;
-         }},
-        {"ByteCountEndForcesFixedFields",
-         events(0, "", 2, ""),
-         {},
-         WalkNext::Fixed,
-         [](const Config& c) {
-             return c.RecordStructure == FixedLengthFields && c.FieldCount == 40;
-         }},
-        {"TimeDelayEndGoesToTimed",
-         events(1, "", 1, ""),
-         {},
-         WalkNext::Timed,
-         [](const Config& c) { return c.StartOfRecordEvent == StartOnAlphaNumeric; }},
-        {"RecordLength0IsRefused",
-         length(0),
-         {4010, 4005},
-         WalkNext::Editor,
-         [](const Config& c) { return c.RecordLength == 0; }},
-        {"RecordLength32767IsRefused",
-         length(32767),
-         {4010, 4005},
-         WalkNext::Editor,
-         [](const Config& c) { return c.RecordLength == 0; }},
-        {"RecordLength32766IsTaken",
-         length(32766),
-         {},
-         WalkNext::Editor,
-         [](const Config& c) { return c.RecordLength == 32766 && c.FieldCount == 40; }},
-        {"OneDelimitedFieldIsRefused",
-         delim(1, ','),
-         {4015, 4005},
-         WalkNext::Editor,
-         [](const Config& c) { return c.FieldCount == 1; }},
-        {"FortyOneDelimitedFieldsAreRefused", delim(41, ','), {4015, 4005}, WalkNext::Editor, same},
-        {"DelimiterRow0StoresNul",
-         delim(2, 0),
-         {},
-         WalkNext::Editor,
-         [](const Config& c) {
-             return c.FieldDelimiter == "\0"s && c.FieldCount == 2 && c.FieldLength[3] == 0;
-         }},
-        {"SingleFieldClearsLengths",
-         [](Config& c, WalkNext& n) {
-             n = ApplyStructure(c, 0);
-             return Refusal{};
-         },
-         {},
-         WalkNext::Editor,
-         [](const Config& c) { return c.FieldCount == 1 && c.FieldLength[3] == 0; }},
-        {"DelimitedStructureAsksForTheDelimiter",
-         [](Config& c, WalkNext& n) {
-             n = ApplyStructure(c, 1);
-             return Refusal{};
-         },
-         {},
-         WalkNext::Delimited,
-         [](const Config& c) { return c.RecordStructure == DelimitedFields && c.ConfigChanged; }},
+    auto shape = [](int s) -> Step {
+        return [=](Config& c, WalkNext& next) {
+            next = ApplyStructure(c, s);
+            return Refusal{};
+        };
     };
+    struct Row {
+        const char* rule;
+        Step step;
+        Refusal refusal;
+        WalkNext next;
+        const char* digest; // untouched: "0 0 0 n1 r0 l7 d44"
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"StartSpecialWithoutCharsIsCheckedFirst", events(3, "", 3), {4007, 4008}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"EndSpecialWithoutCharsIsRefused", events(3, "\x02", 3), {4007, 4009}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"ByteCountEndForcesFixedFields", events(3, "\x02", 2), {}, WalkNext::Fixed, "3 2 2 n40 r0 l7 d44"},
+        {"TimeDelayEndGoesToTimed", events(1, "", 1), {}, WalkNext::Timed, "1 1 0 n1 r0 l7 d44"},
+        {"RecordLength0IsRefused", length(0), {4010, 4005}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"RecordLength32767IsRefused", length(32767), {4010, 4005}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"RecordLength32766IsTaken", length(32766), {}, WalkNext::Editor, "0 0 0 n40 r32766 l7 d44"},
+        {"OneDelimitedFieldIsRefused", delim(1, ';'), {4015, 4005}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"FortyOneDelimitedFieldsAreRefused", delim(41, ';'), {4015, 4005}, WalkNext::Editor, "0 0 0 n1 r0 l7 d44"},
+        {"DelimiterRow0StoresNulAndClearsLengths", delim(2, 0), {}, WalkNext::Editor, "0 0 0 n2 r0 l0 d0"},
+        {"SingleFieldClearsLengths", shape(0), {}, WalkNext::Editor, "0 0 0 n1 r0 l0 d44"},
+        {"DelimitedStructureAsksForTheDelimiter", shape(1), {}, WalkNext::Delimited, "0 0 1 n1 r0 l7 d44"},
+    };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         Config c;
@@ -116,108 +75,74 @@ TEST(RecordWalk, StepsRefuseOrStoreAndNameTheNextDialog) {
         WalkNext next = WalkNext::Editor;
         EXPECT_EQ(r.step(c, next), r.refusal);
         EXPECT_EQ(next, r.next);
-        EXPECT_TRUE(r.stored(c));
+        EXPECT_EQ(Digest(c), r.digest);
     }
     EXPECT_EQ(DelimiterRow(44), "44\t,   COMMA");
     EXPECT_EQ(DelimiterRow(13), "13\t    CR");
     EXPECT_EQ(DelimiterRow(200), "200\t\xC8");
 }
 
-Config FixedTen() {
-    Config c;
-    c.EndOfRecordEvent = EndOnByteCount;
-    c.RecordStructure = FixedLengthFields;
-    c.RecordLength = 10;
-    c.FieldCount = 40;
-    return c;
+// Edits as words: L<n> length, > next, < previous, F<row> filter,
+// P<text> postamble, M<text> format, ok. Stops at the first refusal.
+Refusal Edit(FieldEditor& e, Config& c, const std::string& script) {
+    std::istringstream words(script);
+    for (std::string w; words >> w;) {
+        Refusal r;
+        const std::string arg = w.substr(1);
+        switch (w[0]) {
+        case 'L': r = e.SetLength(std::stod(arg)); break;
+        case '>': r = e.Next(); break;
+        case '<': e.Previous(); break;
+        case 'F': e.SetFilterRow(std::stoi(arg)); break;
+        case 'P': e.Postamble() = arg; break;
+        case 'M': e.Format() = arg; break;
+        default: r = e.Ok(c);
+        }
+        if (r) return r;
+    }
+    return {};
+}
+
+// Field shown, bytes defined, Next live, then the configuration: field count,
+// filters, lengths and postambles of fields 1 and 2, format of field 1.
+std::string Digest(const FieldEditor& e, const Config& c) {
+    return "i" + std::to_string(e.Index()) + " b" + std::to_string(e.BytesDefined()) +
+           (e.NextEnabled() ? " next" : " last") + " | n" + std::to_string(c.FieldCount) + " " +
+           c.FieldFilter[1] + c.FieldFilter[2] + " " + std::to_string(c.FieldLength[1]) + "," +
+           std::to_string(c.FieldLength[2]) + " " + c.FieldPostamble[1] + "," +
+           c.FieldPostamble[2] + " " + c.FieldFormat[1];
 }
 
 TEST(FieldEditor, CopiesNavigationAndOk) {
     struct Row {
         const char* rule;
-        std::function<Refusal(FieldEditor&, Config&)> edit;
+        const char* script; // on a 10-byte fixed-length record
         Refusal refusal;
-        std::function<bool(const FieldEditor&, const Config&)> after;
+        const char* digest;
     };
-    auto lengths = [](FieldEditor& e, std::initializer_list<int> ls) {
-        for (int l : ls) {
-            e.SetLength(l);
-            if (e.NextEnabled()) e.Next();
-        }
-    };
+    // clang-format off
     const Row rows[] = {
-        {"FullRecordEndsNavigationAndOkCutsFieldCount",
-         [&](FieldEditor& e, Config& c) {
-             lengths(e, {4, 6});
-             return e.NextEnabled() ? Refusal{1, 1} : e.Ok(c);
-         },
-         {},
-         [](const FieldEditor& e, const Config& c) {
-             return e.BytesDefined() == 10 && c.FieldCount == 2 && c.FieldLength[2] == 6;
-         }},
-        {"ShortSumRefusesOk",
-         [&](FieldEditor& e, Config& c) {
-             lengths(e, {4, 5});
-             return e.Ok(c);
-         },
-         {4012, 4013},
-         [](const FieldEditor& e, const Config& c) {
-             return e.BytesDefined() == 9 && c.FieldLength[1] == 0;
-         }},
-        {"NextRefusesAZeroLength",
-         [](FieldEditor& e, Config&) { return e.Next(); },
-         {4011, 4013},
-         [](const FieldEditor& e, const Config&) { return e.Index() == 1; }},
-        {"LengthAbove32766IsRefused",
-         [](FieldEditor& e, Config&) { return e.SetLength(32767); },
-         {4011, 4013},
-         [](const FieldEditor& e, const Config&) { return e.Length() == 0; }},
-        {"PreviousNeedsNoValidLength",
-         [](FieldEditor& e, Config&) {
-             e.SetLength(3);
-             e.Next();
-             e.Previous();
-             return Refusal{};
-         },
-         {},
-         [](const FieldEditor& e, const Config&) {
-             return e.Index() == 1 && !e.PreviousEnabled() && e.PreambleShown();
-         }},
-        {"FilterRowsStoreLetters",
-         [&](FieldEditor& e, Config& c) {
-             e.SetFilterRow(5);
-             lengths(e, {4});
-             e.SetFilterRow(0);
-             lengths(e, {6});
-             return e.Ok(c);
-         },
-         {},
-         [](const FieldEditor&, const Config& c) {
-             return c.FieldFilter[1] == "B" && c.FieldFilter[2] == "C";
-         }},
-        {"FormatAndPostambleGoToTheirField",
-         [&](FieldEditor& e, Config& c) {
-             e.Postamble() = "{TAB}";
-             e.Format() = "Currency";
-             lengths(e, {4});
-             e.Postamble() = "~";
-             e.Previous();
-             lengths(e, {4, 6});
-             return e.Ok(c);
-         },
-         {},
-         [](const FieldEditor&, const Config& c) {
-             return c.FieldPostamble[1] == "{TAB}" && c.FieldPostamble[2] == "~" &&
-                    c.FieldFormat[1] == "Currency" && c.FieldFormat[2].empty() && c.ConfigChanged;
-         }},
+        {"FullRecordEndsNavigationAndOkCutsFieldCount", "L4 > L6 ok", {}, "i2 b10 last | n2 CC 4,6 , "},
+        {"ShortSumRefusesOkAndStoresNothing", "L4 > L5 ok", {4012, 4013}, "i2 b9 next | n40 CC 0,0 , "},
+        {"NextRefusesAZeroLength", ">", {4011, 4013}, "i1 b0 next | n40 CC 0,0 , "},
+        {"LengthAbove32766IsRefused", "L32767", {4011, 4013}, "i1 b0 next | n40 CC 0,0 , "},
+        {"PreviousNeedsNoValidLength", "L3 > L0 <", {}, "i1 b3 next | n40 CC 0,0 , "},
+        {"FilterRowsStoreLetters", "F5 L4 > F0 L6 ok", {}, "i2 b10 last | n2 BC 4,6 , "},
+        {"PostambleAndFormatGoToTheirField", "P{TAB} MCurrency L4 > P~ < L4 > L6 ok", {},
+         "i2 b10 last | n2 CC 4,6 {TAB},~ Currency"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
-        Config c = FixedTen();
+        Config c;
+        c.EndOfRecordEvent = EndOnByteCount;
+        c.RecordStructure = FixedLengthFields;
+        c.RecordLength = 10;
+        c.FieldCount = 40;
         FieldEditor e;
         e.Load(c);
-        EXPECT_EQ(r.edit(e, c), r.refusal);
-        EXPECT_TRUE(r.after(e, c));
+        EXPECT_EQ(Edit(e, c, r.script), r.refusal);
+        EXPECT_EQ(Digest(e, c), r.digest);
     }
 }
 

@@ -71,61 +71,39 @@ TEST(RecordWalkDialogs, CancelAtEachStepKeepsWhatEarlierStepsStored) {
         const char* rule;
         std::map<QString, Step> steps;
         std::vector<QString> seen;
-        std::function<bool(const Config&)> kept;
+        const char* kept; // start end structure count delimiter postamble-1
     };
+    const Step cancelEditor = Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
+        d->Postamble()->setText("x");
+        d->reject();
+    });
+    // clang-format off
     const Row rows[] = {
-        {"CancelRecTypeStoresNothing",
-         {},
-         {"RecType"},
-         [](const Config& c) { return c.EndOfRecordEvent == EndOnCr && !c.ConfigChanged; }},
-        {"RefusedSpecialEndStaysInRecType",
-         {{"RecType", Events(0, 3)}},
-         {"RecType"},
-         [](const Config& c) { return c.EndOfRecordEvent == EndOnCr; }},
-        {"CancelFixedKeepsByteCountEnd",
-         {{"RecType", Events(0, 2)}},
-         {"RecType", "Fixed"},
-         [](const Config& c) {
-             return c.RecordStructure == FixedLengthFields && c.RecordLength == 0;
-         }},
-        {"CancelTimedKeepsTimeDelayEnd",
-         {{"RecType", Events(1, 1)}},
-         {"RecType", "Timed"},
-         [](const Config& c) { return c.EndOfRecordEvent == EndOnTimeDelay; }},
-        {"CancelStructureKeepsStartEvent",
-         {{"RecType", Events(2, 0)}},
-         {"RecType", "RecStructure"},
-         [](const Config& c) {
-             return c.StartOfRecordEvent == StartOnNumeric && c.RecordStructure == SingleField;
-         }},
-        {"CancelDelimKeepsStructure",
-         {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)}},
-         {"RecType", "RecStructure", "Delim"},
-         [](const Config& c) { return c.RecordStructure == DelimitedFields && c.FieldCount == 1; }},
-        {"OneFieldIsRefusedInDelim",
-         {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)}, {"Delim", Delimited("1", 59)}},
-         {"RecType", "RecStructure", "Delim"},
-         [](const Config& c) { return c.FieldDelimiter == ","; }},
-        {"CancelEditorKeepsDelimiter",
-         {{"RecType", Events(0, 0)},
-          {"RecStructure", Structure(1)},
-          {"Delim", Delimited("3", 59)},
-          {"RecDefs", Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
-               d->Postamble()->setText("x");
-               d->reject();
-           })}},
-         {"RecType", "RecStructure", "Delim", "RecDefs"},
-         [](const Config& c) {
-             return c.FieldDelimiter == ";" && c.FieldCount == 3 && c.FieldPostamble[1].empty();
-         }},
+        {"CancelRecTypeStoresNothing", {}, {"RecType"}, "0 0 0 1 , "},
+        {"RefusedSpecialEndStaysInRecType", {{"RecType", Events(0, 3)}}, {"RecType"}, "0 0 0 1 , "},
+        {"CancelFixedKeepsByteCountEnd", {{"RecType", Events(0, 2)}}, {"RecType", "Fixed"}, "0 2 2 40 , "},
+        {"CancelTimedKeepsTimeDelayEnd", {{"RecType", Events(1, 1)}}, {"RecType", "Timed"}, "1 1 0 1 , "},
+        {"CancelStructureKeepsStartEvent", {{"RecType", Events(2, 0)}}, {"RecType", "RecStructure"}, "2 0 0 1 , "},
+        {"CancelDelimKeepsStructure", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)}},
+         {"RecType", "RecStructure", "Delim"}, "0 0 1 1 , "},
+        {"OneFieldIsRefusedInDelim", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)},
+         {"Delim", Delimited("1", 59)}}, {"RecType", "RecStructure", "Delim"}, "0 0 1 1 , "},
+        {"CancelEditorKeepsDelimiter", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)},
+         {"Delim", Delimited("3", 59)}, {"RecDefs", cancelEditor}},
+         {"RecType", "RecStructure", "Delim", "RecDefs"}, "0 0 1 3 ; "},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         Walk w;
         w.steps = r.steps;
         w.Run();
         EXPECT_EQ(w.seen, r.seen);
-        EXPECT_TRUE(r.kept(w.config));
+        const Config& c = w.config;
+        EXPECT_EQ(std::to_string(c.StartOfRecordEvent) + ' ' + std::to_string(c.EndOfRecordEvent) +
+                      ' ' + std::to_string(c.RecordStructure) + ' ' + std::to_string(c.FieldCount) +
+                      ' ' + c.FieldDelimiter + ' ' + c.FieldPostamble[1],
+                  r.kept);
     }
 }
 

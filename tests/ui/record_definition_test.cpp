@@ -140,6 +140,7 @@ TEST(RecordWalkDialogs, FixedLengthFieldsThroughTheEditorsWidgets) {
         EXPECT_EQ(d->BytesDefined()->text(), "13");
         EXPECT_FALSE(d->NextButton()->isEnabled());
         d->PrevButton()->click();
+        EXPECT_EQ(d->Filter()->currentIndex(), 2);
         EXPECT_EQ(d->ExpressionFault()->text().toStdString(), FaultText(4108, 14));
         ASSERT_EQ(d->PreviewList()->topLevelItemCount(), 3);
         EXPECT_EQ(d->PreviewList()->topLevelItem(1)->text(1), "0012.34");

@@ -22,6 +22,7 @@
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/record_walk.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
 #include "ui/running_window.h"
@@ -182,7 +183,13 @@ void SetupWindow::BuildMenus() {
     connect(port, &QMenu::aboutToShow, this, &SetupWindow::RefreshPortMenu);
 
     QMenu* define = menu("DefinePullDown", 2114);
-    AddItem(define, "DefineRecords", 2115, nullptr)->setEnabled(false);
+    AddItem(define, "DefineRecords", 2115, nullptr);
+    connect(Action("DefineRecords"), &QAction::triggered, this, [this] {
+        auto* walk = findChild<RecordWalk*>();
+        if (!walk) walk = new RecordWalk(config_, messages_, this);
+        walk->SetDialogRunner(dialogRunner_);
+        walk->Start();
+    });
     AddItem(define, "PreInTrans", 2116, &SetupWindow::PreInputTranslations);
     AddItem(define, "DefineTranslate", 2117, &SetupWindow::TransferTranslations);
     define->addSeparator();

@@ -1,0 +1,203 @@
+// The record structure walk as the user drives it from the Define menu:
+// Cancel at each step, the editor's widgets, and a configuration built only
+// through these dialogs running headless on the simulated balance's records.
+#include <QAction>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <map>
+
+#include "setup_test_support.h"
+#include "ui/char_chart_dialog.h"
+#include "ui/field_editor_dialog.h"
+#include "ui/raw_text_edit.h"
+#include "ui/record_walk.h"
+#include "ui/record_walk_dialogs.h"
+#include "ui/timed_dialog.h"
+
+namespace pv::test {
+namespace {
+
+using Step = std::function<void(QDialog*)>;
+
+// Runs the walk from the menu; each dialog does its step or is cancelled.
+struct Walk : SetupFixture {
+    std::map<QString, Step> steps;
+    std::vector<QString> seen;
+    Walk() {
+        window->SetDialogRunner([this](QDialog* d) {
+            seen.push_back(d->objectName());
+            auto it = steps.find(d->objectName());
+            if (it == steps.end()) return int(QDialog::Rejected);
+            it->second(d);
+            return d->result();
+        });
+    }
+    void Run() { window->Action("DefineRecords")->trigger(); }
+};
+
+template <typename D> Step Do(std::function<void(D*)> f) {
+    return [f](QDialog* d) { f(static_cast<D*>(d)); };
+}
+Step Events(int start, int end) {
+    return Do<ui::RecTypeDialog>([=](ui::RecTypeDialog* d) {
+        d->Start(start)->setChecked(true);
+        d->End(end)->setChecked(true);
+        d->Ok();
+    });
+}
+Step Structure(int s) {
+    return Do<ui::RecStructureDialog>([=](ui::RecStructureDialog* d) {
+        d->Option(s)->setChecked(true);
+        d->Ok();
+    });
+}
+Step Delimited(const char* n, int row) {
+    return Do<ui::DelimDialog>([=](ui::DelimDialog* d) {
+        d->Count()->setText(n);
+        d->Delimiters()->setCurrentRow(row);
+        d->Ok();
+    });
+}
+
+TEST(RecordWalkDialogs, CancelAtEachStepKeepsWhatEarlierStepsStored) {
+    struct Row {
+        const char* rule;
+        std::map<QString, Step> steps;
+        std::vector<QString> seen;
+        const char* kept; // start end structure count delimiter postamble-1
+    };
+    const Step cancelEditor = Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
+        d->Postamble()->setText("x");
+        d->reject();
+    });
+    // clang-format off
+    const Row rows[] = {
+        {"CancelRecTypeStoresNothing", {}, {"RecType"}, "0 0 0 1 , "},
+        {"RefusedSpecialEndStaysInRecType", {{"RecType", Events(0, 3)}}, {"RecType"}, "0 0 0 1 , "},
+        {"CancelFixedKeepsByteCountEnd", {{"RecType", Events(0, 2)}}, {"RecType", "Fixed"}, "0 2 2 40 , "},
+        {"CancelTimedKeepsTimeDelayEnd", {{"RecType", Events(1, 1)}}, {"RecType", "Timed"}, "1 1 0 1 , "},
+        {"CancelStructureKeepsStartEvent", {{"RecType", Events(2, 0)}}, {"RecType", "RecStructure"}, "2 0 0 1 , "},
+        {"CancelDelimKeepsStructure", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)}},
+         {"RecType", "RecStructure", "Delim"}, "0 0 1 1 , "},
+        {"OneFieldIsRefusedInDelim", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)},
+         {"Delim", Delimited("1", 59)}}, {"RecType", "RecStructure", "Delim"}, "0 0 1 1 , "},
+        {"CancelEditorKeepsDelimiter", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)},
+         {"Delim", Delimited("3", 59)}, {"RecDefs", cancelEditor}},
+         {"RecType", "RecStructure", "Delim", "RecDefs"}, "0 0 1 3 ; "},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
+        Walk w;
+        w.steps = r.steps;
+        w.Run();
+        EXPECT_EQ(w.seen, r.seen);
+        const Config& c = w.config;
+        EXPECT_EQ(std::to_string(c.StartOfRecordEvent) + ' ' + std::to_string(c.EndOfRecordEvent) +
+                      ' ' + std::to_string(c.RecordStructure) + ' ' + std::to_string(c.FieldCount) +
+                      ' ' + c.FieldDelimiter + ' ' + c.FieldPostamble[1],
+                  r.kept);
+    }
+}
+
+TEST(RecordWalkDialogs, FixedLengthFieldsThroughTheEditorsWidgets) {
+    Walk w;
+    w.config.OutputMode = LogToDisk;
+    w.steps["RecType"] = Events(0, 2);
+    w.steps["Fixed"] = Do<ui::FixedDialog>([](ui::FixedDialog* d) {
+        d->Length()->setText("13");
+        d->Ok();
+    });
+    w.steps["AsciiChart"] = Do<ui::AsciiChartDialog>([](ui::AsciiChartDialog* d) {
+        d->List()->setCurrentItem(d->List()->topLevelItem(9));
+        d->Ok();
+    });
+    w.steps["RecDefs"] = Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
+        EXPECT_EQ(d->windowTitle(), ui::Tx(4042));
+        EXPECT_FALSE(d->KeyButton()->isVisibleTo(d));
+        d->SetSample("M01  0012.34V\r\n");
+        d->NextButton()->click(); // a field without length is refused
+        d->Length()->setText("3");
+        d->NextButton()->click();
+        EXPECT_EQ(d->FieldName()->text(), "2");
+        EXPECT_FALSE(d->PreambleMacro()->isVisibleTo(d));
+        d->Length()->setText("9");
+        d->Filter()->setCurrentIndex(2);
+        d->Expression()->setText("val(field(2)) / 0");
+        d->Format()->setCurrentIndex(1);
+        QFocusEvent in(QEvent::FocusIn);
+        QApplication::sendEvent(d->Postamble(), &in);
+        d->AsciiButton()->click();
+        d->NextButton()->click();
+        d->Length()->setText("1");
+        EXPECT_EQ(d->BytesDefined()->text(), "13");
+        EXPECT_FALSE(d->NextButton()->isEnabled());
+        d->PrevButton()->click();
+        EXPECT_EQ(d->Filter()->currentIndex(), 2);
+        EXPECT_EQ(d->ExpressionFault()->text().toStdString(), FaultText(4108, 14));
+        ASSERT_EQ(d->PreviewList()->topLevelItemCount(), 3);
+        EXPECT_EQ(d->PreviewList()->topLevelItem(1)->text(1), "0012.34");
+        d->Ok();
+    });
+    w.Run();
+    EXPECT_EQ(w.messages.shown.size(), 1u); // the zero-length field
+    EXPECT_EQ(w.config.FieldCount, 3);
+    EXPECT_EQ(w.config.FieldFilter[2], "N");
+    EXPECT_EQ(w.config.FieldFormat[2], ui::ToBytes(ui::Tx(9005)));
+    EXPECT_EQ(w.config.FieldPostamble[2], "\t");
+    EXPECT_TRUE(w.config.FieldPostamble[1].empty());
+}
+
+TEST(RecordWalkDialogs, BalanceConfigurationBuiltInTheDialogsLogsItsRecords) {
+#ifndef PORTIVOX_BIN
+    GTEST_SKIP() << "no portivox binary";
+#else
+    Walk w;
+    w.config.OutputMode = LogToDisk;
+    w.config.LogFileName = ui::ToPath(w.dir.filePath("balance.log"));
+    w.config.ConfigFileName = ui::ToPath(w.dir.filePath("balance.PV3"));
+    w.steps["RecType"] = Events(1, 0);
+    w.steps["RecStructure"] = Structure(1);
+    w.steps["Delim"] = Delimited("3", 44);
+    w.steps["RecDefs"] = Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
+        d->SampleSource()->setCurrentIndex(1);
+        for (int i = 1; i <= 3; ++i) {
+            if (i < 3) d->Postamble()->setText(",");
+            if (i < 3) d->NextButton()->click();
+        }
+        d->Filter()->setCurrentIndex(2);
+        d->Expression()->setText("val(field(3)) / 1000");
+        d->Format()->setCurrentText("0.000000");
+        EXPECT_TRUE(d->ExpressionFault()->text().isEmpty());
+        EXPECT_EQ(d->PreviewList()->topLevelItem(2)->text(2), "0.012345");
+        d->Ok();
+    });
+    w.Run();
+    ASSERT_TRUE(WriteConfigFile(w.config, w.messages));
+    QProcess run;
+    run.setProcessEnvironment([&] {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", w.dir.filePath("xdg"));
+        return env;
+    }());
+    run.start(PORTIVOX_BIN, {"run", QString::fromStdString(w.config.ConfigFileName), "--virtual",
+                             "--exit-after-idle=5", "--quiet"});
+    run.write("ST,GS,+0012.345 g\r\nUS,GS,-0001.500 g\r\n");
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForFinished(120000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    QFile log(w.dir.filePath("balance.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), "ST,GS,0.012345\r\nUS,GS,-0.001500\r\n");
+#endif
+}
+
+} // namespace
+} // namespace pv::test

@@ -93,9 +93,13 @@ TEST(SendStringDialog, IntervalAndTimerFlagsWaitForOk) {
         e.dialog.Done();
         EXPECT_EQ(e.config.TimerInterval, r.Interval);
         EXPECT_EQ(e.dialog.isVisible(), r.Flags < 0);
-        if (r.Flags >= 0) EXPECT_EQ(e.config.TimerFlags, r.Flags);
+        if (r.Flags >= 0) {
+            EXPECT_EQ(e.config.TimerFlags, r.Flags);
+        }
         EXPECT_EQ(e.messages.shown.size(), r.Flags < 0 ? 1u : 0u);
-        if (r.Flags < 0) EXPECT_EQ(e.messages.shown[0].text, Text(4016));
+        if (r.Flags < 0) {
+            EXPECT_EQ(e.messages.shown[0].text, Text(4016));
+        }
         EXPECT_EQ(e.dialog.TimerString()->isVisibleTo(&e.dialog), r.Action == 0);
     }
 }

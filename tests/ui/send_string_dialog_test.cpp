@@ -52,28 +52,15 @@ TEST(SendStringDialog, StringsAreStoredAsTyped) {
     // The chart goes into the raw field that last had the focus.
     e.dialog.AckString()->setFocus();
     e.dialog.Interval()->setFocus();
-    EXPECT_FALSE(e.dialog.ChartButton()->isEnabled());
     e.Pick(6);
     EXPECT_EQ(e.config.AckString, "\x06");
-    // Another string: only its own slot changes; leaving the list keeps it.
-    e.dialog.StringNames()->setFocus();
-    e.dialog.StringNames()->setCurrentIndex(2);
-    emit e.dialog.StringNames()->activated(2);
-    e.dialog.StringText()->setFocus();
-    QTest::keyClicks(e.dialog.StringText(), "x");
-    EXPECT_EQ(e.config.OutputStringText[3], "x");
-    EXPECT_EQ(e.config.OutputStringText[1], std::string("A\r\n\0", 4));
 }
 
 TEST(SendStringDialog, IntervalAndTimerFlagsWaitForOk) {
     EnsureApp();
     struct Row {
-        const char* Name;
-        const char* Typed;
-        int Action;
-        bool On;
-        int32_t Interval;
-        int16_t Flags; // -1: refused, nothing stored
+        const char *Name, *Typed;
+        int Action, On, Interval, Flags; // Flags -1: refused, nothing stored
     };
     const Row rows[] = {
         {"limit_is_accepted", "99999999", 0, true, 99999999, 1 + 2},
@@ -92,37 +79,21 @@ TEST(SendStringDialog, IntervalAndTimerFlagsWaitForOk) {
         e.dialog.TimerOn()->setChecked(r.On);
         e.dialog.Done();
         EXPECT_EQ(e.config.TimerInterval, r.Interval);
+        EXPECT_EQ(e.config.TimerFlags, r.Flags < 0 ? 0 : r.Flags);
         EXPECT_EQ(e.dialog.isVisible(), r.Flags < 0);
-        if (r.Flags >= 0) {
-            EXPECT_EQ(e.config.TimerFlags, r.Flags);
-        }
-        EXPECT_EQ(e.messages.shown.size(), r.Flags < 0 ? 1u : 0u);
-        if (r.Flags < 0) {
-            EXPECT_EQ(e.messages.shown[0].text, Text(4016));
-        }
+        EXPECT_EQ(e.messages.shown.size() == 1 && e.messages.shown[0].text == Text(4016),
+                  r.Flags < 0);
         EXPECT_EQ(e.dialog.TimerString()->isVisibleTo(&e.dialog), r.Action == 0);
     }
 }
 
-TEST(SendStringDialog, RunningWindowShowsButtonsOfNonEmptyStringsAndTimesTheFirstOutput) {
+// Button stacking is covered by the running layout's own table.
+TEST(SendStringDialog, TimedOutputFirstActsOneIntervalAfterActivation) {
     RunFixture f;
-    f.config.OutputStringText[2] = "two";
-    f.config.OutputStringText[5] = "five";
-    f.config.OutputStringCaption[5] = "Tare";
     f.config.TimerInterval = 1000;
     f.config.TimerFlags = 1 + 2;
     f.config.TimerString = "T";
     ASSERT_TRUE(f.Start());
-    std::vector<int> shown, tops;
-    for (int n = 1; n <= kOutputStrings; ++n)
-        if (!f.Window().StringButton(n)->isHidden()) {
-            shown.push_back(n);
-            tops.push_back(f.Window().StringButton(n)->y());
-        }
-    EXPECT_EQ(shown, (std::vector<int>{2, 5}));
-    ASSERT_EQ(tops.size(), 2u);
-    EXPECT_EQ(tops[1] - tops[0], f.Window().Px(270)) << "no gap for strings 3 and 4";
-    EXPECT_EQ(f.Window().StringButton(5)->text(), "Tare");
     f.Tick(); // the schedule starts
     const uint32_t start = f.clock->Ticks;
     while (f.clock->Ticks - start < 1000) {

@@ -50,41 +50,25 @@ class HotKeysX11 : public ::testing::Test {
 };
 
 TEST_F(HotKeysX11, GrabbedKeysActAndNeverReachTheFocusedWindow) {
+    // clang-format off
     const Press rows[] = {
         {"press_runs_both_entries_in_order_and_is_swallowed", {{Q, true}, {Q, false}}, "ab", ""},
-        {"auto_repeat_and_release_are_swallowed",
-         {{Q, true}, {Q, true}, {Q, true}, {Q, false}},
-         "ab",
-         ""},
-        {"shift_twin_without_entry_reaches_the_window",
-         {{Shift, true}, {Q, true}, {Q, false}, {Shift, false}},
-         "",
-         "Q"},
-        {"ctrl_f7_switches_timed_output_on",
-         {{Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}},
-         "",
-         "",
-         false,
-         true},
-        {"shift_ctrl_f7_suspends",
-         {{Shift, true}, {Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}, {Shift, false}},
-         "",
-         "",
-         true},
+        {"auto_repeat_and_release_are_swallowed", {{Q, true}, {Q, true}, {Q, true}, {Q, false}}, "ab", ""},
+        {"shift_twin_without_entry_reaches_the_window", {{Shift, true}, {Q, true}, {Q, false}, {Shift, false}}, "", "Q"},
+        {"ctrl_f7_switches_timed_output_on", {{Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}}, "", "", false, true},
+        {"shift_ctrl_f7_suspends", {{Shift, true}, {Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}, {Shift, false}}, "", "", true},
     };
+    // clang-format on
     for (const Press& row : rows) {
         SCOPED_TRACE(row.Name);
         testing::Harness h;
-        h.config.HotKeyCode[0] = Q;
-        h.config.HotKeyAction[0] = HkTransmitString;
-        h.config.HotKeyString[0] = "a";
-        h.config.HotKeyCode[1] = Q;
-        h.config.HotKeyAction[1] = HkTransmitString;
-        h.config.HotKeyString[1] = "b";
-        h.config.HotKeyCode[2] = 2 * 256 + F7;
-        h.config.HotKeyAction[2] = HkTimerOn;
-        h.config.HotKeyCode[3] = 3 * 256 + F7;
-        h.config.HotKeyAction[3] = HkSuspend;
+        auto& c = h.config;
+        // clang-format off
+        c.HotKeyCode[0] = Q; c.HotKeyAction[0] = HkTransmitString; c.HotKeyString[0] = "a";
+        c.HotKeyCode[1] = Q; c.HotKeyAction[1] = HkTransmitString; c.HotKeyString[1] = "b";
+        c.HotKeyCode[2] = 2 * 256 + F7; c.HotKeyAction[2] = HkTimerOn;
+        c.HotKeyCode[3] = 3 * 256 + F7; c.HotKeyAction[3] = HkSuspend;
+        // clang-format on
         Runtime& rt = h.Start();
         HotKeyHook hook(h.config, rt, *grabber_, h.messages, false);
         hook.Register();
@@ -127,6 +111,7 @@ TEST_F(HotKeysX11, CombinationHeldByAnotherClientIsReported) {
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_NE(h.messages.shown[0].text.find("7: CTRL+F9"), std::string::npos);
     EXPECT_EQ(h.messages.shown[0].text.find("F10"), std::string::npos);
+    EXPECT_EQ(TakenHotKeys(), std::set<int16_t>{2 * 256 + 120}) << "the dialog marks entry 7";
     XCloseDisplay(other);
 }
 

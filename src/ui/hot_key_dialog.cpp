@@ -107,6 +107,7 @@ HotKeyDialog::HotKeyDialog(Config& config, QWidget* parent)
     Add(grid, 1);
     AddOkCancel({"OKButton", 2006}, {"CancelButton", 2007}, [this] { Ok(); });
     Finish(520);
+    entries_->setIconSize(QSize(14, 14));
     entries_->setMinimumWidth(entries_->fontMetrics().horizontalAdvance(Tx(7103)) + 60);
 
     connect(entries_, &QListWidget::currentRowChanged, this, &HotKeyDialog::SelectEntry);

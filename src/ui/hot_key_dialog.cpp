@@ -77,6 +77,7 @@ HotKeyDialog::HotKeyDialog(Config& config, QWidget* parent)
         actions_->addItem(Tx(2009 + i));
     key_ = new QLineEdit;
     key_->setObjectName("HKKey");
+    key_->setReadOnly(true);
     key_->setContextMenuPolicy(Qt::NoContextMenu);
     key_->setAcceptDrops(false);
     text_ = new RawTextEdit;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -174,7 +175,9 @@ bool SendStringDialog::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::FocusOut) {
         if (watched == caption_) StoreCaption();
-        if (watched == names_) {
+        // Opening the list's popup is no leaving.
+        if (watched == names_ &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
             names_->setCurrentIndex(remembered_);
             names_->setEditText(names_->itemText(remembered_));
             ShowString(remembered_);

@@ -25,6 +25,7 @@ RunSession::RunSession(Config& config, SettingsStore& store, MessageSink& messag
     o.Host = window_.data();
     o.Window = window_.data();
     o.Clipboard = &clipboard_;
+    o.HotKeys = true;
     run_ = std::make_unique<RunAssembly>(config_, store_, messages_, std::move(o));
 }
 

@@ -21,11 +21,13 @@
 #include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/hot_key_dialog.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/record_walk.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
 #include "ui/running_window.h"
+#include "ui/send_string_dialog.h"
 #include "ui/timed_dialog.h"
 #include "ui/translation_dialog.h"
 #include "ui/ui_texts.h"
@@ -193,8 +195,20 @@ void SetupWindow::BuildMenus() {
     AddItem(define, "PreInTrans", 2116, &SetupWindow::PreInputTranslations);
     AddItem(define, "DefineTranslate", 2117, &SetupWindow::TransferTranslations);
     define->addSeparator();
-    AddItem(define, "GetOutStrings", 2118, nullptr)->setEnabled(false);
-    AddItem(define, "MHKActions", 2119, nullptr)->setEnabled(false);
+    AddItem(define, "GetOutStrings", 2118, nullptr);
+    connect(Action("GetOutStrings"), &QAction::triggered, this, [this] {
+        auto* d = findChild<SendStringDialog*>();
+        if (!d) d = new SendStringDialog(config_, messages_, this);
+        d->Fill();
+        RunDialog(d);
+    });
+    AddItem(define, "MHKActions", 2119, nullptr);
+    connect(Action("MHKActions"), &QAction::triggered, this, [this] {
+        auto* d = findChild<HotKeyDialog*>();
+        if (!d) d = new HotKeyDialog(config_, this);
+        d->Fill();
+        RunDialog(d);
+    });
     define->addSeparator();
     AddItem(define, "DDESource", 6001, nullptr);
     connect(Action("DDESource"), &QAction::triggered, this,

@@ -11,6 +11,7 @@
 
 #ifdef PV_HAVE_X11
 #include "platform/x11/x11_desktop.h"
+#include "platform/x11/x11_hot_keys.h"
 #endif
 
 namespace pv {
@@ -101,6 +102,9 @@ void RunAssembly::Stop() {
     stopped_ = true;
     timer_.stop();
     dde_->Stop();
+#ifdef PV_HAVE_X11
+    hotKeys_.reset();
+#endif
     runtime_->Stop();
 }
 
@@ -188,6 +192,12 @@ void RunAssembly::EstablishBufferLink() {
 }
 
 void RunAssembly::RegisterHotKeys() {
+#ifdef PV_HAVE_X11
+    if (options_.HotKeys && !hotKeys_)
+        hotKeys_ = std::make_unique<x11::HotKeyService>(config_, *runtime_, messages_,
+                                                        virtual_ != nullptr);
+    if (hotKeys_) hotKeys_->Register();
+#endif
     if (options_.Host) options_.Host->RegisterHotKeys();
 }
 

@@ -39,7 +39,8 @@ class LogSink;
 class CountingDriver;
 namespace x11 {
 class Desktop;
-}
+class HotKeyService;
+} // namespace x11
 
 class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     Q_OBJECT
@@ -56,6 +57,8 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
         RuntimeHost* Host = nullptr;
         CommandWindow* Window = nullptr;
         DdeClipboard* Clipboard = nullptr;
+        /// The configuration's hot keys are grabbed on the desktop.
+        bool HotKeys = false;
         /// The DDE service name served.
         std::string DdeService = kDdeServiceName;
         /// Replacements for tests: the driver (used instead of the tty or
@@ -136,6 +139,7 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     std::unique_ptr<LogSink> logSink_;
     std::unique_ptr<x11::Desktop> desktop_;
     std::unique_ptr<KeystrokeSink> keySink_;
+    std::unique_ptr<x11::HotKeyService> hotKeys_;
     WindowId runningWindow_ = 0;
     QTimer timer_;
     bool started_ = false;

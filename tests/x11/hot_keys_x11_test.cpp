@@ -1,0 +1,119 @@
+// Hot keys grabbed on a real X server: keys pressed with XTest while a test
+// window has the focus.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "fakes/run_fakes.h"
+#include "hotkeys/hot_keys.h"
+#include "platform/x11/x11_desktop.h"
+#include "platform/x11/x11_hot_keys.h"
+#include "x11_helpers.h"
+
+#include <X11/Xlib.h>
+
+namespace pv {
+namespace {
+
+constexpr int Q = 'Q', F7 = 118, Shift = 16, Ctrl = 17;
+
+struct Press {
+    const char* Name;
+    std::vector<std::pair<int, bool>> Keys; // virtual key, down
+    std::string Queued;                     // what the run queued for the port
+    std::string Window;                     // what reached the focused window
+    bool Suspended = false, TimerOn = false;
+};
+
+class HotKeysX11 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string why;
+        desktop_ = x11::Desktop::Open(nullptr, why);
+        if (!desktop_) GTEST_SKIP() << why;
+        grabber_ = x11::X11HotKeyGrabber::Open(nullptr);
+        ASSERT_TRUE(grabber_);
+    }
+    // Serves the grabs until `done` holds or a deadline passes.
+    bool ServeUntil(HotKeyHook& hook, const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end) {
+            grabber_->Dispatch([&](const HotKeyEvent& e) { return hook.OnKey(e); });
+            if (done()) return true;
+            test::SleepMs(5);
+        }
+        return false;
+    }
+    std::unique_ptr<x11::Desktop> desktop_;
+    std::unique_ptr<x11::X11HotKeyGrabber> grabber_;
+};
+
+TEST_F(HotKeysX11, GrabbedKeysActAndNeverReachTheFocusedWindow) {
+    // clang-format off
+    const Press rows[] = {
+        {"press_runs_both_entries_in_order_and_is_swallowed", {{Q, true}, {Q, false}}, "ab", ""},
+        {"auto_repeat_and_release_are_swallowed", {{Q, true}, {Q, true}, {Q, true}, {Q, false}}, "ab", ""},
+        {"shift_twin_without_entry_reaches_the_window", {{Shift, true}, {Q, true}, {Q, false}, {Shift, false}}, "", "Q"},
+        {"ctrl_f7_switches_timed_output_on", {{Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}}, "", "", false, true},
+        {"shift_ctrl_f7_suspends", {{Shift, true}, {Ctrl, true}, {F7, true}, {F7, false}, {Ctrl, false}, {Shift, false}}, "", "", true},
+    };
+    // clang-format on
+    for (const Press& row : rows) {
+        SCOPED_TRACE(row.Name);
+        testing::Harness h;
+        auto& c = h.config;
+        // clang-format off
+        c.HotKeyCode[0] = Q; c.HotKeyAction[0] = HkTransmitString; c.HotKeyString[0] = "a";
+        c.HotKeyCode[1] = Q; c.HotKeyAction[1] = HkTransmitString; c.HotKeyString[1] = "b";
+        c.HotKeyCode[2] = 2 * 256 + F7; c.HotKeyAction[2] = HkTimerOn;
+        c.HotKeyCode[3] = 3 * 256 + F7; c.HotKeyAction[3] = HkSuspend;
+        // clang-format on
+        Runtime& rt = h.Start();
+        HotKeyHook hook(h.config, rt, *grabber_, h.messages, false);
+        hook.Register();
+        test::TempDir dir;
+        test::KeyWindow window(desktop_->Windows(), "pv hot key target", dir.File("keys"));
+        ASSERT_NE(window.Id(), 0u);
+        for (auto [vk, down] : row.Keys)
+            desktop_->Keys().KeyEvent(vk, down);
+        // A marker typed after the keys: everything before it has arrived.
+        desktop_->Keys().KeyEvent('M', true);
+        desktop_->Keys().KeyEvent('M', false);
+        std::string got;
+        ASSERT_TRUE(ServeUntil(hook, [&] {
+            got = test::ReadWholeFile(dir.File("keys"));
+            return got.find('m') != std::string::npos;
+        }));
+        EXPECT_EQ(got.substr(0, got.find('m')), row.Window);
+        const RuntimeSnapshot s = rt.Snapshot();
+        EXPECT_EQ(s.PendingOutput, row.Queued);
+        EXPECT_EQ(s.Suspended, row.Suspended);
+        EXPECT_EQ(s.TimedOutputOn, row.TimerOn);
+        h.Tick();
+        EXPECT_EQ(h.driver.Written, row.Queued) << "the next tick writes it to the port";
+    }
+}
+
+TEST_F(HotKeysX11, CombinationHeldByAnotherClientIsReported) {
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const int keycode = XKeysymToKeycode(other, XStringToKeysym("F9"));
+    XGrabKey(other, keycode, ControlMask, DefaultRootWindow(other), False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(other, False);
+    testing::Harness h;
+    h.config.HotKeyCode[6] = 2 * 256 + 120; // CTRL+F9
+    h.config.HotKeyCode[7] = 2 * 256 + 121; // CTRL+F10, free
+    Runtime& rt = h.Start();
+    HotKeyHook hook(h.config, rt, *grabber_, h.messages, false);
+    hook.Register();
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].text.find("7: CTRL+F9"), std::string::npos);
+    EXPECT_EQ(h.messages.shown[0].text.find("F10"), std::string::npos);
+    EXPECT_EQ(TakenHotKeys(), std::set<int16_t>{2 * 256 + 120}) << "the dialog marks entry 7";
+    XCloseDisplay(other);
+}
+
+} // namespace
+} // namespace pv

@@ -280,7 +280,7 @@ TEST(SetupWindowTest, OpeningMenusRefreshesMarksAndPortSettingsWaitsForThePortTe
 
 TEST(SetupWindowTest, TranslationItemsOpenTheEditorOnTheTableOfTheMode) {
     SetupFixture f;
-    for (const char* item : {"DefineRecords", "GetOutStrings", "MHKActions", "PortTest"})
+    for (const char* item : {"DefineRecords", "GetOutStrings", "MHKActions"})
         EXPECT_FALSE(f.window->Action(item)->isEnabled()) << item;
     struct Row {
         const char* item;

@@ -109,6 +109,20 @@ void ApplyAnalysis(const InputAnalysis& a, Config& config) {
     config.ConfigChanged = True;
 }
 
+bool AnalyzeAndAsk(std::string_view data, Config& config, MessageSink& messages) {
+    const std::optional<InputAnalysis> guess = AnalyzeInput(data);
+    if (!guess) {
+        messages.Beep();
+        return false;
+    }
+    RememberAnalysis(*guess);
+    if (messages.Show(AnalysisQuestion(*guess), Text(4022), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgResult::Yes)
+        return false;
+    ApplyAnalysis(*guess, config);
+    return true;
+}
+
 std::vector<std::string> SampleFields(const InputAnalysis& a) {
     std::vector<std::string> fields(1);
     const bool delimited = a.Layout == GuessedLayout::DelimitedCr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/config.h"
+#include "text/messages.h"
 
 namespace pv {
 
@@ -40,6 +41,10 @@ std::string AnalysisQuestion(const InputAnalysis& analysis);
 
 /// What Yes does: the record settings take the guess; ConfigChanged is set.
 void ApplyAnalysis(const InputAnalysis& analysis, Config& config);
+
+/// Analyze Input on the data seen: a beep for no data; otherwise the guess
+/// is remembered and put to the user, and Yes applies it. True when applied.
+bool AnalyzeAndAsk(std::string_view data, Config& config, MessageSink& messages);
 
 /// The sample split into the fields the guess names: at each delimiter for
 /// delimited records, delimiters standing as fields of their own for fixed

@@ -376,16 +376,7 @@ void PortTestWindow::ClearInput() {
 }
 
 void PortTestWindow::Analyze() {
-    const std::optional<InputAnalysis> guess = AnalyzeInput(buffer_->Bytes());
-    if (!guess) {
-        if (messages_) messages_->Beep();
-        buffer_->setFocus();
-        return;
-    }
-    RememberAnalysis(*guess);
-    if (messages_ && messages_->Show(AnalysisQuestion(*guess), Text(4022), MsgIcon::Question,
-                                     MsgButtons::YesNo) == MsgResult::Yes)
-        ApplyAnalysis(*guess, config_);
+    if (messages_) AnalyzeAndAsk(buffer_->Bytes(), config_, *messages_);
     buffer_->setFocus();
 }
 

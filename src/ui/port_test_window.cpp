@@ -282,7 +282,7 @@ void PortTestWindow::Build() {
     grid->addWidget(frame2_, 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
-    resize(640, 400);
+    resize(780, 420);
 
     editMenu_ = new QMenu(TxPlain(3002), this);
     editMenu_->setObjectName(QStringLiteral("mnuEdit"));

@@ -78,6 +78,9 @@ QString Glyphs(const std::string& bytes) {
     return s;
 }
 
+// Redrawn on every tick with data, so kept short.
+constexpr size_t kHexViewBytes = 16384;
+
 QFont TerminalFont() {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
@@ -298,7 +301,10 @@ void PortTestWindow::Build() {
 
     connect(check1_, &QCheckBox::toggled, this, [this](bool on) { terminal_->Translate = on; });
     connect(hexBox_, &QCheckBox::toggled, this, &PortTestWindow::SetHexView);
-    connect(buffer_, &ReceivedBox::copyRequested, this, &PortTestWindow::Copy);
+    connect(buffer_, &ReceivedBox::copyRequested, this, [this] {
+        editTarget_ = buffer_;
+        Copy();
+    });
     connect(buffer_, &QPlainTextEdit::selectionChanged, this, &PortTestWindow::UpdateCounters);
     connect(buffer_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { ShowEditMenu(buffer_, buffer_->mapToGlobal(p)); });
@@ -339,7 +345,7 @@ void PortTestWindow::ShowReceived(const std::string& shown) {
 }
 
 void PortTestWindow::RefreshHex() {
-    hex_->setPlainText(FromBytes(terminal_->HexView()));
+    hex_->setPlainText(FromBytes(terminal_->HexView(kHexViewBytes)));
     hex_->moveCursor(QTextCursor::End);
 }
 
@@ -414,8 +420,12 @@ void SendKey(QWidget* to, int key, Qt::KeyboardModifiers mods) {
 
 // On the output field the Edit menu is its own keys, so the private
 // clipboard of the raw fields is used; on the input box, the system's.
+bool PortTestWindow::OnOutput() const {
+    return editTarget_ ? editTarget_ == output_ : output_->hasFocus();
+}
+
 void PortTestWindow::Cut() {
-    if (output_->hasFocus()) {
+    if (OnOutput()) {
         SendKey(output_, Qt::Key_Delete, Qt::ShiftModifier);
         return;
     }
@@ -426,7 +436,7 @@ void PortTestWindow::Cut() {
 }
 
 void PortTestWindow::Copy() {
-    if (output_->hasFocus()) {
+    if (OnOutput()) {
         SendKey(output_, Qt::Key_Insert, Qt::ControlModifier);
         return;
     }
@@ -435,11 +445,12 @@ void PortTestWindow::Copy() {
 }
 
 void PortTestWindow::Paste() {
-    if (output_->hasFocus()) SendKey(output_, Qt::Key_Insert, Qt::ShiftModifier);
+    if (OnOutput()) SendKey(output_, Qt::Key_Insert, Qt::ShiftModifier);
 }
 
 void PortTestWindow::ShowEditMenu(QWidget* box, const QPoint& globalPos) {
     box->setFocus();
+    editTarget_ = box;
     const bool onInput = box == buffer_;
     for (QAction* a : editMenu_->actions()) {
         if (a->objectName() == QLatin1String("mnuCut") ||

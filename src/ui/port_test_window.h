@@ -137,6 +137,8 @@ class PortTestWindow : public QWidget {
     void ShowReceived(const std::string& shown);
     void RefreshHex();
     void ShowEditMenu(QWidget* box, const QPoint& globalPos);
+    /// Whether the Edit menu acts on the output field (else the input box).
+    bool OnOutput() const;
 
     Config& config_;
     SettingsStore* store_ = nullptr;
@@ -163,6 +165,7 @@ class PortTestWindow : public QWidget {
     QGroupBox* frame2_ = nullptr;
     RawTextEdit* output_ = nullptr;
     QMenu* editMenu_ = nullptr;
+    QWidget* editTarget_ = nullptr; // the box the Edit menu last opened on
     QPointer<AsciiChartDialog> chart_;
 };
 

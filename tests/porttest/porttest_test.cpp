@@ -36,7 +36,7 @@ TEST(AnalyzeInput, GuessesTheLayoutAndOnlyYesConfiguresIt) {
         {"CommaBeatsSpaceAndRunOfBlanksIsOne", "1  2,3 4\r", MsgResult::Yes,
          "Comma delimited records with  2 fields and Cr or CrLf at end of record.", EndOnCr,
          DelimitedFields, 2, 9, ","},
-        {"SpacesWithoutCommas", "1  2   3\r", MsgResult::Yes,
+        {"SpaceBeatsTab", "1  2\t  3\r", MsgResult::Yes,
          "Space delimited records with  3 fields and Cr or CrLf at end of record.", EndOnCr,
          DelimitedFields, 3, 9, " "},
         {"TabBeatsAsterisk", "a*b\tc\r", MsgResult::Yes,

@@ -82,6 +82,7 @@ void PortTerminal::Keep(std::string_view bytes) {
     if (bursts_.empty() || gap > kTickMs + kTickMs / 2)
         bursts_.push_back({capture_.size(), clock_.Now(), bursts_.empty() ? 0 : gap});
     lastData_ = now;
+    total_ += bytes.size();
     capture_.append(bytes);
     if (capture_.size() <= kCaptureLimit) return;
     const size_t drop = capture_.size() - kCaptureLimit / 2;

@@ -58,6 +58,8 @@ class PortTerminal {
     /// 16 bytes as hex digits beside their characters. Only the last
     /// `maxBytes` of the capture are drawn.
     std::string HexView(size_t maxBytes = 65536) const;
+    /// Bytes received since the terminal was made (Clear does not reset it).
+    uint64_t ReceivedTotal() const { return total_; }
     /// Bursts kept (a pause in the data starts the next).
     size_t Bursts() const { return bursts_.size(); }
 
@@ -74,6 +76,7 @@ class PortTerminal {
     Clock& clock_;
     std::string capture_;
     std::vector<Burst> bursts_;
+    uint64_t total_ = 0;
     uint32_t lastData_ = 0;
     int pendingCrs_ = 0;
     bool optoQuerySent_ = false;

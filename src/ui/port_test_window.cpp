@@ -341,10 +341,11 @@ void PortTestWindow::UpdateCounters() {
 
 void PortTestWindow::ShowReceived(const std::string& shown) {
     buffer_->Append(shown);
-    if (hexBox_->isChecked()) RefreshHex();
+    if (hexBox_->isChecked() && hexDrawn_ != terminal_->ReceivedTotal()) RefreshHex();
 }
 
 void PortTestWindow::RefreshHex() {
+    hexDrawn_ = terminal_->ReceivedTotal();
     hex_->setPlainText(FromBytes(terminal_->HexView(kHexViewBytes)));
     hex_->moveCursor(QTextCursor::End);
 }

@@ -150,6 +150,7 @@ class PortTestWindow : public QWidget {
     std::unique_ptr<PortTerminal> terminal_;
     QTimer timer_;
     bool closing_ = false;
+    uint64_t hexDrawn_ = 0; // bytes received when the hex view was drawn
 
     QLabel* label1_ = nullptr;
     QStackedWidget* views_ = nullptr;

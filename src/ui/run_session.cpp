@@ -70,7 +70,7 @@ void RunSession::Show() {
     run_->SetRunningWindow(static_cast<WindowId>(window_->winId()));
 
     if (VirtualSerialDriver* device = run_->VirtualDevice()) {
-        virtual_ = new VirtualDeviceWindow(*device);
+        virtual_ = new VirtualDeviceWindow(*device, config_);
         connect(virtual_.data(), &VirtualDeviceWindow::closed, this, [this] {
             if (window_ && !done_)
                 QMetaObject::invokeMethod(window_.data(), &QWidget::close, Qt::QueuedConnection);

@@ -23,6 +23,7 @@
 #include "ui/dde_topic_dialog.h"
 #include "ui/hot_key_dialog.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/port_test_window.h"
 #include "ui/record_walk.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
@@ -178,8 +179,7 @@ void SetupWindow::BuildMenus() {
 
     QMenu* port = menu("PortPullDown", 2111);
     AddItem(port, "PortSettings", 2112, &SetupWindow::PortSettings);
-    // Items whose window is not built yet stay disabled.
-    AddItem(port, "PortTest", 2113, nullptr)->setEnabled(false);
+    AddItem(port, "PortTest", 2113, &SetupWindow::PortAnalyze);
     port->addSeparator();
     marked(port, "PortControl", 2302, [this] { Toggle(Option::BeepOnInput); });
     connect(port, &QMenu::aboutToShow, this, &SetupWindow::RefreshPortMenu);
@@ -453,6 +453,24 @@ void SetupWindow::RefreshPortMenu() {
     Action("PortControl")->setChecked(IsSet(config_.BeepOnInput));
     const bool testing = IsSet(config_.PortTestActive);
     Action("PortSettings")->setEnabled(!testing);
+    Action("PortTest")->setEnabled(!testing);
+}
+
+void SetupWindow::PortAnalyze() {
+    if (portTest_) return;
+    auto* window = new PortTestWindow(config_, store_, messages_, nullptr, nullptr, this);
+    if (!window->OpenPort()) {
+        delete window;
+        return;
+    }
+    portTest_ = window;
+    config_.PortTestActive = True;
+    connect(window, &PortTestWindow::closed, this, [this, window] {
+        config_.PortTestActive = False;
+        window->deleteLater();
+    });
+    window->move(frameGeometry().topLeft() + QPoint(0, 52)); // 780 twips
+    window->show();
 }
 
 void SetupWindow::PortSettings() {
@@ -554,6 +572,7 @@ void SetupWindow::About() {
 // --- Activation -----------------------------------------------------------------------
 
 bool SetupWindow::StartSession(int16_t mode) {
+    if (portTest_) portTest_->close(); // frees the port
     config_.RunMode = static_cast<RunModes>(mode);
     RunSession* session = sessionFactory_(config_, store_, messages_);
     if (mode != pv::RunVirtual && !session->OpenPort()) {

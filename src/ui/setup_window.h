@@ -14,6 +14,7 @@
 #include "config/settings_store.h"
 #include "text/messages.h"
 #include "ui/dde_parms_dialog.h"
+#include "ui/port_test_window.h"
 #include "ui/run_session.h"
 
 class QAction;
@@ -80,6 +81,10 @@ class SetupWindow : public QMainWindow {
     void ModeDdeServer();
     void ModeLogToDisk();
     void PortSettings();
+    /// Port > Analyze: opens the port, then the port test window on it.
+    void PortAnalyze();
+    /// The open port test window, else null.
+    PortTestWindow* PortTest() const { return portTest_; }
     void DdeLink(DdeParmsKind kind);
     void SetDdeTopic();
     /// Define > Pre-Input and Pre-Transfer Character Translations.
@@ -147,6 +152,7 @@ class SetupWindow : public QMainWindow {
     SessionFactory sessionFactory_;
     DialogRunner dialogRunner_;
     QPointer<RunSession> session_;
+    QPointer<PortTestWindow> portTest_;
     std::array<QAction*, RecentFiles::kMaxEntries> mru_{};
     QAction* mruSep1_ = nullptr;
     QAction* mruSep2_ = nullptr;

@@ -1,55 +1,19 @@
 #pragma once
-// The device played by the user in Virtual Instrument mode: what is typed
-// and sent becomes the port's input; what Portivox sends to the device is
-// shown below it.
-#include <QWidget>
-#include <string>
-
-#include "serial/virtual_driver.h"
-
-class QCheckBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+// The virtual serial device of Virtual Instrument mode: the port test
+// terminal in its second role. What the user sends becomes the run's input;
+// what the running window sends to the "port" is shown in the box. Closing
+// it ends the run (RunSession listens to closed()).
+#include "ui/port_test_window.h"
 
 namespace pv {
 
-class VirtualDeviceWindow : public QWidget {
+class VirtualSerialDriver;
+
+class VirtualDeviceWindow : public ui::PortTestWindow {
     Q_OBJECT
   public:
     /// Listens to `device` for the program's output while it lives.
-    explicit VirtualDeviceWindow(VirtualSerialDriver& device, QWidget* parent = nullptr);
-    ~VirtualDeviceWindow() override;
-
-    /// Shows text the program sent to the device (NULs already masked).
-    void ShowOutput(const std::string& maskedText);
-
-    /// The bytes a Send of `typed` queues: \xHH escapes decoded, a carriage
-    /// return appended when `addCr`. An escape that does not decode is kept
-    /// as typed.
-    static std::string InputBytes(const QString& typed, bool addCr);
-
-    QLineEdit* InputBox() const { return input_; }
-    QPushButton* SendButton() const { return send_; }
-    QCheckBox* AddCrBox() const { return addCr_; }
-    QPlainTextEdit* OutputBox() const { return output_; }
-
-  public slots:
-    void Send();
-
-  signals:
-    /// The user closed the device window.
-    void closed();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    VirtualSerialDriver& device_;
-    QLineEdit* input_;
-    QPushButton* send_;
-    QCheckBox* addCr_;
-    QPlainTextEdit* output_;
+    VirtualDeviceWindow(VirtualSerialDriver& device, Config& config, QWidget* parent = nullptr);
 };
 
 } // namespace pv

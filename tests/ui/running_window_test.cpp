@@ -242,40 +242,5 @@ TEST(RunningWindow, FailedOpenShowsNothingAndAppExitClosesAfterTwoTicks) {
     EXPECT_TRUE(f.finished);
 }
 
-TEST(VirtualDevice, TypedLineBecomesARecordOutputIsShownAndClosingEndsTheRun) {
-    RunFixture f;
-    f.config.AckString = "\x06";
-    ASSERT_TRUE(f.Start(RunVirtual));
-    VirtualDeviceWindow* device = f.session->VirtualWindow();
-    ASSERT_NE(device, nullptr);
-    EXPECT_TRUE(f.driver->Log.empty()) << "no port in Virtual Instrument mode";
-    device->InputBox()->setText("12.5");
-    device->SendButton()->click();
-    f.Tick(2);
-    EXPECT_TRUE(f.Window().FieldBox(1)->text().startsWith("12.5"));
-    EXPECT_EQ(device->OutputBox()->toPlainText(), "\\x06") << "acknowledgement shown";
-    device->close();
-    RunFixture::Settle();
-    EXPECT_TRUE(f.finished);
-    EXPECT_EQ(f.config.RunMode, NotRunning);
-}
-
-TEST(VirtualDevice, TypedTextToBytes) {
-    const struct {
-        const char *name, *typed;
-        bool addCr;
-        std::string bytes;
-    } rows[] = {{"PlainWithCr", "ab", true, "ab\r"},
-                {"PlainWithoutCr", "ab", false, "ab"},
-                {"EscapesDecode", "\\x02x\\x03", false, "\x02x\x03"},
-                {"NulSurvives", "\\x00", false, std::string(1, '\0')},
-                {"BadEscapeKeptAsTyped", "a\\q", false, "a\\q"},
-                {"LatinOneByte", "\xC3\xA9", false, "\xE9"}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(VirtualDeviceWindow::InputBytes(QString::fromUtf8(r.typed), r.addCr), r.bytes);
-    }
-}
-
 } // namespace
 } // namespace pv

@@ -140,7 +140,7 @@ TEST(HotKeyScreenshots, FocusPair) {
     desktop->Keys().KeyEvent(17, false);
     ASSERT_TRUE(Until([&] {
         f.Tick();
-        return device->OutputBox()->toPlainText().contains('P');
+        return device->Buffer()->toPlainText().contains('P');
     }));
     EXPECT_EQ(editor.toPlainText(), QStringLiteral("Batch 17 weighed:\n"));
     EXPECT_TRUE(editor.isActiveWindow());

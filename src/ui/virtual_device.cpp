@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "text/escape.h"
+#include "text/text_ids.h"
 #include "ui/resource_texts_qt.h"
 
 namespace pv {
@@ -19,12 +20,12 @@ VirtualDeviceWindow::VirtualDeviceWindow(VirtualSerialDriver& device, QWidget* p
     : QWidget(parent, Qt::Window), device_(device) {
     device_.SetListener([this](const std::string& text) { ShowOutput(text); });
     setObjectName(QStringLiteral("VirtualDevice"));
-    setWindowTitle(ui::Tx(5005));
+    setWindowTitle(ui::Tx(txt::VirtualDeviceTitle));
     setFont(ui::InterfaceQFont());
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
     auto* grid = new QGridLayout(this);
-    auto* inLabel = new QLabel(ui::Tx(5004), this);
+    auto* inLabel = new QLabel(ui::Tx(txt::VirtualOutputLabel), this);
     input_ = new QLineEdit(this);
     input_->setObjectName(QStringLiteral("Input"));
     input_->setFont(mono);
@@ -35,7 +36,7 @@ VirtualDeviceWindow::VirtualDeviceWindow(VirtualSerialDriver& device, QWidget* p
     send_->setDefault(true);
     addCr_ = new QCheckBox(QStringLiteral("Add &CR"), this);
     addCr_->setChecked(true);
-    auto* outLabel = new QLabel(ui::Tx(5003), this);
+    auto* outLabel = new QLabel(ui::Tx(txt::VirtualInputBufferLabel), this);
     output_ = new QPlainTextEdit(this);
     output_->setObjectName(QStringLiteral("Output"));
     output_->setReadOnly(true);

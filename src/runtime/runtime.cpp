@@ -40,11 +40,11 @@ char FilterLetter(const std::string& filter) {
 } // namespace
 
 int16_t RecordModeOf(int16_t recordStructure, int16_t endOfRecordEvent) {
-    if (endOfRecordEvent == 2) return ByteCountEnd;
-    bool timed = endOfRecordEvent == 1;
+    if (endOfRecordEvent == EndOnByteCount) return ByteCountEnd;
+    bool timed = endOfRecordEvent == EndOnTimeDelay;
     switch (recordStructure) {
-    case 1: return timed ? DelimitedTimeEnd : DelimitedCharEnd;
-    case 2: return timed ? FixedLengthTimeEnd : FixedLengthCharEnd;
+    case DelimitedFields: return timed ? DelimitedTimeEnd : DelimitedCharEnd;
+    case FixedLengthFields: return timed ? FixedLengthTimeEnd : FixedLengthCharEnd;
     default: return timed ? SingleFieldTimeEnd : SingleFieldCharEnd;
     }
 }
@@ -144,7 +144,8 @@ void Runtime::Start() {
 void Runtime::CompileRun() {
     transferTable_ = BuildTransferTable(config_);
     recordMode_ = RecordModeOf(config_.RecordStructure, config_.EndOfRecordEvent);
-    endChars_ = config_.EndOfRecordEvent == 3 ? config_.EndOfRecordChars : std::string("\r");
+    endChars_ = config_.EndOfRecordEvent == EndOnSpecialChars ? config_.EndOfRecordChars
+                                                              : std::string("\r");
     delimiter_ =
         config_.FieldDelimiter.empty() ? -1 : static_cast<unsigned char>(config_.FieldDelimiter[0]);
     static const char kDigits[] = "1234567890-";
@@ -157,9 +158,11 @@ void Runtime::CompileRun() {
             (byte != 0 && std::strchr(kDigits, byte)) || Contains(config_.DecimalSeparator, byte);
         endsRecord_[i] = Contains(endChars_, byte);
         switch (config_.StartOfRecordEvent) {
-        case 1: startsRecord_[i] = byte >= 32 && byte <= 126; break;
-        case 2: startsRecord_[i] = numeric_[i]; break;
-        case 3: startsRecord_[i] = Contains(config_.StartOfRecordChars, byte); break;
+        case StartOnAlphaNumeric: startsRecord_[i] = byte >= 32 && byte <= 126; break;
+        case StartOnNumeric: startsRecord_[i] = numeric_[i]; break;
+        case StartOnSpecialChars:
+            startsRecord_[i] = Contains(config_.StartOfRecordChars, byte);
+            break;
         default: startsRecord_[i] = true; break;
         }
         const std::string& entry = config_.PreInputTable[i];
@@ -254,7 +257,7 @@ bool Runtime::ReadInput() {
     unsigned char byte = 0;
     for (;;) {
         if (!port_.ReadPortByte(byte)) {
-            if (config_.EndOfRecordEvent == 1 && inRecord_ &&
+            if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
                 fieldIndex_ = 1;
                 recordByteCount_ = 0;
@@ -555,7 +558,7 @@ bool Runtime::DelimiterAdvances() const {
 
 bool Runtime::HandleByte(unsigned char byte) {
     stopByteLoop_ = false;
-    if (config_.FlowControl == 3 && byte == 13) {
+    if (config_.FlowControl == FlowOptoRs && byte == 13) {
         if (optoQuerySent_) {
             if (inRecord_) voidRecord_ = true;
             optoQuerySent_ = false;

@@ -47,15 +47,25 @@ enum EndEvent : int16_t {
 };
 enum RecordShape : int16_t { SingleField = 0, DelimitedFields = 1, FixedLengthFields = 2 };
 enum FlowControlMode : int16_t { FlowNone = 0, FlowXonXoff = 1, FlowHardware = 2, FlowOptoRs = 3 };
+enum ParityCode : int16_t {
+    ParityNone = 0,
+    ParityOdd = 1,
+    ParityEven = 2,
+    ParityMark = 3,
+    ParitySpace = 4
+};
+// Data bits are stored as the count less five.
+enum DataBitsCode : int16_t { DataBits5 = 0, DataBits6 = 1, DataBits7 = 2, DataBits8 = 3 };
+enum StopBitsCode : int16_t { StopBitsOne = 0, StopBitsOneAndHalf = 1, StopBitsTwo = 2 };
 
 /// The settings a configuration file carries.
 struct Settings {
     // Serial port
     int16_t CommPort = 0;
     int16_t BaudRate = 6;
-    int16_t Parity = 1; // the device's parity code: 0 none, 1 odd, 2 even, 3 mark, 4 space
-    int16_t DataBits = 2;
-    int16_t StopBits = 0; // the device's code: 0 one, 1 one and a half, 2 two
+    ParityCode Parity = ParityOdd;
+    DataBitsCode DataBits = DataBits7;
+    StopBitsCode StopBits = StopBitsOne;
     FlowControlMode FlowControl = FlowNone;
     int32_t InputBufferSize = 4096;
     int32_t OutputBufferSize = 1024;

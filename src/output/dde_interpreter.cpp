@@ -7,11 +7,13 @@
 #include "expr/format.h"
 #include "expr/leading_number.h"
 #include "output/dde_link_text.h"
+#include "text/byte_text.h"
 
 namespace pv {
 
 namespace {
 
+// Only spaces: a tab is part of a command.
 std::string TrimBlanks(const std::string& text) {
     size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -33,22 +35,6 @@ bool RoundedWhole(double value, double low, double high, long long& out) {
 }
 
 } // namespace
-
-std::string UpperCase(std::string text) {
-    for (auto& ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<unsigned char>(c - 32);
-        else if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-            c = static_cast<unsigned char>(c - 32);
-        else if (c == 0x9A || c == 0x9C || c == 0x9E)
-            c = static_cast<unsigned char>(c - 16);
-        else if (c == 0xFF)
-            c = 0x9F;
-        ch = static_cast<char>(c);
-    }
-    return text;
-}
 
 PreparedCommand PrepareCommand(const std::string& text) {
     PreparedCommand c;
@@ -219,8 +205,7 @@ const CommandInterpreter::ArgumentCommand CommandInterpreter::kWithArgument[] = 
      }},
     {"{TIMERSTRING=", true,
      [](Self& s, const std::string& a) {
-         s.config_.TimerString = DecodeCommandArgument(a);
-         return true;
+         return s.runtime_.SetTimerString(DecodeCommandArgument(a)), true;
      }},
     {"{SENDCODE(", true,
      [](Self& s, const std::string& a) {

@@ -82,9 +82,6 @@ PreparedCommand PrepareCommand(const std::string& text);
 /// "'Hello',13,10" gives "Hello\r\n"; each code is taken modulo 256.
 std::string DecodeCommandArgument(const std::string& argument);
 
-/// Upper case in the Western code page (a..z and the accented letters).
-std::string UpperCase(std::string text);
-
 class CommandInterpreter {
   public:
     CommandInterpreter(Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,

@@ -1,20 +1,13 @@
 #include "output/dde_items.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "output/dde_link_text.h"
+#include "text/byte_text.h"
 
 namespace pv {
 
 namespace {
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 int ClampCount(int fieldCount) {
     return std::clamp(fieldCount, 1, kMaxFields);
@@ -52,7 +45,7 @@ std::vector<std::string> DdeItems::Names(int fieldCount) {
 
 std::string DdeItems::Canonical(const std::string& item, int fieldCount) {
     for (const auto& name : Names(fieldCount))
-        if (SameNoCase(name, item)) return name;
+        if (EqualsIgnoreCase(name, item)) return name;
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "expr/leading_number.h"
+#include "text/byte_text.h"
 
 namespace pv {
 
@@ -29,18 +30,6 @@ constexpr KeyNameRow kKeyNames[] = {
 };
 static_assert(std::size(kKeyNames) == 41);
 
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
 // A number as the 16-bit integer that holds it; false when it does not fit.
 bool ToInt16(double v, long& out) {
     if (std::isnan(v)) {
@@ -57,13 +46,13 @@ bool ToInt16(double v, long& out) {
 
 int LookupKeyName(std::string_view name, Keyboard& keyboard) {
     if (name.size() == 1) return keyboard.KeyForChar(static_cast<unsigned char>(name[0]));
-    name = TrimSpaces(name);
+    name = Trim(name);
     for (const auto& row : kKeyNames) {
         std::string_view candidate(row.name);
         if (candidate.size() != name.size()) continue;
         bool same = true;
         for (size_t i = 0; i < name.size() && same; ++i)
-            same = UpperAscii(name[i]) == candidate[i];
+            same = UpperByte(name[i]) == candidate[i];
         if (same) return row.code;
     }
     return 0;
@@ -291,7 +280,7 @@ int16_t KeystrokeSender::SendKeystrokeText(std::string_view text) {
             static constexpr std::string_view kDelay = "{DELAY";
             bool match = true;
             for (size_t k = 0; k < kDelay.size() && match; ++k)
-                match = UpperAscii(text[i + k]) == kDelay[k];
+                match = UpperByte(text[i + k]) == kDelay[k];
             if (match) {
                 at = i;
                 break;
@@ -304,7 +293,7 @@ int16_t KeystrokeSender::SendKeystrokeText(std::string_view text) {
             return first;
         }
         if (at > 0) keep(SendMacro(text.substr(0, at)));
-        const auto number = ReadLeadingNumber(TrimSpaces(text.substr(at + 6, close - at - 6)));
+        const auto number = ReadLeadingNumber(Trim(text.substr(at + 6, close - at - 6)));
         long ms = 0;
         if (!ToInt16(number.Value, ms) || number.Overflow) ms = number.Value < 0 ? 0 : 32767;
         if (ms > 0) keyboard_.Wait(int(ms));

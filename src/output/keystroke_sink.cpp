@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "expr/datetime.h"
+#include "text/byte_text.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
@@ -47,14 +49,14 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
                 windowsBeforeLaunch_.push_back(w.Id);
             WindowSystem::StartResult started = windows_->StartProgram(command_);
             if (!started.Started) {
-                messages_.Show(Text(4004) + " " + command_ + "\n" + started.Error, "Portivox Error",
-                               MsgIcon::Exclamation, MsgButtons::Ok);
+                messages_.Show(Text(txt::CannotRunProgram) + " " + command_ + "\n" + started.Error,
+                               "Portivox Error", MsgIcon::Exclamation, MsgButtons::Ok);
                 return Delivery::Done;
             }
             target = WaitForLaunchedWindow(focus);
             back = target;
-            std::string title = UpperLatin1(windows_->Title(target));
-            if (targetTitle_.empty() || title.find(UpperLatin1(targetTitle_)) == std::string::npos)
+            std::string title = UpperCase(windows_->Title(target));
+            if (targetTitle_.empty() || title.find(UpperCase(targetTitle_)) == std::string::npos)
                 targetTitle_ = title;
         }
     }

@@ -38,16 +38,13 @@ class WindowSystem {
     virtual StartResult StartProgram(const std::string& commandLine) = 0;
 };
 
-/// Upper case of Latin-1 text (ASCII and the accented letters).
-std::string UpperLatin1(std::string_view text);
-
 struct TargetActivation {
     WindowId Window = 0;
     bool RestoredFromMinimised = false;
 };
 
 /// Finds the first window, from the top of the stack, whose upper-cased
-/// title contains the trimmed, upper-cased `title`. The topmost window is
+/// title contains the trimmed, upper-cased `title` (text/byte_text.h). The topmost window is
 /// returned as it is; any other is restored when minimised, then activated.
 TargetActivation ActivateTargetWindow(WindowSystem& windows, std::string_view title);
 

@@ -6,13 +6,15 @@
 
 #include "expr/datetime.h"
 #include "runtime/runtime.h"
+#include "text/paths.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
 void LogSink::Start(const Config& config) {
     fileName_ = config.LogFileName;
-    path_ = ExpandHomePath(config.LogFileName);
+    path_ = ExpandHome(config.LogFileName);
     title_ = "Portivox - COM" + std::to_string(config.CommPort + 1) + " ERROR!";
 }
 
@@ -35,7 +37,7 @@ int LogSink::Append(const std::string& line) {
 }
 
 std::string LogSink::FailureText(int error) const {
-    return Text(4003) + " " + fileName_ + "\n" + std::strerror(error);
+    return Text(txt::FileWriteError) + " " + fileName_ + "\n" + std::strerror(error);
 }
 
 Delivery LogSink::Deliver(const Record& r, RecordBoxes& boxes) {

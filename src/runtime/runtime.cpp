@@ -1,10 +1,6 @@
 #include "runtime/runtime.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include <filesystem>
@@ -14,7 +10,10 @@
 #include "expr/evaluator.h"
 #include "expr/format.h"
 #include "expr/leading_number.h"
+#include "text/byte_text.h"
+#include "text/paths.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
@@ -24,6 +23,7 @@ RecordDisplay gNullDisplay;
 RuntimeHost gNullHost;
 
 constexpr int kLastSlot = 41; // FieldIndex never goes beyond the one spill slot
+constexpr size_t kFieldReserve = 64;
 
 std::string ValueText(const Value& v) {
     return v.Kind == ValueKind::Text ? v.Text : GeneralNumberText(v);
@@ -33,20 +33,18 @@ bool Contains(const std::string& set, unsigned char byte) {
     return set.find(static_cast<char>(byte)) != std::string::npos;
 }
 
-bool IsNumericChar(unsigned char byte, const std::string& decimalSeparator) {
-    static const char kDigits[] = "1234567890-";
-    if (byte != 0 && std::strchr(kDigits, byte)) return true;
-    return Contains(decimalSeparator, byte);
+char FilterLetter(const std::string& filter) {
+    return filter.empty() ? 'C' : UpperByte(filter[0]);
 }
 
 } // namespace
 
 int16_t RecordModeOf(int16_t recordStructure, int16_t endOfRecordEvent) {
-    if (endOfRecordEvent == 2) return ByteCountEnd;
-    bool timed = endOfRecordEvent == 1;
+    if (endOfRecordEvent == EndOnByteCount) return ByteCountEnd;
+    bool timed = endOfRecordEvent == EndOnTimeDelay;
     switch (recordStructure) {
-    case 1: return timed ? DelimitedTimeEnd : DelimitedCharEnd;
-    case 2: return timed ? FixedLengthTimeEnd : FixedLengthCharEnd;
+    case DelimitedFields: return timed ? DelimitedTimeEnd : DelimitedCharEnd;
+    case FixedLengthFields: return timed ? FixedLengthTimeEnd : FixedLengthCharEnd;
     default: return timed ? SingleFieldTimeEnd : SingleFieldCharEnd;
     }
 }
@@ -70,13 +68,6 @@ ByteTable BuildTransferTable(const Config& c) {
         }
     }
     return t;
-}
-
-std::string ExpandHomePath(const std::string& path) {
-    if (path.rfind("~/", 0) != 0) return path;
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return path;
-    return std::string(home) + path.substr(1);
 }
 
 PortSettings PortSettingsOf(const Config& c, SettingsStore* store, const std::string& device) {
@@ -111,7 +102,7 @@ void Runtime::Start() {
         ddeTopic_ = config_.DDETopicName.empty() ? config_.PortName : config_.DDETopicName;
     windowTitle_ = "Portivox - " + config_.PortName;
     caption_ = windowTitle_;
-    if (!port_.HasLineSignals()) caption_ += " " + Text(5000);
+    if (!port_.HasLineSignals()) caption_ += " " + Text(txt::VirtualDevice);
     host_->SetCaption(caption_);
 
     specialBeep_ = store_.Get(windowTitle_ + "/Settings", "SpecialBeep", "");
@@ -136,14 +127,7 @@ void Runtime::Start() {
     inRecord_ = voidRecord_ = prevCharWasSpace_ = optoQuerySent_ = false;
     recordCount_ = 0;
 
-    transferTable_ = BuildTransferTable(config_);
-    for (int i = 0; i < 256; ++i)
-        identityTransfer_[i] =
-            transferTable_[i].size() == 1 && static_cast<unsigned char>(transferTable_[i][0]) == i;
-    recordMode_ = RecordModeOf(config_.RecordStructure, config_.EndOfRecordEvent);
-    endChars_ = config_.EndOfRecordEvent == 3 ? config_.EndOfRecordChars : std::string("\r");
-    delimiter_ =
-        config_.FieldDelimiter.empty() ? -1 : static_cast<unsigned char>(config_.FieldDelimiter[0]);
+    CompileRun();
     SelectSink();
 
     if (!config_.CmdLinkApp.empty() && !config_.CmdLinkTopic.empty() &&
@@ -155,6 +139,66 @@ void Runtime::Start() {
     host_->RegisterHotKeys();
 
     if (IsSet(config_.ActivateSuspended)) ToggleSuspend();
+}
+
+void Runtime::CompileRun() {
+    transferTable_ = BuildTransferTable(config_);
+    recordMode_ = RecordModeOf(config_.RecordStructure, config_.EndOfRecordEvent);
+    endChars_ = config_.EndOfRecordEvent == EndOnSpecialChars ? config_.EndOfRecordChars
+                                                              : std::string("\r");
+    delimiter_ =
+        config_.FieldDelimiter.empty() ? -1 : static_cast<unsigned char>(config_.FieldDelimiter[0]);
+    static const char kDigits[] = "1234567890-";
+    for (int i = 0; i < 256; ++i) {
+        auto byte = static_cast<unsigned char>(i);
+        const std::string& to = transferTable_[i];
+        identityTransfer_[i] = to.size() == 1 && static_cast<unsigned char>(to[0]) == byte;
+        dropped_[i] = config_.OutputMode != LogToDisk && to.size() == 1 && to[0] == '\0';
+        numeric_[i] =
+            (byte != 0 && std::strchr(kDigits, byte)) || Contains(config_.DecimalSeparator, byte);
+        endsRecord_[i] = Contains(endChars_, byte);
+        switch (config_.StartOfRecordEvent) {
+        case StartOnAlphaNumeric: startsRecord_[i] = byte >= 32 && byte <= 126; break;
+        case StartOnNumeric: startsRecord_[i] = numeric_[i]; break;
+        case StartOnSpecialChars:
+            startsRecord_[i] = Contains(config_.StartOfRecordChars, byte);
+            break;
+        default: startsRecord_[i] = true; break;
+        }
+        const std::string& entry = config_.PreInputTable[i];
+        preInputByte_[i] = entry.empty() ? byte : static_cast<unsigned char>(entry[0]);
+        preInputKind_[i] = entry.empty() ? PreInput::Pass : PreInput::Replace;
+        if (entry == "Ignore") {
+            preInputKind_[i] = PreInput::Ignore;
+        } else if (entry == "Void Record") {
+            // The record is voided; its digit stands in for the byte.
+            preInputKind_[i] = PreInput::Void;
+            preInputByte_[i] = static_cast<unsigned char>('0' + (byte >= 100  ? byte / 100
+                                                                 : byte >= 10 ? byte / 10
+                                                                              : byte));
+        }
+    }
+
+    for (int i = 0; i < kFieldSlots; ++i)
+        filterLetter_[i] = FilterLetter(config_.FieldFilter[i]);
+    hasExpression_.fill(false);
+    hasFormat_.fill(false);
+    for (int i = 1; i <= kMaxFields; ++i) {
+        const std::string& expression = config_.FieldMathExpression[i];
+        hasExpression_[i] = !expression.empty();
+        expressions_[i] = hasExpression_[i] ? CompileExpression(expression) : CompiledExpression();
+        // An empty format is not applied; a display name stands for its keyword.
+        const std::string& format = config_.FieldFormat[i];
+        hasFormat_[i] = !format.empty();
+        const std::string* used = &format;
+        for (int k = 1; k <= 6; ++k)
+            if (format == config_.FormatDisplayNames[k]) {
+                used = &config_.FormatKeywords[k];
+                break;
+            }
+        formats_[i] = hasFormat_[i] ? CompileFormat(*used) : CompiledFormat();
+    }
+    dateTimeFormat_ = CompileFormat(config_.DateTimeFormat);
 }
 
 void Runtime::SelectSink() {
@@ -187,7 +231,7 @@ void Runtime::PollTick() {
     }
     port_.Tick();
     if (IsSet(config_.ShowDateTime)) {
-        std::string shown = FormatDateTime(clock_.Now(), config_.DateTimeFormat);
+        std::string shown = dateTimeFormat_.Apply(clock_.Now());
         if (shown != lastShownTime_) {
             display_->ShowDateTime(shown);
             lastShownTime_ = shown;
@@ -213,7 +257,7 @@ bool Runtime::ReadInput() {
     unsigned char byte = 0;
     for (;;) {
         if (!port_.ReadPortByte(byte)) {
-            if (config_.EndOfRecordEvent == 1 && inRecord_ &&
+            if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
                 fieldIndex_ = 1;
                 recordByteCount_ = 0;
@@ -258,13 +302,13 @@ bool Runtime::QueueOutput(const std::string& bytes) {
 }
 
 bool Runtime::QueueFile(const std::string& path) {
-    return port_.QueueFile(path);
+    return port_.QueueFile(ExpandHome(path));
 }
 
 std::string Runtime::SuspendCaption(bool suspended) const {
     std::string caption = windowTitle_;
     if (suspended) caption += " (S)";
-    if (!port_.HasLineSignals()) caption += " (" + Text(5000) + ")";
+    if (!port_.HasLineSignals()) caption += " (" + Text(txt::VirtualDevice) + ")";
     return caption;
 }
 
@@ -359,6 +403,10 @@ void Runtime::SetTimerInterval(int32_t interval) {
     ShowTimedOutputMenu();
 }
 
+void Runtime::SetTimerString(const std::string& text) {
+    config_.TimerString = text;
+}
+
 void Runtime::RequestCommandLink() {
     commandLinkRequested_ = true;
 }
@@ -378,9 +426,9 @@ void Runtime::ChangeLine(LineParameter parameter, int32_t value) {
         if (int index = BaudRateIndex(value); index >= 0)
             config_.BaudRate = static_cast<int16_t>(index);
         break;
-    case LineParameter::Parity: config_.Parity = static_cast<int16_t>(value & 0xFF); break;
-    case LineParameter::DataBits: config_.DataBits = static_cast<int16_t>(value - 5); break;
-    case LineParameter::StopBits: config_.StopBits = static_cast<int16_t>(value & 0xFF); break;
+    case LineParameter::Parity: config_.Parity = static_cast<ParityCode>(value & 0xFF); break;
+    case LineParameter::DataBits: config_.DataBits = static_cast<DataBitsCode>(value - 5); break;
+    case LineParameter::StopBits: config_.StopBits = static_cast<StopBitsCode>(value & 0xFF); break;
     }
 }
 
@@ -388,8 +436,9 @@ void Runtime::RequestExit() {
     exitRequest_ = -1;
 }
 
-bool Runtime::LoadConfiguration(const std::string& path) {
+bool Runtime::LoadConfiguration(const std::string& given) {
     if (!port_.HasLineSignals()) return false;
+    const std::string path = ExpandHome(given);
     // A device or a pipe would never end (or never answer) when read whole.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
@@ -472,38 +521,30 @@ void Runtime::ClearSlots() {
     }
 }
 
-void Runtime::FilterInto(std::string& out, unsigned char byte) const {
-    const std::string& filter = config_.FieldFilter[fieldIndex_];
-    char letter = filter.empty()
-                      ? 'C'
-                      : static_cast<char>(std::toupper(static_cast<unsigned char>(filter[0])));
-    switch (letter) {
-    case 'N':
-        if (IsNumericChar(byte, config_.DecimalSeparator)) out += static_cast<char>(byte);
-        return;
-    case 'I': return;
-    case 'B': {
-        static const char kHex[] = "0123456789ABCDEF";
-        out += kHex[byte >> 4];
-        out += kHex[byte & 15];
-        return;
-    }
-    default:
-        if (config_.OutputMode != LogToDisk && transferTable_[byte].size() == 1 &&
-            transferTable_[byte][0] == '\0')
-            return;
-        out += static_cast<char>(byte);
-    }
-}
-
 void Runtime::Append(unsigned char byte) {
     Value& slot = fieldValue_[fieldIndex_];
     if (slot.Kind != ValueKind::Text) {
         slot.Kind = ValueKind::Text;
         slot.Number = 0;
         slot.Text.clear();
+        // The buffer came back from the sink with the last converted text;
+        // growing it byte by byte would reallocate several times a record.
+        slot.Text.reserve(kFieldReserve);
     }
-    FilterInto(slot.Text, byte);
+    switch (filterLetter_[fieldIndex_]) {
+    case 'N':
+        if (numeric_[byte]) slot.Text += static_cast<char>(byte);
+        return;
+    case 'I': return;
+    case 'B': {
+        static const char kHex[] = "0123456789ABCDEF";
+        const char hex[2] = {kHex[byte >> 4], kHex[byte & 15]};
+        slot.Text.append(hex, 2);
+        return;
+    }
+    default:
+        if (!dropped_[byte]) slot.Text += static_cast<char>(byte);
+    }
 }
 
 void Runtime::NextField() {
@@ -515,18 +556,9 @@ bool Runtime::DelimiterAdvances() const {
     return !(delimiter_ == ' ' && prevCharWasSpace_);
 }
 
-bool Runtime::ByteStartsRecord(unsigned char byte) const {
-    switch (config_.StartOfRecordEvent) {
-    case 1: return byte >= 32 && byte <= 126;
-    case 2: return IsNumericChar(byte, config_.DecimalSeparator);
-    case 3: return Contains(config_.StartOfRecordChars, byte);
-    default: return true;
-    }
-}
-
 bool Runtime::HandleByte(unsigned char byte) {
     stopByteLoop_ = false;
-    if (config_.FlowControl == 3 && byte == 13) {
+    if (config_.FlowControl == FlowOptoRs && byte == 13) {
         if (optoQuerySent_) {
             if (inRecord_) voidRecord_ = true;
             optoQuerySent_ = false;
@@ -536,27 +568,19 @@ bool Runtime::HandleByte(unsigned char byte) {
         }
     }
 
-    const std::string& entry = config_.PreInputTable[byte];
     bool voidEntry = false;
-    if (entry.size() != 1) {
-        if (entry == "Ignore") {
-            prevCharWasSpace_ = byte == 32;
-            return true;
-        }
-        if (entry == "Void Record") {
-            voidEntry = true;
-            if (inRecord_) voidRecord_ = true;
-            byte = static_cast<unsigned char>('0' + (byte >= 100  ? byte / 100
-                                                     : byte >= 10 ? byte / 10
-                                                                  : byte));
-        } else if (!entry.empty()) {
-            byte = static_cast<unsigned char>(entry[0]);
-        }
-    } else {
-        byte = static_cast<unsigned char>(entry[0]);
+    switch (preInputKind_[byte]) {
+    case PreInput::Ignore: prevCharWasSpace_ = byte == 32; return true;
+    case PreInput::Void:
+        voidEntry = true;
+        if (inRecord_) voidRecord_ = true;
+        break;
+    case PreInput::Pass:
+    case PreInput::Replace: break;
     }
+    byte = preInputByte_[byte];
 
-    if (!inRecord_ && !ByteStartsRecord(byte)) {
+    if (!inRecord_ && !startsRecord_[byte]) {
         prevCharWasSpace_ = byte == 32;
         return true;
     }
@@ -569,7 +593,7 @@ bool Runtime::HandleByte(unsigned char byte) {
     case DelimitedCharEnd:
         if (static_cast<int>(byte) != delimiter_) {
             Append(byte);
-            if (Contains(endChars_, byte)) {
+            if (endsRecord_[byte]) {
                 fieldIndex_ = 1;
                 keepReading = RecordDone();
             }
@@ -578,7 +602,7 @@ bool Runtime::HandleByte(unsigned char byte) {
                 Append(byte);
             else if (DelimiterAdvances())
                 fieldIndex_ = static_cast<int16_t>(std::min(fieldIndex_ + 1, kLastSlot));
-            if (fieldIndex_ > config_.FieldCount && Contains(endChars_, byte)) {
+            if (fieldIndex_ > config_.FieldCount && endsRecord_[byte]) {
                 fieldIndex_ = 1;
                 keepReading = RecordDone();
             }
@@ -618,7 +642,7 @@ bool Runtime::HandleByte(unsigned char byte) {
         Append(byte);
         ++fieldByteCount_;
         if (fieldByteCount_ == config_.FieldLength[fieldIndex_]) NextField();
-        if (Contains(endChars_, byte)) {
+        if (endsRecord_[byte]) {
             fieldByteCount_ = 0;
             fieldIndex_ = 1;
             keepReading = RecordDone();
@@ -662,10 +686,7 @@ bool Runtime::RecordDone() {
 
 void Runtime::ConvertField(int i) {
     Value& slot = fieldValue_[i];
-    const std::string& filter = config_.FieldFilter[i];
-    char letter = filter.empty()
-                      ? 'C'
-                      : static_cast<char>(std::toupper(static_cast<unsigned char>(filter[0])));
+    char letter = filterLetter_[i];
     if (letter == 'H' || letter == 'O') {
         std::string text = ValueText(slot);
         size_t first = text.find_first_not_of(' ');
@@ -673,18 +694,8 @@ void Runtime::ConvertField(int i) {
                (first == std::string::npos ? std::string() : text.substr(first));
         slot = Value::MakeText(GeneralNumberText(Value::MakeDouble(LeadingNumber(text))));
     }
-    if (!config_.FieldMathExpression[i].empty())
-        slot = EvaluateExpression(config_.FieldMathExpression[i], fieldValue_).Result;
-    const std::string& format = config_.FieldFormat[i];
-    if (!format.empty()) {
-        const std::string* used = &format;
-        for (int k = 1; k <= 6; ++k)
-            if (format == config_.FormatDisplayNames[k]) {
-                used = &config_.FormatKeywords[k];
-                break;
-            }
-        slot = Value::MakeText(FormatValue(slot, *used));
-    }
+    if (hasExpression_[i]) slot = expressions_[i].Evaluate(fieldValue_, eval_).Result;
+    if (hasFormat_[i]) slot = Value::MakeText(formats_[i].Apply(slot));
     if (slot.Kind != ValueKind::Text) slot = Value::MakeText(ValueText(slot));
     if (!slot.Text.empty()) {
         bool identity = true;

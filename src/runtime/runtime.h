@@ -23,6 +23,7 @@
 #include "config/config.h"
 #include "config/settings_store.h"
 #include "expr/evaluator.h"
+#include "expr/format.h"
 #include "expr/value.h"
 #include "runtime/interfaces.h"
 #include "serial/port.h"
@@ -54,9 +55,6 @@ int16_t RecordModeOf(int16_t recordStructure, int16_t endOfRecordEvent);
 
 /// The pre-transfer table of the output mode (256 entries).
 ByteTable BuildTransferTable(const Config& config);
-
-/// Log file path with a leading "~/" expanded to $HOME.
-std::string ExpandHomePath(const std::string& path);
 
 /// The port settings a configuration asks for; `device` "" maps the COM
 /// number through the store.
@@ -103,7 +101,8 @@ class Runtime : private RecordBoxes {
     /// Appends to the queued output (sent by the next tick); false past the
     /// queue's bound.
     bool QueueOutput(const std::string& bytes);
-    /// Appends a whole file (bounded to kQueueFileLimit); false if refused.
+    /// Appends a whole file (bounded to kQueueFileLimit; "~/" is the home
+    /// folder); false if refused.
     bool QueueFile(const std::string& path);
     /// The Suspend menu: suspends when running, resumes when suspended.
     void ToggleSuspend();
@@ -125,6 +124,8 @@ class Runtime : private RecordBoxes {
     /// A new TimerInterval: above 0 restarts the schedule; 0 or less stops
     /// the timed output and disables its menu item.
     void SetTimerInterval(int32_t interval);
+    /// What the timed output sends from its next action on.
+    void SetTimerString(const std::string& text);
     /// Ask the next tick to (re)establish a DDE client link.
     void RequestCommandLink();
     void RequestBufferLink();
@@ -139,6 +140,7 @@ class Runtime : private RecordBoxes {
     /// Loads another configuration for the same port and restarts the run
     /// with it; waits for a delivery in progress to end. False when refused
     /// (the virtual device, or a file that is no configuration for this port).
+    /// A leading "~/" is the home folder.
     bool LoadConfiguration(const std::string& path);
 
     // --- Reading ----------------------------------------------------------
@@ -166,9 +168,8 @@ class Runtime : private RecordBoxes {
     bool RecordDone();
     bool ProcessRecord();
     void ConvertField(int i);
+    void CompileRun();
     std::string SuspendCaption(bool suspended) const;
-    bool ByteStartsRecord(unsigned char byte) const;
-    void FilterInto(std::string& out, unsigned char byte) const;
     void Append(unsigned char byte);
     void NextField();
     bool DelimiterAdvances() const;
@@ -202,6 +203,23 @@ class Runtime : private RecordBoxes {
     int delimiter_ = -1; // first byte of FieldDelimiter
     ByteTable transferTable_;
     std::array<bool, 256> identityTransfer_{}; // transferTable_[i] is i itself
+
+    // The configuration's rules, prepared once per run (CompileRun) so that
+    // a byte costs a few table look-ups.
+    enum class PreInput : uint8_t { Pass, Ignore, Void, Replace };
+    std::array<PreInput, 256> preInputKind_{};
+    std::array<unsigned char, 256> preInputByte_{}; // the byte that goes on
+    std::array<bool, 256> startsRecord_{};
+    std::array<bool, 256> endsRecord_{};
+    std::array<bool, 256> numeric_{};
+    std::array<bool, 256> dropped_{}; // "C" filter: translated to NUL
+    std::array<char, kFieldSlots> filterLetter_{};
+    std::array<bool, kFieldSlots> hasExpression_{};
+    std::array<bool, kFieldSlots> hasFormat_{};
+    std::array<CompiledExpression, kFieldSlots> expressions_;
+    std::array<CompiledFormat, kFieldSlots> formats_;
+    CompiledFormat dateTimeFormat_;
+    EvalContext eval_; // rnd goes on across reloads of the same run
 
     // The record being delivered.
     Record record_;

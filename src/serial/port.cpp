@@ -8,7 +8,9 @@
 #include <system_error>
 
 #include "config/config.h"
+#include "text/byte_text.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
@@ -31,7 +33,7 @@ std::string DevicePathFor(int16_t commPort, SettingsStore* store) {
 int16_t CommPortFromName(const std::string& name) {
     if (name.size() < 4 || name.size() > 5) return -1;
     for (int i = 0; i < 3; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
+        if (UpperByte(name[i]) != "COM"[i]) return -1;
     if (name[3] == '0') return -1;
     int n = 0;
     for (size_t i = 3; i < name.size(); ++i) {
@@ -60,7 +62,8 @@ bool SerialPort::OpenPort(const PortSettings& s) {
     // The mode-string step of other platforms has no counterpart here: the
     // driver's state is read and completed below.
     if (!driver_.Open(s.Device)) {
-        messages_.Show(s.Name + " " + Text(4030), Text(4031), MsgIcon::Exclamation, MsgButtons::Ok);
+        messages_.Show(s.Name + " " + Text(txt::DeviceNotAvailable), Text(txt::DeviceErrorTitle),
+                       MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
     auto fail = [&](const char* message) {

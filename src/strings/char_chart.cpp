@@ -1,28 +1,11 @@
 #include "strings/char_chart.h"
 
-#include <cctype>
+#include <string>
 
+#include "text/byte_text.h"
 #include "text/translation_display.h"
 
 namespace pv {
-
-namespace {
-
-std::string Trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-} // namespace
 
 int FindCharCode(std::string_view query) {
     if (!query.empty() && query.size() <= 3 &&
@@ -30,7 +13,7 @@ int FindCharCode(std::string_view query) {
         const int n = std::stoi(std::string(query));
         return n <= 255 ? n : -1;
     }
-    const std::string name = Upper(Trim(query));
+    const std::string name = UpperCase(Trim(query));
     if (name.size() > 1) {
         for (int c = 0; c < 32; ++c)
             if (Trim(ControlCodeName(c)) == name) return c;

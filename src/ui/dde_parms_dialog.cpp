@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "text/text_ids.h"
 #include "ui/resource_texts_qt.h"
 
 namespace pv::ui {
@@ -62,14 +63,14 @@ void DdeParmsDialog::Fill(DdeParmsKind kind) {
     stripCrLf_->setVisible(kind == DdeParmsKind::OutputBuffer);
     switch (kind) {
     case DdeParmsKind::CommandSource:
-        setWindowTitle(Tx(6004));
+        setWindowTitle(Tx(txt::CommandLinkTitle));
         app_->setText(FromBytes(config_.CmdLinkApp));
         topic_->setText(FromBytes(config_.CmdLinkTopic));
         item_->setText(FromBytes(config_.CmdLinkItem));
         linkStatus_->setChecked(IsSet(config_.CmdLinkOnActivation));
         break;
     case DdeParmsKind::OutputBuffer:
-        setWindowTitle(Tx(6005));
+        setWindowTitle(Tx(txt::BufferLinkTitle));
         app_->setText(FromBytes(config_.BufferLinkApp));
         topic_->setText(FromBytes(config_.BufferLinkTopic));
         item_->setText(FromBytes(config_.BufferLinkItem));
@@ -77,7 +78,7 @@ void DdeParmsDialog::Fill(DdeParmsKind kind) {
         stripCrLf_->setChecked(IsSet(config_.BufferLinkStripCrLf));
         break;
     case DdeParmsKind::CommandTarget:
-        setWindowTitle(Tx(1501));
+        setWindowTitle(Tx(txt::DdeCommandTargetTitle));
         app_->setText(FromBytes(config_.DDECommandApp));
         topic_->setText(FromBytes(config_.DDECommandTopic));
         item_->setText(FromBytes(config_.DDECommand));

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/resource_texts_qt.h"
 
 namespace pv::ui {
@@ -59,8 +60,8 @@ void DdeTopicDialog::Ok() {
         topic = ToBytes(text1_->text().trimmed());
         if (topic.empty()) {
             messages_.Beep();
-            messages_.Show(Text(9000) + "\n" + Text(9001), Text(9002), MsgIcon::None,
-                           MsgButtons::Ok);
+            messages_.Show(Text(txt::DdeTopicBlank) + "\n" + Text(txt::DdeTopicPrompt),
+                           Text(txt::InvalidDdeTopicTitle), MsgIcon::None, MsgButtons::Ok);
             text1_->setFocus();
             return;
         }

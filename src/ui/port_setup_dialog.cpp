@@ -14,6 +14,7 @@
 #include "expr/leading_number.h"
 #include "serial/port.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/digit_filter.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/ui_texts.h"
@@ -170,7 +171,8 @@ void PortSetupDialog::PortSelected(int row) {
 
 void PortSetupDialog::InvalidBuffer() {
     messages_.Beep();
-    messages_.Show(Text(4006), Text(4005), MsgIcon::Exclamation, MsgButtons::Ok);
+    messages_.Show(Text(txt::BufferSizeRange), Text(txt::InvalidInputTitle), MsgIcon::Exclamation,
+                   MsgButtons::Ok);
 }
 
 void PortSetupDialog::BufferChanged(QLineEdit* edit, DigitFilter* filter) {

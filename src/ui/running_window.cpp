@@ -20,6 +20,7 @@
 
 #include "output/dde_link_text.h"
 #include "runtime/runtime.h"
+#include "text/text_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/clipboard_link.h"
 #include "ui/resource_texts_qt.h"
@@ -188,54 +189,56 @@ void RunningWindow::AttachCommands(CommandInterpreter* commands, DdeLinkControl*
 }
 
 void RunningWindow::BuildMenus() {
-    editMenu_ = menuBar()->addMenu(Tx(3002));
+    editMenu_ = menuBar()->addMenu(Tx(txt::EditMenu));
     editMenu_->setObjectName(QStringLiteral("EditMenu"));
-    editCopy_ = editMenu_->addAction(Tx(3003), this, &RunningWindow::EditCopy);
+    editCopy_ = editMenu_->addAction(Tx(txt::CopyMenu), this, &RunningWindow::EditCopy);
     editCopy_->setObjectName(QStringLiteral("EditCopy"));
     editCopy_->setShortcut(QKeySequence::Copy);
     editMenu_->addSeparator();
-    ddePaste_ = editMenu_->addAction(Tx(9100), this, [this] {
+    ddePaste_ = editMenu_->addAction(Tx(txt::PasteCommandLinkMenu), this, [this] {
         if (commands_) commands_->PasteCommandLink();
     });
-    ddeRefresh_ = editMenu_->addAction(Tx(9101), this, [this] {
+    ddeRefresh_ = editMenu_->addAction(Tx(txt::RefreshCommandLinkMenu), this, [this] {
         if (commands_) commands_->RefreshCommandLink();
     });
-    ddeKill_ = editMenu_->addAction(Tx(9102), this, [this] {
+    ddeKill_ = editMenu_->addAction(Tx(txt::TerminateCommandLinkMenu), this, [this] {
         if (commands_) commands_->TerminateCommandLink();
     });
     editMenu_->addSeparator();
-    ddePasteBuffer_ = editMenu_->addAction(Tx(9103), this, [this] {
+    ddePasteBuffer_ = editMenu_->addAction(Tx(txt::PasteBufferLinkMenu), this, [this] {
         if (commands_) commands_->PasteBufferLink();
     });
-    ddeRefreshBuffer_ = editMenu_->addAction(Tx(9104), this, [this] {
+    ddeRefreshBuffer_ = editMenu_->addAction(Tx(txt::RefreshBufferLinkMenu), this, [this] {
         if (commands_) commands_->RefreshBufferLink();
     });
-    ddeKillBuffer_ = editMenu_->addAction(Tx(9105), this, [this] {
+    ddeKillBuffer_ = editMenu_->addAction(Tx(txt::TerminateBufferLinkMenu), this, [this] {
         if (commands_) commands_->TerminateBufferLink();
     });
     connect(editMenu_, &QMenu::aboutToShow, this, &RunningWindow::RefreshEditMenu);
     RefreshEditMenu();
 
-    quitMenu_ = menuBar()->addMenu(Tx(3004));
+    quitMenu_ = menuBar()->addMenu(Tx(txt::QuitMenu));
     quitMenu_->setObjectName(QStringLiteral("QuitMenu"));
-    suspendMenu_ = quitMenu_->addAction(Tx(3005), this, &RunningWindow::ToggleSuspend);
+    suspendMenu_ = quitMenu_->addAction(Tx(txt::SuspendMenu), this, &RunningWindow::ToggleSuspend);
     suspendMenu_->setObjectName(QStringLiteral("SuspendMenu"));
-    resume1_ = quitMenu_->addAction(Tx(5002).trimmed(), this, &RunningWindow::ResumeForOneRecord);
+    resume1_ = quitMenu_->addAction(Tx(txt::ResumeForOneRecordMenu).trimmed(), this,
+                                    &RunningWindow::ResumeForOneRecord);
     resume1_->setObjectName(QStringLiteral("Resume1"));
     resume1_->setVisible(false);
-    reset_ = quitMenu_->addAction(Tx(3006), this, &RunningWindow::ResetRun);
+    reset_ = quitMenu_->addAction(Tx(txt::ResetMenu), this, &RunningWindow::ResetRun);
     reset_->setObjectName(QStringLiteral("MReset"));
     quitMenu_->addSeparator();
-    tOutCtrl_ = quitMenu_->addAction(Tx(3007), this, &RunningWindow::ToggleTimedOutput);
+    tOutCtrl_ = quitMenu_->addAction(Tx(txt::DisableTimedOutputMenu), this,
+                                     &RunningWindow::ToggleTimedOutput);
     tOutCtrl_->setObjectName(QStringLiteral("TOutCtrl"));
-    exitMenu_ = quitMenu_->addAction(Tx(3009), this, &RunningWindow::QuitRun);
+    exitMenu_ = quitMenu_->addAction(Tx(txt::QuitRunMenu), this, &RunningWindow::QuitRun);
     exitMenu_->setObjectName(QStringLiteral("ExitMenu"));
-    about_ = quitMenu_->addAction(Tx(3010), this, &RunningWindow::ShowAbout);
+    about_ = quitMenu_->addAction(Tx(txt::AboutMenu), this, &RunningWindow::ShowAbout);
     about_->setObjectName(QStringLiteral("MAbout"));
 
     popEdit_ = new QMenu(this);
     popEdit_->setObjectName(QStringLiteral("popEdit"));
-    QAction* popCopy = popEdit_->addAction(ui::TxPlain(3003));
+    QAction* popCopy = popEdit_->addAction(ui::TxPlain(txt::CopyMenu));
     popCopy->setObjectName(QStringLiteral("mPopCopy"));
     connect(popCopy, &QAction::triggered, this, &RunningWindow::EditCopy);
 }
@@ -279,12 +282,12 @@ void RunningWindow::BuildControls() {
         fieldLabels_[n] = makeLabel(QString::number(n), Qt::AlignRight);
         fieldLabels_[n]->setObjectName(QStringLiteral("Label(%1)").arg(n));
     }
-    label1_ = makeLabel(Tx(3011), Qt::AlignLeft);
+    label1_ = makeLabel(Tx(txt::InputFieldsLabel), Qt::AlignLeft);
     label1_->setObjectName(QStringLiteral("Label1"));
-    label2_ = makeLabel(Tx(3012), Qt::AlignRight);
+    label2_ = makeLabel(Tx(txt::RecordNumberLabel), Qt::AlignRight);
     label2_->setObjectName(QStringLiteral("Label2"));
     recordNumber_ = makeBox(QStringLiteral("RecordNumber"));
-    dateLabel_ = makeLabel(Tx(3013), Qt::AlignRight);
+    dateLabel_ = makeLabel(Tx(txt::DateTimeLabel), Qt::AlignRight);
     dateLabel_->setObjectName(QStringLiteral("DDEClient"));
     dateTime_ = makeBox(QStringLiteral("DateTime"));
 
@@ -366,9 +369,10 @@ void RunningWindow::BuildTray() {
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("mnuPopup"));
-    QAction* open = trayMenu_->addAction(Tx(5006), this, &RunningWindow::OpenFromTray);
+    QAction* open =
+        trayMenu_->addAction(Tx(txt::OpenFromTrayMenu), this, &RunningWindow::OpenFromTray);
     open->setObjectName(QStringLiteral("mnuOpen"));
-    QAction* about = trayMenu_->addAction(Tx(3010), this, &RunningWindow::ShowAbout);
+    QAction* about = trayMenu_->addAction(Tx(txt::AboutMenu), this, &RunningWindow::ShowAbout);
     about->setObjectName(QStringLiteral("mnuAbout"));
     trayMenu_->setDefaultAction(about);
     tray_->setContextMenu(trayMenu_);

@@ -14,6 +14,7 @@
 
 #include "config/config_file.h"
 #include "runtime/runtime.h"
+#include "text/paths.h"
 #include "text/strings.h"
 #include "text/text_ids.h"
 #include "ui/about_dialog.h"
@@ -300,7 +301,7 @@ void SetupWindow::UnloadDialogs() {
 // --- File -------------------------------------------------------------------------
 
 QString SetupWindow::StartDirectory(const std::string& path) const {
-    if (!path.empty()) return FromPath(ExpandHomePath(path));
+    if (!path.empty()) return FromPath(ExpandHome(path));
     if (!config_.ConfigFileName.empty())
         return QFileInfo(FromPath(config_.ConfigFileName)).absolutePath() + QLatin1Char('/');
     return QDir::homePath() + QLatin1Char('/');
@@ -309,12 +310,12 @@ QString SetupWindow::StartDirectory(const std::string& path) const {
 void SetupWindow::RefreshCaption() {
     const std::string& name = config_.ConfigFileName;
     if (name.empty()) {
-        setWindowTitle(Tx(5008));
+        setWindowTitle(Tx(txt::SetupTitleUntitled));
         return;
     }
     const size_t slash = name.rfind('/');
     const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
-    setWindowTitle(Tx(5007) + QLatin1Char('(') + FromPath(file) + QLatin1Char(')'));
+    setWindowTitle(Tx(txt::SetupTitle) + QLatin1Char('(') + FromPath(file) + QLatin1Char(')'));
 }
 
 bool SetupWindow::SavePrompt() {
@@ -484,7 +485,7 @@ void SetupWindow::DdeLink(DdeParmsKind kind) {
 }
 
 void SetupWindow::PreInputTranslations() {
-    Translation()->Fill(TranslationKind::PreInput, TxPlain(2116));
+    Translation()->Fill(TranslationKind::PreInput, TxPlain(txt::PreInputTranslationsMenu));
     RunDialog(Translation());
 }
 

@@ -8,6 +8,7 @@
 
 #include "expr/leading_number.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/digit_filter.h"
 #include "ui/resource_texts_qt.h"
 
@@ -51,7 +52,8 @@ void TimedDialog::Ok() {
     const double n = std::nearbyint(v);
     if (n < 1 || n > 255) {
         messages_.Beep();
-        messages_.Show(Text(4014), Text(4005), MsgIcon::None, MsgButtons::Ok);
+        messages_.Show(Text(txt::RecordDelayRange), Text(txt::InvalidInputTitle), MsgIcon::None,
+                       MsgButtons::Ok);
         clockTicks_->setFocus();
         return;
     }

@@ -48,8 +48,8 @@ struct Rig : Harness {
     std::unique_ptr<CommandInterpreter> commands;
     Rig() {
         config.BaudRate = 6;
-        config.Parity = 1;
-        config.DataBits = 2;
+        config.Parity = ParityOdd;
+        config.DataBits = DataBits7;
         driver.State = LineSettings{9600, 7, 1, 0, 0};
         config.OutputStringCaption[2] = "String2";
         config.OutputStringText[2] = "two\r";

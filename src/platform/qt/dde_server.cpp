@@ -4,6 +4,7 @@
 
 #include "output/dde_link_text.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 
@@ -42,15 +43,17 @@ void DbusDdeServer::EstablishCommandLink() {
     const std::string &app = config_.CmdLinkApp, &topic = config_.CmdLinkTopic;
     if (app.empty() || topic.empty()) return;
     if (!commandLink_->Establish(app, topic, config_.CmdLinkItem))
-        messages_.Show(Text(4002) + " " + app + "," + topic + "," + config_.CmdLinkItem, "Portivox",
-                       MsgIcon::None, MsgButtons::Ok);
+        messages_.Show(Text(txt::CommandLinkFailed) + " " + app + "," + topic + "," +
+                           config_.CmdLinkItem,
+                       "Portivox", MsgIcon::None, MsgButtons::Ok);
 }
 
 void DbusDdeServer::EstablishBufferLink() {
     const std::string &app = config_.BufferLinkApp, &topic = config_.BufferLinkTopic;
     if (app.empty() || topic.empty()) return;
     if (!bufferLink_->Establish(app, topic, config_.BufferLinkItem))
-        messages_.Show(Text(4001) + " " + app + "," + topic + "," + config_.BufferLinkItem,
+        messages_.Show(Text(txt::BufferLinkFailed) + " " + app + "," + topic + "," +
+                           config_.BufferLinkItem,
                        "Portivox", MsgIcon::None, MsgButtons::Ok);
 }
 

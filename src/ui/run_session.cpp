@@ -26,6 +26,7 @@ RunSession::RunSession(Config& config, SettingsStore& store, MessageSink& messag
     o.Window = window_.data();
     o.Clipboard = &clipboard_;
     run_ = std::make_unique<RunAssembly>(config_, store_, messages_, std::move(o));
+    run_->SetOwnWindows(&own_);
 }
 
 RunSession::~RunSession() {

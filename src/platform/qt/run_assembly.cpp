@@ -119,6 +119,11 @@ void RunAssembly::SetRunningWindow(WindowId window) {
     if (keySink_) keySink_->SetRunningWindow(window);
 }
 
+void RunAssembly::SetOwnWindows(OwnWindows* own) {
+    own_ = own;
+    if (keySink_) keySink_->SetOwnWindows(own);
+}
+
 CommandInterpreter* RunAssembly::Commands() {
     return &dde_->Commands();
 }
@@ -144,6 +149,7 @@ KeystrokeSink& RunAssembly::Keystrokes() {
 #endif
         keySink_ = std::make_unique<KeystrokeSink>(keyboard, windows, messages_, why);
         keySink_->SetRunningWindow(runningWindow_);
+        keySink_->SetOwnWindows(own_);
     }
     return *keySink_;
 }

@@ -64,8 +64,7 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
     // and counted, nothing is typed.
     const WindowId focus = windows_->ForegroundWindow();
     if (runningWindow_ != 0 && focus == runningWindow_) return Delivery::Done;
-    if (own_ && (own_->Owns(focus) || (target == 0 && own_->HoldKeyboard())))
-        return Delivery::Done;
+    if (own_ && (own_->Owns(focus) || (target == 0 && own_->HoldKeyboard()))) return Delivery::Done;
 
     std::string text = ExpandDateTime(r.Preamble, r.Time);
     for (int i = 1; i <= r.FieldCount; ++i) {

@@ -1,0 +1,90 @@
+// Keystrokes never land in the program's own menus, dialogs or windows,
+// on a real X server with a window manager (run_x11_tests.sh).
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <gtest/gtest.h>
+#ifdef PV_KEY_WINDOW
+
+#include "platform/x11/x11_windows.h"
+#include "runtime/runtime.h"
+#include "ui/running_test_support.h"
+// Xlib last: its macros clash with names of the tree.
+#include "x11/x11_helpers.h"
+
+namespace pv {
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+struct X11Run : test::RunFixture {
+    Display* dpy = nullptr;
+    std::unique_ptr<x11::X11Windows> windows;
+    X11Run() {
+        if (QGuiApplication::platformName() != "xcb") return;
+        dpy = XOpenDisplay(nullptr);
+        if (dpy) windows = std::make_unique<x11::X11Windows>(dpy);
+        config.OutputMode = SendKeystrokes;
+    }
+    ~X11Run() {
+        session.reset();
+        windows.reset();
+        if (dpy) XCloseDisplay(dpy);
+    }
+    bool Active(QWidget& w) {
+        return windows->IsActive(static_cast<WindowId>(w.window()->winId()));
+    }
+};
+
+TEST(OwnWindowsX11, NamedTargetGetsTheRecordWhileTheRunningWindowsMenuIsOpen) {
+    X11Run run;
+    if (!run.windows) GTEST_SKIP() << "needs the xcb platform on an X server";
+    test::TempDir dir;
+    test::KeyWindow target(*run.windows, "Receiver", dir.File("typed"));
+    ASSERT_NE(target.Id(), 0u);
+    run.config.KeyTargetTitle = "Receiver";
+    run.config.KeyTargetSpecified = True;
+    ASSERT_TRUE(run.Start());
+    run.Window().activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return run.Active(run.Window()); }));
+    run.Window().QuitMenu()->popup(run.Window().mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(WaitUntil([&] { return run.Window().QuitMenu()->isVisible(); }));
+
+    run.driver->Input = "S\r";
+    run.Tick(2);
+    EXPECT_EQ(target.Received("S\r"), "S\r");
+    EXPECT_FALSE(run.Run().Suspended()) << "the record's S reached the menu";
+    EXPECT_FALSE(run.Window().QuitMenu()->isVisible());
+    EXPECT_EQ(run.Run().Snapshot().RecordNumber, "1");
+}
+
+TEST(OwnWindowsX11, FocusedWindowTargetTypesNothingIntoTheProgramsDialog) {
+    X11Run run;
+    if (!run.windows) GTEST_SKIP() << "needs the xcb platform on an X server";
+    run.config.KeyTargetSpecified = False;
+    ASSERT_TRUE(run.Start());
+    QDialog dialog(&run.Window());
+    QLineEdit* box = new QLineEdit(&dialog);
+    dialog.show();
+    dialog.activateWindow();
+    box->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return run.Active(dialog) && box->hasFocus(); }));
+
+    run.driver->Input = "ab\r";
+    run.Tick(2);
+    EXPECT_EQ(run.Run().Snapshot().RecordNumber, "1");
+    EXPECT_TRUE(run.Window().FieldBox(1)->text().startsWith("ab"));
+    QApplication::processEvents();
+    EXPECT_EQ(box->text(), "") << "the record was typed into the dialog";
+}
+
+} // namespace
+} // namespace pv
+#endif

@@ -60,7 +60,9 @@ bool SerialPort::OpenPort(const PortSettings& s) {
     // The mode-string step of other platforms has no counterpart here: the
     // driver's state is read and completed below.
     if (!driver_.Open(s.Device)) {
-        messages_.Show(s.Name + " " + Text(4030), Text(4031), MsgIcon::Exclamation, MsgButtons::Ok);
+        const std::string why = driver_.WhyNotOpen();
+        messages_.Show(s.Name + " " + Text(4030) + (why.empty() ? "" : "\n" + why), Text(4031),
+                       MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
     auto fail = [&](const char* message) {

@@ -20,6 +20,7 @@ class CountingDriver : public SerialDriver {
   public:
     explicit CountingDriver(SerialDriver& inner) : inner_(inner) {}
     bool Open(const std::string& d) override { return inner_.Open(d); }
+    std::string WhyNotOpen() const override { return inner_.WhyNotOpen(); }
     bool IsOpen() const override { return inner_.IsOpen(); }
     int Handle() const override { return inner_.Handle(); }
     void SetQueueSizes(int32_t i, int32_t o) override { inner_.SetQueueSizes(i, o); }

@@ -94,6 +94,7 @@ class RunSession : public QObject {
     QPointer<RunningWindow> window_;
     QPointer<VirtualDeviceWindow> virtual_;
     std::unique_ptr<RunAssembly> run_;
+    std::string deviceOverride_;
     bool shown_ = false;
     bool done_ = false;
     bool destroying_ = false;

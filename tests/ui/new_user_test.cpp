@@ -7,6 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "fakes/recording_messages.h"
+#include <QLabel>
+#include <QMenu>
+
+#include "runtime/runtime.h"
+#include "text/strings.h"
+#include "ui/config_summary.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/running_test_support.h"
 
@@ -54,6 +60,85 @@ TEST(PortDevices, ListedByIdFirstRefreshedWhilePluggedAndChosenForTheSelectedCom
     d.Ok();
     EXPECT_EQ(store.Get("Ports", "COM2"), "/dev/ttyACM0");
     fs::remove_all(root);
+}
+
+TEST(ConfigSummary, SaysDeviceLineDestinationAndLayout) {
+    test::EnsureApp();
+    SetLanguage(Language::English);
+    struct Row {
+        const char* rule;
+        std::function<void(Config&)> change;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {"defaults: COM1's device, 9600 7-O-1, the focused window, one field", [](Config&) {},
+         "/dev/ttyS0 9600 7-O-1\nkeystrokes to the focused window\none field"},
+        {"line settings read as rate data-parity-stop",
+         [](Config& c) { c.BaudRate = 11, c.DataBits = 3, c.Parity = 2, c.StopBits = 2; },
+         "/dev/ttyS0 115200 8-E-2\nkeystrokes to the focused window\none field"},
+        {"a named target and delimited fields",
+         [](Config& c) {
+             c.KeyTargetTitle = "Receiver", c.RecordStructure = DelimitedFields;
+             c.FieldCount = 3, c.FieldDelimiter = ";";
+         },
+         "/dev/ttyS0 9600 7-O-1\nkeystrokes to \"Receiver\"\n3 fields, delimited ';'"},
+        {"DDE without a topic serves the port name; fixed fields",
+         [](Config& c) {
+             c.OutputMode = DdeServer, c.CommPort = 1, c.RecordStructure = FixedLengthFields;
+             c.FieldCount = 2;
+         },
+         "/dev/ptmx-mapped 9600 7-O-1\nDDE topic COM2\n2 fields, fixed length"},
+        {"a log file", [](Config& c) { c.OutputMode = LogToDisk, c.LogFileName = "/tmp/x.log"; },
+         "/dev/ttyS0 9600 7-O-1\nlog file /tmp/x.log\none field"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.rule);
+        Config config;
+        MemorySettingsStore store;
+        store.Set("Ports", "COM2", "/dev/ptmx-mapped");
+        ui::ConfigSummary summary(config, store);
+        r.change(config);
+        summary.Refresh();
+        EXPECT_EQ(summary.text().toStdString(), r.text);
+    }
+}
+
+TEST(RunningStatus, NamesDeviceCountAndDestinationAndShowsSuspendAndTestMode) {
+    SetLanguage(Language::English);
+    test::RunFixture f;
+    f.config.FieldPostamble[1].clear();
+    ASSERT_TRUE(f.Start(RunTest));
+    f.session->Window()->SetStatusDevice("/dev/ttyUSB0");
+    f.driver->Input = "12\r";
+    f.Tick(2);
+    const QString line = f.Window().StatusLine()->text();
+    EXPECT_TRUE(line.startsWith("/dev/ttyUSB0")) << line.toStdString();
+    EXPECT_TRUE(line.contains("1 records")) << line.toStdString();
+    EXPECT_EQ(f.Window().StateLabel()->text(), "Running · Test mode");
+    f.Window().TrayMenu()->findChild<QAction*>("traySuspend")->trigger();
+    EXPECT_TRUE(f.Run().Suspended()) << "the tray menu suspends";
+    EXPECT_TRUE(f.Window().StateLabel()->text().startsWith("Suspended"));
+}
+
+TEST(WindowPlacement, ARestoredWindowLiesFullyOnTheNearestScreen) {
+    const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    const QMargins frame(4, 30, 4, 4);
+    struct Row {
+        const char* rule;
+        QRect client;
+        QPoint expected;
+    };
+    for (const auto& r : std::vector<Row>{
+             {"a window on screen stays", {100, 200, 300, 100}, {100, 200}},
+             {"a title bar above the top comes down", {100, -540, 300, 100}, {100, 30}},
+             {"past the right edge of the last screen comes back",
+              {3300, 100, 300, 100},
+              {2896, 100}},
+             {"far below goes to the nearest screen's bottom", {1500, 5000, 300, 100}, {1500, 976}},
+         }) {
+        SCOPED_TRACE(r.rule);
+        EXPECT_EQ(PlaceOnScreen(r.client, frame, screens).topLeft(), r.expected);
+    }
 }
 
 } // namespace

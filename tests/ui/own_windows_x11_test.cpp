@@ -85,6 +85,23 @@ TEST(OwnWindowsX11, FocusedWindowTargetTypesNothingIntoTheProgramsDialog) {
     EXPECT_EQ(box->text(), "") << "the record was typed into the dialog";
 }
 
+TEST(OwnWindowsX11, TheRunningWindowReopensWhereItWasUnderAWindowManager) {
+    MemorySettingsStore store;
+    QPoint seen[3];
+    for (QPoint& at : seen) {
+        X11Run run;
+        if (!run.windows) GTEST_SKIP() << "needs the xcb platform on an X server";
+        run.store = store;
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(WaitUntil([&] { return run.Active(run.Window()); }));
+        at = run.Window().geometry().topLeft();
+        run.session->Quit();
+        store = run.store;
+    }
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[1]) << "the window creeps";
+}
+
 } // namespace
 } // namespace pv
 #endif

@@ -396,6 +396,7 @@ void RunningWindow::PlaceControls() {
         QRect g = label->geometry();
         if (need > g.width()) label->setGeometry(g.right() + 1 - need, g.top(), need, g.height());
     }
+    FitHeaderTexts();
     Place(dtrButton_, l.DtrButton);
     Place(breakButton_, l.BreakButton);
     for (int n = 1; n <= kOutputStrings; ++n) {
@@ -407,9 +408,43 @@ void RunningWindow::PlaceControls() {
     for (auto* b : {dtrButton_, breakButton_})
         b->setFont(small);
 
-    central_->setFixedSize(Px(l.ClientWidth), Px(l.ClientHeight));
+    int width = Px(l.ClientWidth);
+    for (QWidget* w : {static_cast<QWidget*>(recordNumber_), static_cast<QWidget*>(dateTime_)})
+        if (w && !w->isHidden()) width = std::max(width, w->geometry().right() + 1 + Px(140));
+    central_->setFixedSize(width, Px(l.ClientHeight));
     adjustSize();
     setFixedSize(sizeHint());
+}
+
+void RunningWindow::FitHeaderTexts() {
+    // Longer translations and larger fonts push what stands to the right
+    // further right instead of overlapping it.
+    auto need = [](QWidget* w, const QString& text) {
+        return w->fontMetrics().horizontalAdvance(text) + 8;
+    };
+    auto shift = [](std::initializer_list<QWidget*> ws, int by) {
+        if (by > 0)
+            for (QWidget* w : ws)
+                w->move(w->x() + by, w->y());
+    };
+    // Label1 is read from its left edge, Label2 and the date label from
+    // their right edge (PlaceControls grew them leftwards).
+    QRect g1 = label1_->geometry();
+    label1_->setGeometry(g1.left(), g1.top(), std::max(g1.width(), need(label1_, label1_->text())),
+                         g1.height());
+    const int textOf2 = label2_->geometry().right() + 1 - need(label2_, label2_->text());
+    shift({label2_, recordNumber_, dateLabel_, dateTime_},
+          label1_->geometry().left() + need(label1_, label1_->text()) - textOf2);
+    shift({dateLabel_, dateTime_},
+          recordNumber_->geometry().right() + 1 -
+              (dateLabel_->geometry().right() + 1 - need(dateLabel_, dateLabel_->text())));
+    // The date box keeps its first digit: as wide as its longest text.
+    QString sample = dateTime_->text();
+    if (sample.isEmpty())
+        for (char ch : config_.DateTimeFormat)
+            sample += QChar::isLetter(static_cast<unsigned char>(ch)) ? QChar('8') : QChar(ch);
+    QRect gd = dateTime_->geometry();
+    dateTime_->resize(std::max(gd.width(), need(dateTime_, sample) + 8), gd.height());
 }
 
 void RunningWindow::BuildTray() {

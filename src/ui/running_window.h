@@ -186,6 +186,7 @@ class RunningWindow : public QMainWindow,
     void Unload();
     void ClearControls();
     void RefreshStatus();
+    void FitHeaderTexts();
 
     Config& config_;
     Runtime* runtime_ = nullptr;

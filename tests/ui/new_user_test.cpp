@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QList>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -139,6 +140,48 @@ TEST(WindowPlacement, ARestoredWindowLiesFullyOnTheNearestScreen) {
         SCOPED_TRACE(r.rule);
         EXPECT_EQ(PlaceOnScreen(r.client, frame, screens).topLeft(), r.expected);
     }
+}
+
+// Run at 96 DPI offscreen and at 144 and 192 DPI under Xvfb (CMake).
+TEST(LabelsFit, HeaderTextsNeitherClipNorOverlapInEveryLanguage) {
+    for (Language language : {Language::English, Language::German, Language::Japanese}) {
+        SCOPED_TRACE(static_cast<int>(language));
+        SetLanguage(language);
+        test::RunFixture f;
+        f.config.ShowDateTime = True;
+        f.config.FieldCount = 3;
+        f.config.RecordStructure = DelimitedFields;
+        ASSERT_TRUE(f.Start(RunTest));
+        f.Tick();
+        RunningWindow& w = f.Window();
+        QList<QWidget*> row;
+        for (QWidget* c : w.centralWidget()->findChildren<QWidget*>())
+            if (c->isVisibleTo(&w) && c->y() < w.FieldBox(1)->y() + 2 &&
+                (qobject_cast<QLabel*>(c) || c == w.RecordNumberBox() || c == w.DateTimeBox()))
+                row.push_back(c);
+        // The text span of each: labels right-aligned unless left-aligned.
+        auto span = [](QWidget* c) {
+            const auto* l = qobject_cast<QLabel*>(c);
+            const QString text = l ? l->text() : static_cast<QLineEdit*>(c)->text();
+            const int width = c->fontMetrics().horizontalAdvance(text);
+            const bool left = !l || (l->alignment() & Qt::AlignLeft);
+            const QRect g = c->geometry();
+            return left ? std::pair{g.left(), g.left() + width}
+                        : std::pair{g.right() - width, g.right()};
+        };
+        for (QWidget* c : row) {
+            SCOPED_TRACE(c->objectName().toStdString());
+            EXPECT_GE(c->geometry().left(), 0);
+            EXPECT_LE(span(c).second - span(c).first, c->width()) << "text clipped";
+            EXPECT_LE(c->geometry().right(), w.centralWidget()->width());
+            for (QWidget* d : row) {
+                if (d == c || span(c).first >= span(d).first) continue;
+                EXPECT_LE(span(c).second, span(d).first)
+                    << "overlaps " << d->objectName().toStdString();
+            }
+        }
+    }
+    SetLanguage(Language::English);
 }
 
 } // namespace

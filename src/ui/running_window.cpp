@@ -548,6 +548,7 @@ void RunningWindow::RefreshStatus() {
     status_->setText(QString::fromUtf8(statusDevice_) + QStringLiteral("  ·  ") +
                      (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(9323) +
                      QStringLiteral("  ·  ") + QString::fromUtf8(ui::Destination(config_)));
+    status_->setToolTip(status_->text()); // the line may be cut at the window's width
     QString state = Tx(suspended_ ? 9320 : 9321);
     if (config_.RunMode == RunTest) state += QStringLiteral(" · ") + Tx(9322);
     if (config_.RunMode == RunVirtual) state += QStringLiteral(" · ") + Tx(9331);

@@ -353,6 +353,8 @@ constexpr NumberedText kGerman[] = {
     {9330, "%1 Felder, feste Länge"},
     {9331, "Virtuelles Instrument"},
     {9332, "Gerät verloren"},
+    {9340, "Es wurde kein Programm zum Anzeigen der Hilfe gefunden. Die Hilfedatei ist %1"},
+    {9341, "Die Konfigurationsdatei %1 existiert nicht."},
 };
 // clang-format on
 static_assert(IsSortedUnique(kGerman));

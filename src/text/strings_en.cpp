@@ -354,6 +354,8 @@ constexpr NumberedText kEnglish[] = {
     {9330, "%1 fields, fixed length"},
     {9331, "Virtual Instrument"},
     {9332, "Device lost"},
+    {9340, "No program was found to show the help. The help file is %1"},
+    {9341, "The configuration file %1 does not exist."},
 };
 // clang-format on
 static_assert(IsSortedUnique(kEnglish));

@@ -354,6 +354,8 @@ constexpr NumberedText kJapanese[] = {
     {9330, "%1 フィールド、固定長"},
     {9331, "仮想計測器"},
     {9332, "デバイス切断"},
+    {9340, "ヘルプを表示するプログラムが見つかりません。ヘルプ ファイル: %1"},
+    {9341, "構成ファイル %1 は存在しません。"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kJapanese));

@@ -516,8 +516,14 @@ void SetupWindow::OpenDocument(const QString& relativePath) {
         return;
     }
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     QApplication::restoreOverrideCursor();
+    if (!opened) {
+        std::string text = Text(9340);
+        text.replace(text.find("%1"), 2, ToPath(path));
+        messages_.Show(text, ToBytes(Ui(UiText::ProgramTitle)), MsgIcon::Exclamation,
+                       MsgButtons::Ok);
+    }
 }
 
 void SetupWindow::HelpIndex() {

@@ -29,8 +29,9 @@ TEST(DeviceErrors, FailedOpenNamesTheDeviceTheCauseAndTheRemedy) {
         SCOPED_TRACE(row.says[0]);
         test::PtyPair pty;
         PosixSerialDriver holder, driver;
-        std::string path = row.setup == Missing ? "/dev/ttyUSB97" : pty.path;
-        if (row.setup == PlainFile) path = file;
+        const std::string path = row.setup == Missing     ? "/dev/ttyUSB97"
+                                 : row.setup == PlainFile ? file
+                                                          : pty.path;
         if (row.setup == Held) holder.Open(path);
         if (row.setup == NoPermission) {
             if (::geteuid() == 0) {

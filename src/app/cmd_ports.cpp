@@ -10,6 +10,7 @@
 #include "platform/posix/serial_devices.h"
 #include "platform/qt/settings_store.h"
 #include "serial/port.h"
+#include "text/strings.h"
 
 namespace pv::app {
 
@@ -77,6 +78,12 @@ int PortsCommand(const Args& args) {
                 return 2;
             }
             store.Set("Ports", name, args[2]);
+            // Mapped all the same: the adapter may be plugged in later.
+            if (::access(args[2].c_str(), F_OK) != 0) {
+                std::string warning = Text(9306);
+                warning.replace(warning.find("%1"), 2, args[2]);
+                std::fprintf(stderr, "portivox ports: %s\n", warning.c_str());
+            }
         } else {
             store.Remove("Ports", name);
         }

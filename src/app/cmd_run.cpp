@@ -111,6 +111,13 @@ bool ReadFileBytes(const std::string& path, std::string& out) {
 int RunCommand(const Args& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::printf("%s", RunUsage());
+        std::printf(
+            "\nRuns FILE.PV3 without a window; each record goes to stdout as its number and "
+            "fields.\n"
+            "  --port PATH          open PATH instead of the device the COM number maps to\n"
+            "  --virtual[=FILE]     play the device from stdin (or FILE); output shown as '>> '\n"
+            "  --quiet              do not print the records on stdout\n"
+            "  --exit-after-idle=N  end after N ticks (50 ms each) in a row without input\n");
         return 0;
     }
     RunOptions opt;

@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 #include "config/command_line.h"
@@ -58,6 +59,14 @@ int RunGui(int argc, char** argv) {
     QObject::connect(setup, &ui::SetupWindow::quitRequested, &app, &QApplication::quit);
     if (!setup->Start(path)) {
         std::fprintf(stderr, "portivox: cannot load the configuration %s\n", path.c_str());
+        // Started from a launcher nobody reads stderr; an invalid file has
+        // had its own message box already.
+        if (::access(path.c_str(), F_OK) != 0 &&
+            QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+            std::string text = Text(9341);
+            text.replace(text.find("%1"), 2, path);
+            messages.Show(text, "Portivox", MsgIcon::Exclamation, MsgButtons::Ok);
+        }
         delete setup;
         return 1;
     }

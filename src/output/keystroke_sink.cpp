@@ -39,6 +39,7 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
     WindowId target = 0;
     bool restored = false;
     if (targetSpecified_) {
+        if (own_) own_->LetGoOfKeyboard();
         TargetActivation found = ActivateTargetWindow(*windows_, targetTitle_);
         target = found.Window;
         restored = found.RestoredFromMinimised;
@@ -60,8 +61,12 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
                 targetTitle_ = title;
         }
     }
-    if (runningWindow_ != 0 && windows_->ForegroundWindow() == runningWindow_)
-        return Delivery::Done;
+    // Keys for "the focused window" while the program itself has the
+    // keyboard would land in its own menus and boxes: the record is shown
+    // and counted, nothing is typed.
+    const WindowId focus = windows_->ForegroundWindow();
+    if (runningWindow_ != 0 && focus == runningWindow_) return Delivery::Done;
+    if (own_ && (own_->Owns(focus) || (target == 0 && own_->HoldKeyboard()))) return Delivery::Done;
 
     std::string text = ExpandDateTime(r.Preamble, r.Time);
     for (int i = 1; i <= r.FieldCount; ++i) {

@@ -15,6 +15,21 @@
 
 namespace pv {
 
+/// The program's own windows as the desktop sees them. Keystrokes never go
+/// into them: a record typed into a menu would run its commands, one typed
+/// into the virtual device would come back as input.
+class OwnWindows {
+  public:
+    virtual ~OwnWindows() = default;
+    /// `window` is one of this process's top-level windows.
+    virtual bool Owns(WindowId window) = 0;
+    /// A menu, popup, dialog or window of this process holds the keyboard.
+    virtual bool HoldKeyboard() = 0;
+    /// Closes open menus and popups and gives up any keyboard grab, so that
+    /// an activated target really gets the keys.
+    virtual void LetGoOfKeyboard() = 0;
+};
+
 class KeystrokeSink : public RecordSink {
   public:
     /// `keyboard` and `windows` are null when there is no desktop to type
@@ -24,6 +39,8 @@ class KeystrokeSink : public RecordSink {
 
     /// The program's own running window, which never receives keystrokes.
     void SetRunningWindow(WindowId window) { runningWindow_ = window; }
+    /// All of the program's windows (null: only the running window counts).
+    void SetOwnWindows(OwnWindows* own) { own_ = own; }
     /// Longest wait for a launched program's window to take the focus.
     void SetLaunchTimeoutMs(int ms) { launchTimeoutMs_ = ms; }
     /// The settle time after a launched program took the focus.
@@ -53,6 +70,7 @@ class KeystrokeSink : public RecordSink {
     std::string targetTitle_;
     std::string command_;
     WindowId runningWindow_ = 0;
+    OwnWindows* own_ = nullptr;
     int launchTimeoutMs_ = 30000;
     int launchSettleMs_ = 2592; // 0.00003 day
     int16_t lastResult_ = MacroOk;

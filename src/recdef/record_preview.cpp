@@ -64,7 +64,7 @@ std::vector<std::string> Run(Config config, const std::string& sample, bool& com
 } // namespace
 
 std::string FaultText(int message, unsigned position) {
-    return Text(message) + " (" + Text(9308) + ' ' + std::to_string(position + 1) + ')';
+    return Text(message) + " (" + Text(9208) + ' ' + std::to_string(position + 1) + ')';
 }
 
 RecordPreview PreviewRecord(const Config& config, const std::string& sample) {

@@ -62,7 +62,9 @@ bool SerialPort::OpenPort(const PortSettings& s) {
     // The mode-string step of other platforms has no counterpart here: the
     // driver's state is read and completed below.
     if (!driver_.Open(s.Device)) {
-        messages_.Show(s.Name + " " + Text(txt::DeviceNotAvailable), Text(txt::DeviceErrorTitle),
+        const std::string why = driver_.WhyNotOpen();
+        messages_.Show(s.Name + " " + Text(txt::DeviceNotAvailable) + (why.empty() ? "" : "\n" + why),
+                       Text(txt::DeviceErrorTitle),
                        MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }

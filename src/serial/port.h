@@ -29,6 +29,8 @@ class SerialDriver {
     virtual ~SerialDriver() = default;
     /// Opens the device for exclusive, non-blocking use in raw mode.
     virtual bool Open(const std::string& device) = 0;
+    /// After a failed Open: the device and the cause, in a sentence.
+    virtual std::string WhyNotOpen() const { return {}; }
     virtual bool IsOpen() const = 0;
     /// A number identifying the open device (a file descriptor); -1 if none.
     virtual int Handle() const { return IsOpen() ? 0 : -1; }

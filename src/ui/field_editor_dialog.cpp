@@ -99,20 +99,20 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     }
     Add(buttons);
 
-    auto* box = Named(Tag(new QGroupBox("9309"), 9309), "PreviewFrame");
+    auto* box = Named(Tag(new QGroupBox("9209"), 9209), "PreviewFrame");
     auto* pv = new QGridLayout(box);
     source_ = Named(new QComboBox, "SampleSource");
     for (int i = 0; i < 4; ++i)
-        source_->addItem(Tx(9301 + i));
+        source_->addItem(Tx(9201 + i));
     sample_ = Named(new QLineEdit, "SampleRecord");
     sample_->setFont(fixed);
     preview_ = Named(new QTreeWidget, "PreviewList");
-    preview_->setHeaderLabels({TxPlain(2408), Tx(9305), Tx(9306)});
+    preview_->setHeaderLabels({TxPlain(2408), Tx(9205), Tx(9206)});
     preview_->setRootIsDecorated(false);
     preview_->setFont(fixed);
     preview_->setMinimumHeight(110);
     status_ = Named(new QLabel, "PreviewStatus");
-    pv->addWidget(Label(9300, "SampleLabel"), 0, 0);
+    pv->addWidget(Label(9200, "SampleLabel"), 0, 0);
     pv->addWidget(source_, 0, 1);
     pv->addWidget(sample_, 1, 0, 1, 2);
     pv->addWidget(preview_, 2, 0, 1, 2);
@@ -336,7 +336,7 @@ void FieldEditorDialog::RefreshPreview() {
     else
         fault_->setText(n <= p.Fields.size() ? QString::fromStdString(p.Fields[n - 1].Fault)
                                              : QString());
-    status_->setText(p.Complete || sampleBytes_.empty() ? QString() : Tx(9307));
+    status_->setText(p.Complete || sampleBytes_.empty() ? QString() : Tx(9207));
 }
 
 } // namespace pv::ui

@@ -1,6 +1,7 @@
 #include "ui/port_setup_dialog.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,10 +9,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "expr/leading_number.h"
+#include "platform/posix/serial_devices.h"
 #include "serial/port.h"
 #include "text/strings.h"
 #include "text/text_ids.h"
@@ -47,12 +50,28 @@ PortSetupDialog::PortSetupDialog(Config& config, SettingsStore& store, MessageSi
     device_->setObjectName("Device");
     deviceLabel->setBuddy(device_);
     connect(portList_, &QListWidget::currentRowChanged, this, &PortSetupDialog::PortSelected);
+    auto* choiceLabel = new QLabel(QString::fromStdString(Text(9310)));
+    choice_ = new QComboBox;
+    choice_->setObjectName("DeviceChoice");
+    choice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    choice_->setMinimumContentsLength(16);
+    choiceLabel->setBuddy(choice_);
+    connect(choice_, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0) device_->setText(choice_->itemData(i).toString());
+    });
+    connect(device_, &QLineEdit::textChanged, this, [this] { ShowDeviceChoice(); });
+    // Adapters come and go while the dialog is open.
+    deviceTimer_ = new QTimer(this);
+    deviceTimer_->setInterval(1000);
+    connect(deviceTimer_, &QTimer::timeout, this, &PortSetupDialog::RefreshDevices);
 
     auto* left = new QVBoxLayout;
     left->addWidget(portLabel);
     left->addWidget(portList_, 1);
     left->addWidget(deviceLabel);
     left->addWidget(device_);
+    left->addWidget(choiceLabel);
+    left->addWidget(choice_);
 
     QStringList bauds;
     for (int i = 0; i < 12; ++i)
@@ -167,6 +186,32 @@ void PortSetupDialog::PortSelected(int row) {
     device_->setText(it != devices_.end()
                          ? it->second
                          : FromPath(DevicePathFor(static_cast<int16_t>(row), &store_)));
+}
+
+void PortSetupDialog::RefreshDevices() {
+    std::vector<std::string> now = ListSerialDevices(deviceRoot_);
+    if (now == listed_ && choice_->count() > 0) return;
+    listed_ = std::move(now);
+    choice_->clear();
+    for (const auto& path : listed_)
+        choice_->addItem(FromPath(SerialDeviceLabel(path)), FromPath(path));
+    choice_->setPlaceholderText(listed_.empty() ? QString::fromStdString(Text(9311)) : QString());
+    ShowDeviceChoice();
+}
+
+void PortSetupDialog::ShowDeviceChoice() {
+    choice_->setCurrentIndex(choice_->findData(device_->text().trimmed()));
+}
+
+void PortSetupDialog::showEvent(QShowEvent* event) {
+    RefreshDevices();
+    deviceTimer_->start();
+    DialogBase::showEvent(event);
+}
+
+void PortSetupDialog::hideEvent(QHideEvent* event) {
+    deviceTimer_->stop();
+    DialogBase::hideEvent(event);
 }
 
 void PortSetupDialog::InvalidBuffer() {

@@ -4,12 +4,16 @@
 #include "ui/dialog_base.h"
 #include <array>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "config/config.h"
 #include "config/settings_store.h"
 #include "text/messages.h"
 
 class QButtonGroup;
+class QComboBox;
+class QTimer;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
@@ -39,6 +43,12 @@ class PortSetupDialog : public DialogBase {
     QLineEdit* OutBuffSize() const { return outBuffSize_; }
     QListWidget* PortList() const { return portList_; }
     QLineEdit* Device() const { return device_; }
+    /// The serial devices that exist now; choosing one maps the COM entry.
+    QComboBox* DeviceChoice() const { return choice_; }
+    /// Lists the devices again (also every second while the dialog shows).
+    void RefreshDevices();
+    /// Prefix of the paths looked at for devices (tests).
+    void SetDeviceRoot(const std::string& root) { deviceRoot_ = root; }
     QButtonGroup* Group(const char* frameName) const;
 
   private:
@@ -47,12 +57,19 @@ class PortSetupDialog : public DialogBase {
     void BufferChanged(QLineEdit* edit, DigitFilter* filter);
     void PortSelected(int row);
     void InvalidBuffer();
+    void ShowDeviceChoice();
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
     Config& config_;
     SettingsStore& store_;
     MessageSink& messages_;
     QListWidget* portList_ = nullptr;
     QLineEdit* device_ = nullptr;
+    QComboBox* choice_ = nullptr;
+    QTimer* deviceTimer_ = nullptr;
+    std::string deviceRoot_;
+    std::vector<std::string> listed_;
     QLineEdit* buffSize_ = nullptr;
     QLineEdit* outBuffSize_ = nullptr;
     DigitFilter* buffFilter_ = nullptr;

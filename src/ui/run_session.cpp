@@ -3,6 +3,8 @@
 #include "platform/qt/dde_server.h"
 #include "platform/qt/run_assembly.h"
 #include "runtime/runtime.h"
+#include "serial/port.h"
+#include "text/strings.h"
 #include "ui/running_window.h"
 #include "ui/virtual_device.h"
 
@@ -27,6 +29,7 @@ RunSession::RunSession(Config& config, SettingsStore& store, MessageSink& messag
     o.Clipboard = &clipboard_;
     o.HotKeys = true;
     run_ = std::make_unique<RunAssembly>(config_, store_, messages_, std::move(o));
+    run_->SetOwnWindows(&own_);
 }
 
 RunSession::~RunSession() {
@@ -38,6 +41,7 @@ RunSession::~RunSession() {
 }
 
 void RunSession::SetDeviceOverride(const std::string& device) {
+    deviceOverride_ = device;
     run_->SetDevice(device);
 }
 
@@ -89,6 +93,9 @@ void RunSession::Show() {
     };
     connect(window_.data(), &RunningWindow::unloaded, this, &RunSession::Unloaded);
 
+    window_->SetStatusDevice(config_.RunMode == RunVirtual ? Text(9331)
+                             : !deviceOverride_.empty()    ? deviceOverride_
+                                                        : DevicePathFor(config_.CommPort, &store_));
     run_->Start();
     window_->StartUp();
     if (virtual_) {

@@ -26,6 +26,7 @@
 #include "serial/port.h"
 #include "text/messages.h"
 #include "ui/clipboard_link.h"
+#include "ui/own_windows.h"
 
 namespace pv {
 
@@ -89,9 +90,11 @@ class RunSession : public QObject {
     MessageSink& messages_;
     Parts parts_;
     QtDdeClipboard clipboard_;
+    QtOwnWindows own_;
     QPointer<RunningWindow> window_;
     QPointer<VirtualDeviceWindow> virtual_;
     std::unique_ptr<RunAssembly> run_;
+    std::string deviceOverride_;
     bool shown_ = false;
     bool done_ = false;
     bool destroying_ = false;

@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -23,6 +25,7 @@
 #include "text/text_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/clipboard_link.h"
+#include "ui/config_summary.h"
 #include "ui/resource_texts_qt.h"
 
 namespace pv {
@@ -152,7 +155,45 @@ QFont BoxFont(int pixelSize) {
     return f;
 }
 
+// The program's icon with a pause sign: the run is suspended.
+QIcon PausedIcon(const QIcon& base) {
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64}) {
+        QPixmap pm = base.pixmap(size, size);
+        if (pm.isNull()) pm = QPixmap(size, size), pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        const int w = std::max(2, size / 6), h = size / 2, top = size / 2 - 1;
+        p.fillRect(size - 2 * w - w - 1, top, w, h, QColor(198, 40, 40));
+        p.fillRect(size - w - 1, top, w, h, QColor(198, 40, 40));
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
 } // namespace
+
+QRect PlaceOnScreen(QRect client, QMargins frame, const QList<QRect>& screens) {
+    if (screens.isEmpty()) return client;
+    const QRect outer = client.marginsAdded(frame);
+    const QPoint c = outer.center();
+    QRect best = screens.front();
+    long long bestDistance = -1;
+    for (const QRect& s : screens) {
+        const long long dx = std::max({0, s.left() - c.x(), c.x() - s.right()});
+        const long long dy = std::max({0, s.top() - c.y(), c.y() - s.bottom()});
+        if (bestDistance < 0 || dx * dx + dy * dy < bestDistance) {
+            bestDistance = dx * dx + dy * dy;
+            best = s;
+        }
+    }
+    auto fit = [](int start, int length, int low, int high) {
+        if (start + length - 1 > high) start = high - length + 1;
+        return std::max(start, low);
+    };
+    const int x = fit(outer.left(), outer.width(), best.left(), best.right());
+    const int y = fit(outer.top(), outer.height(), best.top(), best.bottom());
+    return client.translated(x - outer.left(), y - outer.top());
+}
 
 RunningWindow::RunningWindow(Config& config, QWidget* parent)
     : QMainWindow(parent), config_(config) {
@@ -160,7 +201,16 @@ RunningWindow::RunningWindow(Config& config, QWidget* parent)
     setWindowIcon(AppIcon());
     setFont(ui::InterfaceQFont());
     BuildMenus();
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("StatusLine"));
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    state_ = new QLabel;
+    state_->setObjectName(QStringLiteral("RunState"));
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(state_);
+    statusBar()->setSizeGripEnabled(false);
     BuildControls();
+    RefreshStatus();
 }
 
 RunningWindow::~RunningWindow() {
@@ -349,6 +399,7 @@ void RunningWindow::PlaceControls() {
         QRect g = label->geometry();
         if (need > g.width()) label->setGeometry(g.right() + 1 - need, g.top(), need, g.height());
     }
+    FitHeaderTexts();
     Place(dtrButton_, l.DtrButton);
     Place(breakButton_, l.BreakButton);
     for (int n = 1; n <= kOutputStrings; ++n) {
@@ -360,9 +411,43 @@ void RunningWindow::PlaceControls() {
     for (auto* b : {dtrButton_, breakButton_})
         b->setFont(small);
 
-    central_->setFixedSize(Px(l.ClientWidth), Px(l.ClientHeight));
+    int width = Px(l.ClientWidth);
+    for (QWidget* w : {static_cast<QWidget*>(recordNumber_), static_cast<QWidget*>(dateTime_)})
+        if (w && !w->isHidden()) width = std::max(width, w->geometry().right() + 1 + Px(140));
+    central_->setFixedSize(width, Px(l.ClientHeight));
     adjustSize();
     setFixedSize(sizeHint());
+}
+
+void RunningWindow::FitHeaderTexts() {
+    // Longer translations and larger fonts push what stands to the right
+    // further right instead of overlapping it.
+    auto need = [](QWidget* w, const QString& text) {
+        return w->fontMetrics().horizontalAdvance(text) + 8;
+    };
+    auto shift = [](std::initializer_list<QWidget*> ws, int by) {
+        if (by > 0)
+            for (QWidget* w : ws)
+                w->move(w->x() + by, w->y());
+    };
+    // Label1 is read from its left edge, Label2 and the date label from
+    // their right edge (PlaceControls grew them leftwards).
+    QRect g1 = label1_->geometry();
+    label1_->setGeometry(g1.left(), g1.top(), std::max(g1.width(), need(label1_, label1_->text())),
+                         g1.height());
+    const int textOf2 = label2_->geometry().right() + 1 - need(label2_, label2_->text());
+    shift({label2_, recordNumber_, dateLabel_, dateTime_},
+          label1_->geometry().left() + need(label1_, label1_->text()) - textOf2);
+    shift({dateLabel_, dateTime_},
+          recordNumber_->geometry().right() + 1 -
+              (dateLabel_->geometry().right() + 1 - need(dateLabel_, dateLabel_->text())));
+    // The date box keeps its first digit: as wide as its longest text.
+    QString sample = dateTime_->text();
+    if (sample.isEmpty())
+        for (char ch : config_.DateTimeFormat)
+            sample += QChar::isLetter(static_cast<unsigned char>(ch)) ? QChar('8') : QChar(ch);
+    QRect gd = dateTime_->geometry();
+    dateTime_->resize(std::max(gd.width(), need(dateTime_, sample) + 8), gd.height());
 }
 
 void RunningWindow::BuildTray() {
@@ -375,10 +460,24 @@ void RunningWindow::BuildTray() {
     QAction* about = trayMenu_->addAction(Tx(txt::AboutMenu), this, &RunningWindow::ShowAbout);
     about->setObjectName(QStringLiteral("mnuAbout"));
     trayMenu_->setDefaultAction(about);
+    trayMenu_->addSeparator();
+    traySuspend_ =
+        trayMenu_->addAction(Tx(suspended_ ? 5001 : 3005), this, &RunningWindow::ToggleSuspend);
+    traySuspend_->setObjectName(QStringLiteral("traySuspend"));
+    trayMenu_->addAction(Tx(3006), this, &RunningWindow::ResetRun)
+        ->setObjectName(QStringLiteral("trayReset"));
+    trayMenu_->addAction(Tx(3009), this, &RunningWindow::QuitRun)
+        ->setObjectName(QStringLiteral("trayQuit"));
     tray_->setContextMenu(trayMenu_);
     tray_->setToolTip(windowTitle().left(63));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick) ShowAbout();
+        if (r != QSystemTrayIcon::Trigger) return;
+        // A left click shows or hides the window.
+        if (isVisible() && !isMinimized())
+            hide();
+        else
+            OpenFromTray();
     });
     tray_->show();
 }
@@ -386,7 +485,14 @@ void RunningWindow::BuildTray() {
 void RunningWindow::StartUp() {
     int left = 1000, top = 1000;
     if (runtime_) runtime_->LoadWindowPosition(left, top);
-    move(Px(left), Px(top));
+    // The stored point is the client area's: frames differ between window
+    // managers and are unknown before the first showing.
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
+    setGeometry(
+        PlaceOnScreen(QRect(QPoint(Px(left), Px(top)), size()), QMargins(4, title, 4, 4), screens));
     BuildTray();
     if (IsSet(config_.WindowOnTop)) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (IsSet(config_.MinimizeOnActivation))
@@ -412,6 +518,7 @@ void RunningWindow::ShowField(int i, const std::string& text) {
 
 void RunningWindow::ShowRecordNumber(const std::string& text) {
     if (recordNumber_) recordNumber_->setText(FromBytes(text));
+    RefreshStatus();
 }
 
 void RunningWindow::ShowDateTime(const std::string& text) {
@@ -428,6 +535,35 @@ void RunningWindow::SetCaption(const std::string& caption) {
 void RunningWindow::SuspendChanged(bool suspended) {
     suspendMenu_->setText(Tx(suspended ? 5001 : 3005));
     resume1_->setVisible(suspended);
+    suspended_ = suspended;
+    if (traySuspend_) traySuspend_->setText(Tx(suspended ? 5001 : 3005));
+    if (tray_) tray_->setIcon(suspended ? PausedIcon(windowIcon()) : windowIcon());
+    RefreshStatus();
+}
+
+void RunningWindow::SetStatusDevice(const std::string& device) {
+    statusDevice_ = device;
+    RefreshStatus();
+}
+
+void RunningWindow::RefreshStatus() {
+    if (!status_) return;
+    const QString count = recordNumber_ ? recordNumber_->text() : QString();
+    status_->setText(QString::fromUtf8(statusDevice_) + QStringLiteral("  ·  ") +
+                     (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(9323) +
+                     QStringLiteral("  ·  ") + QString::fromUtf8(ui::Destination(config_)));
+    status_->setToolTip(status_->text()); // the line may be cut at the window's width
+    QString state = Tx(suspended_ ? 9320 : 9321);
+    if (config_.RunMode == RunTest) state += QStringLiteral(" · ") + Tx(9322);
+    if (config_.RunMode == RunVirtual) state += QStringLiteral(" · ") + Tx(9331);
+    state_->setText(state);
+    // Suspended must be seen at a glance, not only read in the caption.
+    state_->setStyleSheet(
+        suspended_ ? QStringLiteral("QLabel{background:#c62828;color:white;"
+                                    "font-weight:bold;padding:0 6px}")
+        : config_.RunMode == RunTest
+            ? QStringLiteral("QLabel{background:#f9a825;color:black;padding:0 6px}")
+            : QStringLiteral("QLabel{padding:0 6px}"));
 }
 
 void RunningWindow::TimedOutputMenu(const TimedOutputMenuState& menu) {
@@ -600,7 +736,7 @@ void RunningWindow::Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     if (runtime_ && !minimized_ && !isMinimized()) {
-        QPoint p = pos();
+        QPoint p = geometry().topLeft();
         runtime_->StoreWindowPosition(Twips(p.x()), Twips(p.y()));
     }
     if (tray_) tray_->hide();

@@ -15,6 +15,10 @@
 #include "config/config.h"
 #include "output/dde_interpreter.h"
 #include "runtime/interfaces.h"
+#include <QList>
+#include <QMargins>
+#include <QRect>
+
 #include "ui/running_layout.h"
 
 class QAction;
@@ -70,6 +74,11 @@ class PointerButton : public QPushButton {
     void focusInEvent(QFocusEvent* event) override;
 };
 
+/// Where a window whose client area was at `client` goes so that it and
+/// its frame (`frame`: the space taken above, left, right and below) lie
+/// fully on the nearest of `screens` (available areas).
+QRect PlaceOnScreen(QRect client, QMargins frame, const QList<QRect>& screens);
+
 class RunningWindow : public QMainWindow,
                       public RecordDisplay,
                       public RuntimeHost,
@@ -110,6 +119,13 @@ class RunningWindow : public QMainWindow,
     // --- CommandWindow ----------------------------------------------------
     void ShowNormal() override;
     void Minimize() override;
+
+    /// The device the status line names (a path, or the virtual device).
+    void SetStatusDevice(const std::string& device);
+    /// The status line under the fields: device, records, destination, state.
+    QLabel* StatusLine() const { return status_; }
+    QLabel* StateLabel() const { return state_; }
+    QMenu* TrayMenu() const { return trayMenu_; }
 
     /// Runs between the position being stored and the window going away:
     /// the rest of the unload (DDE down, port closed).
@@ -169,6 +185,8 @@ class RunningWindow : public QMainWindow,
     void SetOnTop(bool onTop);
     void Unload();
     void ClearControls();
+    void RefreshStatus();
+    void FitHeaderTexts();
 
     Config& config_;
     Runtime* runtime_ = nullptr;
@@ -207,6 +225,11 @@ class RunningWindow : public QMainWindow,
     QMenu* popEdit_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
+    QAction* traySuspend_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* state_ = nullptr;
+    std::string statusDevice_;
+    bool suspended_ = false;
     QPointer<QDialog> aboutBox_;
 
     bool minimized_ = false;

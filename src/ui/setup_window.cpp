@@ -1,5 +1,7 @@
 #include "ui/setup_window.h"
 
+#include "ui/config_summary.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -105,10 +107,10 @@ SetupWindow::SetupWindow(Config& config, SettingsStore& store, MessageSink& mess
     recent_.Load(store_);
     RefreshRecentMenu();
     RefreshPortMenu();
-    // A menu bar and nothing else.
-    setCentralWidget(new QWidget);
-    centralWidget()->setFixedHeight(0);
-    resize(std::max(menuBar()->sizeHint().width() + 40, 520), menuBar()->sizeHint().height());
+    // The menu bar and, under it, what the loaded configuration does.
+    setCentralWidget(new ConfigSummary(config_, store_));
+    resize(std::max(menuBar()->sizeHint().width() + 40, 520),
+           menuBar()->sizeHint().height() + centralWidget()->sizeHint().height());
 }
 
 SetupWindow::~SetupWindow() = default;
@@ -554,8 +556,14 @@ void SetupWindow::OpenDocument(const QString& relativePath) {
         return;
     }
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     QApplication::restoreOverrideCursor();
+    if (!opened) {
+        std::string text = Text(9340);
+        text.replace(text.find("%1"), 2, ToPath(path));
+        messages_.Show(text, ToBytes(Ui(UiText::ProgramTitle)), MsgIcon::Exclamation,
+                       MsgButtons::Ok);
+    }
 }
 
 void SetupWindow::HelpIndex() {

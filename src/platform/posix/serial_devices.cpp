@@ -1,6 +1,7 @@
 #include "platform/posix/serial_devices.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -51,6 +52,17 @@ std::vector<std::string> ListSerialDevices(const std::string& root) {
         if (fs::exists(fs::path(root + "/sys/class/tty") / name / "device", ec))
             out.push_back("/dev/" + name);
     return out;
+}
+
+std::string SerialDeviceLabel(const std::string& path) {
+    const std::string dir = "/dev/serial/by-id/";
+    if (path.compare(0, dir.size(), dir) != 0) return path;
+    std::string product = path.substr(dir.size());
+    for (const char* bus : {"usb-", "pci-", "platform-"})
+        if (product.compare(0, std::strlen(bus), bus) == 0) product.erase(0, std::strlen(bus));
+    if (size_t cut = product.rfind("-if"); cut != std::string::npos) product.erase(cut);
+    std::replace(product.begin(), product.end(), '_', ' ');
+    return product.empty() ? path : path + " (" + product + ")";
 }
 
 } // namespace pv

@@ -12,4 +12,9 @@ namespace pv {
 /// `root` is prefixed to every path looked at (tests).
 std::vector<std::string> ListSerialDevices(const std::string& root = "");
 
+/// `path` for a person: a /dev/serial/by-id name gets the adapter's product
+/// as its maker wrote it into the name ("/dev/serial/by-id/usb-FTDI_FT232R_
+/// USB_UART_A5-if00-port0 (FTDI FT232R USB UART A5)"); others stay as they are.
+std::string SerialDeviceLabel(const std::string& path);
+
 } // namespace pv

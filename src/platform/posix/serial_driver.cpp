@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <asm/termbits.h>
 #include <cerrno>
+
+#include "platform/posix/device_errors.h"
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -71,15 +73,19 @@ PosixSerialDriver::~PosixSerialDriver() {
 
 bool PosixSerialDriver::Open(const std::string& device) {
     Close();
-    if (device.empty()) return false;
+    why_.clear();
+    auto fail = [&](int fd, int err) {
+        if (fd >= 0) ::close(fd);
+        why_ = DescribeOpenError(device, err);
+        return false;
+    };
+    if (device.empty()) return fail(-1, ENOENT);
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return fail(fd, errno);
+    if (!::isatty(fd)) return fail(fd, ENOTTY);
     // TIOCEXCL does not stop a privileged opener; the lock covers that case
     // for programs that take it too.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, EBUSY);
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     pty_ = IsPtyDevice(fd);

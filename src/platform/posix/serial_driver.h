@@ -22,6 +22,8 @@ class PosixSerialDriver : public SerialDriver {
     /// controlling terminal, and claims it exclusively (TIOCEXCL and an
     /// advisory lock). False if it is missing, not accessible or in use.
     bool Open(const std::string& device) override;
+    /// The device and the cause of the last failed Open.
+    std::string WhyNotOpen() const override { return why_; }
     bool IsOpen() const override { return fd_ >= 0; }
     /// The file descriptor, -1 when closed.
     int Handle() const override { return fd_; }
@@ -59,6 +61,7 @@ class PosixSerialDriver : public SerialDriver {
     void ModemLine(int bit, bool on);
 
     int fd_ = -1;
+    std::string why_;
     int32_t inputQueue_ = 0;
     int32_t outputQueue_ = 0;
     bool pty_ = false;

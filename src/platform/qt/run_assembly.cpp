@@ -21,6 +21,7 @@ class CountingDriver : public SerialDriver {
   public:
     explicit CountingDriver(SerialDriver& inner) : inner_(inner) {}
     bool Open(const std::string& d) override { return inner_.Open(d); }
+    std::string WhyNotOpen() const override { return inner_.WhyNotOpen(); }
     bool IsOpen() const override { return inner_.IsOpen(); }
     int Handle() const override { return inner_.Handle(); }
     void SetQueueSizes(int32_t i, int32_t o) override { inner_.SetQueueSizes(i, o); }
@@ -123,6 +124,11 @@ void RunAssembly::SetRunningWindow(WindowId window) {
     if (keySink_) keySink_->SetRunningWindow(window);
 }
 
+void RunAssembly::SetOwnWindows(OwnWindows* own) {
+    own_ = own;
+    if (keySink_) keySink_->SetOwnWindows(own);
+}
+
 CommandInterpreter* RunAssembly::Commands() {
     return &dde_->Commands();
 }
@@ -148,6 +154,7 @@ KeystrokeSink& RunAssembly::Keystrokes() {
 #endif
         keySink_ = std::make_unique<KeystrokeSink>(keyboard, windows, messages_, why);
         keySink_->SetRunningWindow(runningWindow_);
+        keySink_->SetOwnWindows(own_);
     }
     return *keySink_;
 }

@@ -35,6 +35,7 @@ class DbusDdeDelivery;
 class DbusDdeServer;
 class DdeSink;
 class KeystrokeSink;
+class OwnWindows;
 class LogSink;
 class CountingDriver;
 namespace x11 {
@@ -88,6 +89,8 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
 
     /// The program's own window, never typed into.
     void SetRunningWindow(WindowId window);
+    /// The program's windows, which keystrokes never go into.
+    void SetOwnWindows(OwnWindows* own);
 
     Runtime& Run() { return *runtime_; }
     const Runtime& Run() const { return *runtime_; }
@@ -141,6 +144,7 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     std::unique_ptr<KeystrokeSink> keySink_;
     std::unique_ptr<x11::HotKeyService> hotKeys_;
     WindowId runningWindow_ = 0;
+    OwnWindows* own_ = nullptr;
     QTimer timer_;
     bool started_ = false;
     bool stopped_ = false;

@@ -42,6 +42,8 @@ QtSettingsStore::~QtSettingsStore() = default;
 
 std::string QtSettingsStore::Get(const std::string& section, const std::string& key,
                                  const std::string& fallback) {
+    // Another process (portivox ports map) may have changed the file.
+    settings_->sync();
     QVariant value = settings_->value(KeyOf(section, key));
     if (!value.isValid()) return fallback;
     return Bytes(value.toString());

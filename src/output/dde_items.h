@@ -26,6 +26,12 @@ class DdeItems : public RecordDisplay {
 
     /// Called after every change; replaces any earlier listener.
     void SetListener(Listener listener) { listener_ = std::move(listener); }
+    /// While on, changes are held and Flush announces each changed item
+    /// once, with its latest text: a flood of records costs the bus one
+    /// signal per item per tick.
+    void SetCoalescing(bool on);
+    /// Announces the held changes, in the order the items first changed.
+    void Flush();
 
     /// Item names served with `fieldCount` fields, fields first.
     static std::vector<std::string> Names(int fieldCount);
@@ -42,15 +48,15 @@ class DdeItems : public RecordDisplay {
 
   private:
     static size_t Slot(int i) { return i >= 1 && i <= kMaxFields ? size_t(i) : 0; }
-    void Announce(const std::string& item, const std::string& value) const {
-        if (listener_) listener_(item, value);
-    }
+    void Announce(const std::string& item, const std::string& value);
 
     RecordDisplay* inner_;
     Listener listener_;
     std::array<std::string, kFieldSlots> fields_;
     std::string recordNumber_;
     std::string dateTime_;
+    bool coalescing_ = false;
+    std::vector<std::pair<std::string, std::string>> held_; // at most one per item
 };
 
 } // namespace pv

@@ -43,7 +43,8 @@ void DdeItems::ShowDateTime(const std::string& text) {
 
 void DdeItems::Announce(const std::string& item, const std::string& value) {
     if (!listener_) return;
-    if (!coalescing_) {
+    if (!coalescing_ || (held_.empty() && announced_ < kTickBudget)) {
+        ++announced_;
         listener_(item, value);
         return;
     }
@@ -61,8 +62,12 @@ void DdeItems::SetCoalescing(bool on) {
 }
 
 void DdeItems::Flush() {
+    announced_ = 0;
     auto held = std::move(held_);
     held_.clear();
+    // RecordNumber last, as for a single record.
+    std::stable_partition(held.begin(), held.end(),
+                          [](const auto& h) { return h.first != "RecordNumber"; });
     if (listener_)
         for (const auto& [item, value] : held)
             listener_(item, value);

@@ -26,11 +26,13 @@ class DdeItems : public RecordDisplay {
 
     /// Called after every change; replaces any earlier listener.
     void SetListener(Listener listener) { listener_ = std::move(listener); }
-    /// While on, changes are held and Flush announces each changed item
-    /// once, with its latest text: a flood of records costs the bus one
-    /// signal per item per tick.
+    /// While on, a tick announces its first kTickBudget changes at once;
+    /// past that (a flood the bus may not keep up with) changes are held
+    /// and Flush announces each held item once, with its latest text.
     void SetCoalescing(bool on);
-    /// Announces the held changes, in the order the items first changed.
+    static constexpr int kTickBudget = 256;
+    /// Ends the tick: announces the held changes, in the order the items
+    /// were first held.
     void Flush();
 
     /// Item names served with `fieldCount` fields, fields first.
@@ -56,6 +58,7 @@ class DdeItems : public RecordDisplay {
     std::string recordNumber_;
     std::string dateTime_;
     bool coalescing_ = false;
+    int announced_ = 0;                                     // this tick
     std::vector<std::pair<std::string, std::string>> held_; // at most one per item
 };
 

@@ -49,10 +49,6 @@ struct Row {
     long maxHwmKb; // resident high-water mark allowed, 0: not checked
 };
 
-void PrintTo(const Row& r, std::ostream* os) {
-    *os << r.name;
-}
-
 class StopTest : public ::testing::TestWithParam<Row> {};
 
 TEST_P(StopTest, RunEndsOnSignalWithBoundedMemory) {

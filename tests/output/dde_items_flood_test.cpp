@@ -1,5 +1,5 @@
-// The served items under a flood: while coalescing, a tick's many records
-// cost one announcement per item, carrying the last value.
+// The served items under a flood: past the tick's budget, the rest of a
+// tick's records cost one announcement per item, carrying the last value.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,51 +13,28 @@ namespace {
 
 using Announced = std::vector<std::pair<std::string, std::string>>;
 
-struct Row {
-    const char* name;
-    bool coalescing;
-    size_t count; // announcements in all
-    Announced last;
-};
-
-void PrintTo(const Row& r, std::ostream* os) {
-    *os << r.name;
-}
-
-class DdeItemsFloodTest : public ::testing::TestWithParam<Row> {};
-
-TEST_P(DdeItemsFloodTest, AnnouncesPerTick) {
+TEST(DdeItemsFlood, PastTheBudgetOneAnnouncementPerItemWithTheLastValue) {
     DdeItems items;
     Announced got;
     items.SetListener([&](const std::string& i, const std::string& v) { got.emplace_back(i, v); });
-    items.SetCoalescing(GetParam().coalescing);
+    items.SetCoalescing(true);
     for (int r = 1; r <= 1000; ++r) {
-        items.ShowField(2, "b" + std::to_string(r));
         items.ShowField(1, "a" + std::to_string(r));
+        items.ShowField(2, "b" + std::to_string(r));
         items.ShowRecordNumber(std::to_string(r));
     }
-    if (GetParam().coalescing) {
-        EXPECT_TRUE(got.empty()) << "held until the tick ends";
-    }
+    ASSERT_EQ(got.size(), size_t(DdeItems::kTickBudget)) << "the rest held until the tick ends";
+    EXPECT_EQ(got[3], (std::pair<std::string, std::string>{"Field(1)", "a2"}));
+    EXPECT_EQ(items.Field(1), "a1000") << "requests see the latest at once";
     items.Flush();
     items.Flush(); // nothing announced twice
-    ASSERT_EQ(got.size(), GetParam().count);
-    EXPECT_EQ(Announced(got.end() - 3, got.end()), GetParam().last);
-    EXPECT_EQ(items.Field(1), "a1000");
+    // RecordNumber last: a watcher waiting for it has the whole record.
+    EXPECT_EQ(Announced(got.begin() + DdeItems::kTickBudget, got.end()),
+              (Announced{{"Field(2)", "b1000"}, {"Field(1)", "a1000"}, {"RecordNumber", "1000"}}));
+    items.SetCoalescing(false);
+    items.ShowRecordNumber("1001");
+    EXPECT_EQ(got.back().second, "1001") << "without coalescing, at once";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DdeItemsFloodTest,
-    ::testing::Values(
-        Row{"CoalescedOncePerItemWithTheLastValueInFirstChangeOrder",
-            true,
-            3,
-            {{"Field(2)", "b1000"}, {"Field(1)", "a1000"}, {"RecordNumber", "1000"}}},
-        Row{"WithoutCoalescingEveryChangeIsAnnounced",
-            false,
-            3000,
-            {{"Field(2)", "b1000"}, {"Field(1)", "a1000"}, {"RecordNumber", "1000"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pv

@@ -15,10 +15,6 @@ struct Bound {
     std::function<void(Harness&)> run;
 };
 
-void PrintTo(const Bound& b, std::ostream* os) {
-    *os << b.name;
-}
-
 const std::string kTimed(100u << 10, 'T'); // ten and a bit fill the queue
 
 void TimedEveryTick(Harness& h) {

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -30,9 +32,32 @@
 namespace pv::app {
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
+int g_stopPipe[2] = {-1, -1};
 extern "C" void OnStopSignal(int) {
-    g_stop = 1;
+    int saved = errno;
+    char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_stopPipe[1], &c, 1);
+    errno = saved;
+}
+
+// SIGTERM and SIGINT reach the event loop through a pipe; no SA_RESTART, so
+// a blocking call the signal lands in returns instead of holding the exit.
+std::unique_ptr<QSocketNotifier> QuitOnStopSignals() {
+    if (g_stopPipe[0] < 0 && ::pipe2(g_stopPipe, O_NONBLOCK | O_CLOEXEC) != 0) return nullptr;
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    auto notifier = std::make_unique<QSocketNotifier>(g_stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+        char buffer[16];
+        while (::read(g_stopPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    return notifier;
 }
 
 void PrintErr(const std::string& text) {
@@ -144,6 +169,7 @@ int RunCommand(const Args& args) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Portivox");
     QCoreApplication::setApplicationName("Portivox");
+    auto stopSignals = QuitOnStopSignals();
 
 #ifdef PV_HAVE_QT_SETTINGS
     QtSettingsStore store;
@@ -197,9 +223,6 @@ int RunCommand(const Args& args) {
     if (!run.Start() && config.OutputMode == DdeServer)
         PrintErr("cannot serve DDE topic " + run.Run().DdeTopic() + " on the session bus");
 
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-
     int idleTicks = 0;
     uint64_t readBefore = 0;
     auto feed = [&] {
@@ -216,10 +239,6 @@ int RunCommand(const Args& args) {
     };
     feed();
     QObject::connect(&run, &RunAssembly::ticked, [&] {
-        if (g_stop) {
-            QCoreApplication::quit();
-            return;
-        }
         bool readSomething = run.BytesRead() != readBefore;
         readBefore = run.BytesRead();
         feed();

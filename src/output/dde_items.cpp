@@ -34,6 +34,38 @@ void DdeItems::ShowDateTime(const std::string& text) {
     Announce("DateTime", text);
 }
 
+void DdeItems::Announce(const std::string& item, const std::string& value) {
+    if (!listener_) return;
+    if (!coalescing_ || (held_.empty() && announced_ < kTickBudget)) {
+        ++announced_;
+        listener_(item, value);
+        return;
+    }
+    for (auto& held : held_)
+        if (held.first == item) {
+            held.second = value;
+            return;
+        }
+    held_.emplace_back(item, value);
+}
+
+void DdeItems::SetCoalescing(bool on) {
+    if (!on) Flush();
+    coalescing_ = on;
+}
+
+void DdeItems::Flush() {
+    announced_ = 0;
+    auto held = std::move(held_);
+    held_.clear();
+    // RecordNumber last, as for a single record.
+    std::stable_partition(held.begin(), held.end(),
+                          [](const auto& h) { return h.first != "RecordNumber"; });
+    if (listener_)
+        for (const auto& [item, value] : held)
+            listener_(item, value);
+}
+
 std::vector<std::string> DdeItems::Names(int fieldCount) {
     std::vector<std::string> names;
     for (int i = 1; i <= ClampCount(fieldCount); ++i)

@@ -26,6 +26,14 @@ class DdeItems : public RecordDisplay {
 
     /// Called after every change; replaces any earlier listener.
     void SetListener(Listener listener) { listener_ = std::move(listener); }
+    /// While on, a tick announces its first kTickBudget changes at once;
+    /// past that (a flood the bus may not keep up with) changes are held
+    /// and Flush announces each held item once, with its latest text.
+    void SetCoalescing(bool on);
+    static constexpr int kTickBudget = 256;
+    /// Ends the tick: announces the held changes, in the order the items
+    /// were first held.
+    void Flush();
 
     /// Item names served with `fieldCount` fields, fields first.
     static std::vector<std::string> Names(int fieldCount);
@@ -42,15 +50,16 @@ class DdeItems : public RecordDisplay {
 
   private:
     static size_t Slot(int i) { return i >= 1 && i <= kMaxFields ? size_t(i) : 0; }
-    void Announce(const std::string& item, const std::string& value) const {
-        if (listener_) listener_(item, value);
-    }
+    void Announce(const std::string& item, const std::string& value);
 
     RecordDisplay* inner_;
     Listener listener_;
     std::array<std::string, kFieldSlots> fields_;
     std::string recordNumber_;
     std::string dateTime_;
+    bool coalescing_ = false;
+    int announced_ = 0;                                     // this tick
+    std::vector<std::pair<std::string, std::string>> held_; // at most one per item
 };
 
 } // namespace pv

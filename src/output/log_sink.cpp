@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "expr/datetime.h"
 #include "runtime/runtime.h"
@@ -18,21 +20,25 @@ void LogSink::Start(const Config& config) {
     title_ = "Portivox - COM" + std::to_string(config.CommPort + 1) + " ERROR!";
 }
 
-int LogSink::Append(const std::string& line) {
-    std::FILE* f = std::fopen(path_.c_str(), "ab");
-    if (!f) return errno ? errno : EIO;
-    std::setvbuf(f, nullptr, _IONBF, 0);
+int LogSink::Append(const std::string& line, size_t& written) {
+    written = 0;
+    // Never blocks: a FIFO nobody reads fails with ENXIO (or EAGAIN once
+    // full) and is retried like any other write failure.
+    int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return errno ? errno : EIO;
     int error = 0;
-    size_t written = 0;
     while (written < line.size()) {
-        size_t n = std::fwrite(line.data() + written, 1, line.size() - written, f);
-        written += n;
-        if (n == 0 || std::ferror(f)) {
-            error = errno ? errno : EIO;
+        ssize_t n = ::write(fd, line.data() + written, line.size() - written);
+        if (n > 0) {
+            written += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            error = n < 0 && errno ? errno : EIO;
             break;
         }
     }
-    if (std::fclose(f) != 0 && error == 0) error = errno ? errno : EIO;
+    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno ? errno : EIO;
     return error;
 }
 
@@ -50,8 +56,9 @@ Delivery LogSink::Deliver(const Record& r, RecordBoxes& boxes) {
     line += "\r\n";
 
     if (onFailure_ == OnFailure::AskUser) {
-        for (;;) {
-            int error = Append(line);
+        for (size_t written = 0;;) {
+            int error = Append(line, written);
+            line.erase(0, written);
             if (error == 0) break;
             messages_.Beep();
             if (messages_.Show(FailureText(error), title_, MsgIcon::Exclamation,
@@ -64,7 +71,9 @@ Delivery LogSink::Deliver(const Record& r, RecordBoxes& boxes) {
 
     // Lines keep their order: while older ones wait, a new one waits too.
     if (waiting_.empty()) {
-        int error = Append(line);
+        size_t written = 0;
+        int error = Append(line, written);
+        line.erase(0, written); // a FIFO may take part of a line
         if (error == 0) {
             boxes.CountRecord();
             return Delivery::Done;
@@ -86,8 +95,11 @@ Delivery LogSink::Deliver(const Record& r, RecordBoxes& boxes) {
 
 void LogSink::Flush() {
     while (!waiting_.empty()) {
-        if (Append(waiting_.front()) != 0) return;
-        waitingBytes_ -= waiting_.front().size();
+        size_t written = 0;
+        int error = Append(waiting_.front(), written);
+        waitingBytes_ -= written;
+        waiting_.front().erase(0, written);
+        if (error != 0) return;
         waiting_.pop_front();
     }
 }

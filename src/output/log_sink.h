@@ -37,8 +37,9 @@ class LogSink : public RecordSink {
     size_t LinesWaiting() const { return waiting_.size(); }
 
   private:
-    /// Appends one line; 0 or the errno of the failure.
-    int Append(const std::string& line);
+    /// Appends one line; 0 or the errno of the failure, with the bytes
+    /// that did reach the file in `written`.
+    int Append(const std::string& line, size_t& written);
     std::string FailureText(int error) const;
     void Flush();
 

@@ -255,7 +255,8 @@ void Runtime::PollTick() {
 
 bool Runtime::ReadInput() {
     unsigned char byte = 0;
-    for (;;) {
+    // A flood is read over several ticks, so events keep their turn.
+    for (size_t n = 0; n < kTickReadLimit; ++n) {
         if (!port_.ReadPortByte(byte)) {
             if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
@@ -268,6 +269,7 @@ bool Runtime::ReadInput() {
         }
         if (!HandleByte(byte)) return false;
     }
+    return true;
 }
 
 void Runtime::TimedOutputStep() {
@@ -288,7 +290,7 @@ void Runtime::TimedOutputStep() {
     if (timerState_ & TimerActionDtr)
         port_.Signal(LineSignal::PulseDtr);
     else if (!(timerState_ & TimerActionBreak))
-        port_.Queue(config_.TimerString);
+        port_.QueueTimed(config_.TimerString);
     else
         port_.Signal(LineSignal::Break);
     timerBase_ += interval;

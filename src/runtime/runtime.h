@@ -81,6 +81,9 @@ struct RuntimeSnapshot {
 
 class Runtime : private RecordBoxes {
   public:
+    /// The most input bytes one tick reads; the rest waits for the next.
+    static constexpr size_t kTickReadLimit = 64u << 10;
+
     Runtime(Config& config, SerialPort& port, Clock& clock, MessageSink& messages,
             SettingsStore& store, RuntimeParts parts = {});
 

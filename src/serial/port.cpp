@@ -100,10 +100,55 @@ bool SerialPort::ReadPortByte(unsigned char& byte) {
 }
 
 bool SerialPort::Queue(const std::string& bytes) {
-    if (bytes.size() > kPendingOutputLimit - std::min(pending_.size(), kPendingOutputLimit))
-        return false;
+    return Append(bytes, false);
+}
+
+bool SerialPort::QueueTimed(const std::string& bytes) {
+    return Append(bytes, true);
+}
+
+bool SerialPort::Append(const std::string& bytes, bool timed) {
+    if (bytes.empty()) return true;
+    size_t kept = pending_.size() - timedBytes_; // never dropped
+    bool fits = bytes.size() <= kPendingOutputLimit - std::min(kept, kPendingOutputLimit);
+    size_t over = pending_.size() + bytes.size() > kPendingOutputLimit
+                      ? pending_.size() + bytes.size() - kPendingOutputLimit
+                      : 0;
+    if (over > 0 && (fits || timed)) {
+        if (!dropReported_)
+            messages_.Show("The device is not taking output: the oldest timed output is dropped "
+                           "to keep the output queue within 1 MiB.",
+                           "Portivox", MsgIcon::Exclamation, MsgButtons::Ok);
+        dropReported_ = true;
+        DropTimed(fits ? over : timedBytes_);
+    }
+    if (!fits) return false;
+    uint64_t start = sent_ + pending_.size();
     pending_ += bytes;
+    if (!timed) return true;
+    timedBytes_ += bytes.size();
+    TimedRun* last = timed_.empty() ? nullptr : &timed_.back();
+    if (last && last->unit == bytes.size() && last->start + last->unit * last->count == start)
+        ++last->count;
+    else
+        timed_.push_back({start, bytes.size(), 1});
     return true;
+}
+
+void SerialPort::DropTimed(size_t bytes) {
+    size_t dropped = 0;
+    while (dropped < bytes && !timed_.empty()) {
+        TimedRun& run = timed_.front();
+        size_t units = std::min(run.count, (bytes - dropped + run.unit - 1) / run.unit);
+        size_t n = units * run.unit;
+        pending_.erase(static_cast<size_t>(run.start - sent_), n);
+        dropped += n;
+        run.count -= units; // what is left of the run moved up to its start
+        for (size_t i = 1; i < timed_.size(); ++i)
+            timed_[i].start -= n;
+        if (run.count == 0) timed_.pop_front();
+    }
+    timedBytes_ -= dropped;
 }
 
 bool SerialPort::QueueFile(const std::string& path) {
@@ -131,10 +176,25 @@ void SerialPort::TransmitPending() {
     if (pending_.empty()) return;
     int size = static_cast<int>(std::min<size_t>(pending_.size(), std::numeric_limits<int>::max()));
     int written = driver_.Write(pending_.data(), size);
-    if (written >= size)
-        pending_.erase(0, static_cast<size_t>(size));
-    else if (written > 0)
-        pending_.erase(0, static_cast<size_t>(written));
+    if (written <= 0) return;
+    size_t n = static_cast<size_t>(std::min(written, size));
+    pending_.erase(0, n);
+    sent_ += n;
+    // Timed output once begun goes out whole: it is no longer droppable.
+    while (!timed_.empty() && timed_.front().start < sent_) {
+        TimedRun& run = timed_.front();
+        size_t units =
+            std::min(run.count, static_cast<size_t>(sent_ - run.start + run.unit - 1) / run.unit);
+        run.count -= units;
+        run.start += units * run.unit;
+        timedBytes_ -= std::min(timedBytes_, units * run.unit);
+        if (run.count == 0) timed_.pop_front();
+    }
+    if (pending_.empty()) {
+        timed_.clear();
+        timedBytes_ = 0;
+        dropReported_ = false;
+    }
 }
 
 bool SerialPort::Signal(LineSignal signal) {

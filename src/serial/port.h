@@ -6,6 +6,7 @@
 // configuration: it is opened with line settings and a device path and
 // says whether each run-time change was taken.
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "config/config.h" // PortNameOf, for the device mapping
@@ -81,8 +82,9 @@ int BaudRateIndex(int32_t rate);
 
 /// The most that QueueFile lets the queued output grow to.
 constexpr int kQueueFileLimit = 131000;
-/// The most any sender can queue: beyond it an append is refused whole.
-constexpr size_t kPendingOutputLimit = 4u << 20;
+/// The most the queued output holds. Past it the oldest timed output makes
+/// room; an append that still does not fit is refused whole.
+constexpr size_t kPendingOutputLimit = 1u << 20;
 /// How long a DTR pulse holds the line low, at least.
 constexpr uint32_t kDtrPulseMs = 155;
 
@@ -118,6 +120,9 @@ class SerialPort {
     /// Appends to the queued output; false (nothing queued) past
     /// kPendingOutputLimit.
     bool Queue(const std::string& bytes);
+    /// Timed output: the first to go when the device stops taking output.
+    /// The first drop is reported once, until the queue empties again.
+    bool QueueTimed(const std::string& bytes);
     /// Appends a whole file if the queue stays within kQueueFileLimit; false
     /// (queue unchanged) if too large or unreadable.
     bool QueueFile(const std::string& path);
@@ -145,7 +150,22 @@ class SerialPort {
     SerialDriver& driver_;
     TickSource& ticks_;
     MessageSink& messages_;
+    bool Append(const std::string& bytes, bool timed);
+    /// Frees `bytes` of timed output, oldest first, whole strings at a time.
+    void DropTimed(size_t bytes);
+
+    // Where timed output sits in pending_: `count` strings of `unit` bytes
+    // from `start`, counted in bytes ever transmitted (sent_) plus offset.
+    struct TimedRun {
+        uint64_t start;
+        size_t unit;
+        size_t count;
+    };
     std::string pending_;
+    std::deque<TimedRun> timed_;
+    size_t timedBytes_ = 0;
+    uint64_t sent_ = 0;
+    bool dropReported_ = false;
     int16_t breakTicks_ = 0;
     bool dtrPulse_ = false;
     uint32_t dtrPulseStart_ = 0;

@@ -67,6 +67,7 @@ RunAssembly::RunAssembly(Config& config, SettingsStore& store, MessageSink& mess
     if (!clock_) clock_ = std::make_unique<SystemClock>();
     port_ = std::make_unique<SerialPort>(*counting_, *clock_, messages_);
     items_ = std::make_unique<DdeItems>(options_.Display);
+    items_->SetCoalescing(true); // the tick flushes
     runtime_ = std::make_unique<Runtime>(config_, *port_, *clock_, messages_, store_,
                                          RuntimeParts{items_.get(), this, this});
     ddeClient_ = std::make_unique<DbusDdeDelivery>();
@@ -116,6 +117,7 @@ void RunAssembly::StopTimer() {
 void RunAssembly::Tick() {
     if (stopped_) return;
     runtime_->PollTick();
+    items_->Flush();
     emit ticked();
 }
 

@@ -11,6 +11,7 @@
 #include "platform/qt/settings_store.h"
 #include "serial/port.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv::app {
 
@@ -80,7 +81,7 @@ int PortsCommand(const Args& args) {
             store.Set("Ports", name, args[2]);
             // Mapped all the same: the adapter may be plugged in later.
             if (::access(args[2].c_str(), F_OK) != 0) {
-                std::string warning = Text(9306);
+                std::string warning = Text(txt::MappedMissingDevice);
                 warning.replace(warning.find("%1"), 2, args[2]);
                 std::fprintf(stderr, "portivox ports: %s\n", warning.c_str());
             }

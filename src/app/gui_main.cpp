@@ -1,6 +1,7 @@
 // The desktop program: the setup window, or with a configuration named on
 // the command line, that configuration running in Normal mode at once.
 #include "app/commands.h"
+#include "text/text_ids.h"
 
 #if __has_include(<QApplication>) && __has_include("ui/setup_window.h")
 #include <QApplication>
@@ -63,7 +64,7 @@ int RunGui(int argc, char** argv) {
         // had its own message box already.
         if (::access(path.c_str(), F_OK) != 0 &&
             QGuiApplication::platformName() != QStringLiteral("offscreen")) {
-            std::string text = Text(9341);
+            std::string text = Text(txt::ConfigFileMissing);
             text.replace(text.find("%1"), 2, path);
             messages.Show(text, "Portivox", MsgIcon::Exclamation, MsgButtons::Ok);
         }

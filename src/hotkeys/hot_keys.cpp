@@ -1,4 +1,5 @@
 #include "hotkeys/hot_keys.h"
+#include "text/text_ids.h"
 
 #include <algorithm>
 #include <array>
@@ -79,7 +80,8 @@ void HotKeyHook::Register() {
         list += "\n" + std::to_string(n + 1) + ": " + HotKeyCodeText(code);
     }
     if (!list.empty())
-        messages_.Show(Text(7101) + "\n" + list, "Portivox", MsgIcon::Exclamation, MsgButtons::Ok);
+        messages_.Show(Text(txt::HotKeysHeld) + "\n" + list, "Portivox", MsgIcon::Exclamation,
+                       MsgButtons::Ok);
 }
 
 bool HotKeyHook::OnKey(const HotKeyEvent& event) {

@@ -1,4 +1,5 @@
 #include "porttest/analysis.h"
+#include "text/text_ids.h"
 
 #include <algorithm>
 
@@ -85,19 +86,19 @@ std::optional<InputAnalysis> AnalyzeInput(std::string_view data) {
 std::string AnalysisQuestion(const InputAnalysis& a) {
     std::string m;
     switch (a.Layout) {
-    case GuessedLayout::SingleFieldCr: m = Text(4017); break;
-    case GuessedLayout::SingleFieldDelay: m = Text(4018); break;
+    case GuessedLayout::SingleFieldCr: m = Text(txt::SingleFieldRecordsWithCr); break;
+    case GuessedLayout::SingleFieldDelay: m = Text(txt::SingleFieldRecordsWithTime); break;
     case GuessedLayout::DelimitedCr:
-        m = Text(a.DelimiterName) + " " + Text(4019);
+        m = Text(a.DelimiterName) + " " + Text(txt::DelimitedRecordsWithFieldsAnd);
         ReplaceFirst(m, "??", Number(a.Fields));
         break;
     case GuessedLayout::FixedLength:
-        m = Text(4020);
+        m = Text(txt::NnByteFixedLengthRecords);
         ReplaceFirst(m, "nn", Number(a.RecordLength));
         ReplaceFirst(m, "xx", Number(a.Fields));
         break;
     }
-    return m + "\n\n" + Text(4021);
+    return m + "\n\n" + Text(txt::ConfigurePortivoxUsingTheseSettings);
 }
 
 void ApplyAnalysis(const InputAnalysis& a, Config& config) {
@@ -116,8 +117,8 @@ bool AnalyzeAndAsk(std::string_view data, Config& config, MessageSink& messages)
         return false;
     }
     RememberAnalysis(*guess);
-    if (messages.Show(AnalysisQuestion(*guess), Text(4022), MsgIcon::Question, MsgButtons::YesNo) !=
-        MsgResult::Yes)
+    if (messages.Show(AnalysisQuestion(*guess), Text(txt::InputAnalysisBestGuess),
+                      MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
     ApplyAnalysis(*guess, config);
     return true;

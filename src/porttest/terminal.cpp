@@ -1,4 +1,5 @@
 #include "porttest/terminal.h"
+#include "text/text_ids.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,9 +10,9 @@ namespace pv {
 
 std::string PortTestCaption(const Config& c) {
     static const char* kStopBits[] = {"1", "1.5", "2"};
-    std::string parity = Text(2205 + std::clamp<int>(c.Parity, 0, 4));
+    std::string parity = Text(txt::NoneEntry + std::clamp<int>(c.Parity, 0, 4));
     parity.erase(std::remove(parity.begin(), parity.end(), '&'), parity.end());
-    return Text(1401) + " - " + PortNameOf(c.CommPort) + ":" +
+    return Text(txt::PortAnalyze) + " - " + PortNameOf(c.CommPort) + ":" +
            std::to_string(BaudRateValue(c.BaudRate)) + "," + parity + "," +
            std::to_string(std::clamp<int>(c.DataBits, 0, 3) + 5) + "," +
            kStopBits[std::clamp<int>(c.StopBits, 0, 2)];

@@ -1,4 +1,5 @@
 #include "recdef/record_preview.h"
+#include "text/text_ids.h"
 
 #include "expr/evaluator.h"
 #include "records.h"
@@ -64,7 +65,8 @@ std::vector<std::string> Run(Config config, const std::string& sample, bool& com
 } // namespace
 
 std::string FaultText(int message, unsigned position) {
-    return Text(message) + " (" + Text(9208) + ' ' + std::to_string(position + 1) + ')';
+    return Text(message) + " (" + Text(txt::PositionWord) + ' ' + std::to_string(position + 1) +
+           ')';
 }
 
 RecordPreview PreviewRecord(const Config& config, const std::string& sample) {

@@ -1,4 +1,5 @@
 #include "ui/config_summary.h"
+#include "text/text_ids.h"
 
 #include <QTimer>
 
@@ -35,24 +36,25 @@ std::string DeviceAndLine(const Config& c, SettingsStore* store) {
 std::string Destination(const Config& c) {
     switch (c.OutputMode) {
     case DdeServer:
-        return Fill(9326, c.DDETopicName.empty() ? PortNameOf(c.CommPort) : c.DDETopicName);
-    case LogToDisk: return Fill(9327, ExpandHome(c.LogFileName));
+        return Fill(txt::DdeTopicDestination,
+                    c.DDETopicName.empty() ? PortNameOf(c.CommPort) : c.DDETopicName);
+    case LogToDisk: return Fill(txt::LogFileDestination, ExpandHome(c.LogFileName));
     default:
         if (IsSet(c.KeyTargetSpecified) && !c.KeyTargetTitle.empty())
-            return Fill(9325, c.KeyTargetTitle);
+            return Fill(txt::KeystrokesTo, c.KeyTargetTitle);
         if (IsSet(c.KeyTargetSpecified) && !c.KeyTargetCommand.empty())
-            return Fill(9325, c.KeyTargetCommand);
-        return Text(9324);
+            return Fill(txt::KeystrokesTo, c.KeyTargetCommand);
+        return Text(txt::KeystrokesToTheFocusedWindow);
     }
 }
 
 std::string RecordLayout(const Config& c) {
     switch (c.RecordStructure) {
     case DelimitedFields:
-        return Fill(9329, std::to_string(c.FieldCount)) + " '" + EscapeBytes(c.FieldDelimiter) +
-               "'";
-    case FixedLengthFields: return Fill(9330, std::to_string(c.FieldCount));
-    default: return Text(9328);
+        return Fill(txt::FieldsDelimited, std::to_string(c.FieldCount)) + " '" +
+               EscapeBytes(c.FieldDelimiter) + "'";
+    case FixedLengthFields: return Fill(txt::FieldsFixedLength, std::to_string(c.FieldCount));
+    default: return Text(txt::OneField);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "ui/field_editor_dialog.h"
+#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -43,7 +44,7 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     fieldName_ = Named(new QLabel("1"), "FieldName");
     filter_ = Named(new QComboBox, "FilterTypes");
     for (int i = 0; i < 6; ++i)
-        filter_->addItem(Tx(2410 + i));
+        filter_->addItem(Tx(txt::NoneNoFilter + i));
     lengthLabel_ = Label(2416, "LengthLabel");
     length_ = Named(new QLineEdit, "FieldLength");
     length_->setMaxLength(6);
@@ -54,7 +55,7 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     format_ = Named(new QComboBox, "lstFieldFormat");
     format_->setEditable(true);
     for (int i = 0; i < 6; ++i)
-        format_->addItem(Tx(9004 + i));
+        format_->addItem(Tx(txt::FormatNameGeneralNumber + i));
     expression_ = Named(new QLineEdit, "FieldExpression");
     fault_ = Named(new QLabel, "ExpressionFault");
     fault_->setStyleSheet("color: #b00000");
@@ -103,11 +104,12 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     auto* pv = new QGridLayout(box);
     source_ = Named(new QComboBox, "SampleSource");
     for (int i = 0; i < 4; ++i)
-        source_->addItem(Tx(9201 + i));
+        source_->addItem(Tx(txt::OwnSample + i));
     sample_ = Named(new QLineEdit, "SampleRecord");
     sample_->setFont(fixed);
     preview_ = Named(new QTreeWidget, "PreviewList");
-    preview_->setHeaderLabels({TxPlain(2408), Tx(9205), Tx(9206)});
+    preview_->setHeaderLabels(
+        {TxPlain(txt::FieldColumn), Tx(txt::AsReceivedColumn), Tx(txt::ResultColumn)});
     preview_->setRootIsDecorated(false);
     preview_->setFont(fixed);
     preview_->setMinimumHeight(110);
@@ -336,7 +338,8 @@ void FieldEditorDialog::RefreshPreview() {
     else
         fault_->setText(n <= p.Fields.size() ? QString::fromStdString(p.Fields[n - 1].Fault)
                                              : QString());
-    status_->setText(p.Complete || sampleBytes_.empty() ? QString() : Tx(9207));
+    status_->setText(p.Complete || sampleBytes_.empty() ? QString()
+                                                        : Tx(txt::TheSampleHoldsNoComplete));
 }
 
 } // namespace pv::ui

@@ -1,4 +1,5 @@
 #include "ui/hot_key_dialog.h"
+#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -74,7 +75,7 @@ HotKeyDialog::HotKeyDialog(Config& config, QWidget* parent)
     actions_ = new QComboBox;
     actions_->setObjectName("HKActionList");
     for (int i = 0; i < kHotKeyActionCount; ++i)
-        actions_->addItem(Tx(2009 + i));
+        actions_->addItem(Tx(txt::HotKeyActionNone + i));
     key_ = new QLineEdit;
     key_->setObjectName("HKKey");
     key_->setReadOnly(true);
@@ -109,7 +110,8 @@ HotKeyDialog::HotKeyDialog(Config& config, QWidget* parent)
     AddOkCancel({"OKButton", 2006}, {"CancelButton", 2007}, [this] { Ok(); });
     Finish(520);
     entries_->setIconSize(QSize(14, 14));
-    entries_->setMinimumWidth(entries_->fontMetrics().horizontalAdvance(Tx(7103)) + 60);
+    entries_->setMinimumWidth(
+        entries_->fontMetrics().horizontalAdvance(Tx(txt::HeldByAnotherProgram)) + 60);
 
     connect(entries_, &QListWidget::currentRowChanged, this, &HotKeyDialog::SelectEntry);
     connect(actions_, &QComboBox::activated, this, &HotKeyDialog::ActionChosen);
@@ -140,9 +142,9 @@ void HotKeyDialog::Fill() {
     for (int n = 0; n < kHotKeys; ++n) {
         auto* item = new QListWidgetItem(QString::number(n + 1), entries_);
         if (taken.count(code_[static_cast<size_t>(n)])) {
-            item->setText(QStringLiteral("%1  (%2)").arg(n + 1).arg(Tx(7103)));
+            item->setText(QStringLiteral("%1  (%2)").arg(n + 1).arg(Tx(txt::HeldByAnotherProgram)));
             item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
-            item->setToolTip(Tx(7103));
+            item->setToolTip(Tx(txt::HeldByAnotherProgram));
         }
     }
     entries_->blockSignals(false);

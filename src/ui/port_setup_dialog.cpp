@@ -50,7 +50,7 @@ PortSetupDialog::PortSetupDialog(Config& config, SettingsStore& store, MessageSi
     device_->setObjectName("Device");
     deviceLabel->setBuddy(device_);
     connect(portList_, &QListWidget::currentRowChanged, this, &PortSetupDialog::PortSelected);
-    auto* choiceLabel = new QLabel(QString::fromStdString(Text(9310)));
+    auto* choiceLabel = new QLabel(QString::fromStdString(Text(txt::DevicesFound)));
     choice_ = new QComboBox;
     choice_->setObjectName("DeviceChoice");
     choice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -195,7 +195,8 @@ void PortSetupDialog::RefreshDevices() {
     choice_->clear();
     for (const auto& path : listed_)
         choice_->addItem(FromPath(SerialDeviceLabel(path)), FromPath(path));
-    choice_->setPlaceholderText(listed_.empty() ? QString::fromStdString(Text(9311)) : QString());
+    choice_->setPlaceholderText(listed_.empty() ? QString::fromStdString(Text(txt::NoneFound))
+                                                : QString());
     ShowDeviceChoice();
 }
 

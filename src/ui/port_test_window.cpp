@@ -1,4 +1,5 @@
 #include "ui/port_test_window.h"
+#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -190,9 +191,9 @@ PortTestWindow::PortTestWindow(VirtualSerialDriver& device, Config& config, QWid
     terminal_ = std::make_unique<PortTerminal>(nullptr, config_, *clock_);
     setObjectName(QStringLiteral("VirtualDevice"));
     Build();
-    setWindowTitle(Tx(5005));
-    label1_->setText(Tx(5003));
-    frame2_->setTitle(TxPlain(5004));
+    setWindowTitle(Tx(txt::VirtualDeviceTitle));
+    label1_->setText(Tx(txt::VirtualInputBufferLabel));
+    frame2_->setTitle(TxPlain(txt::VirtualOutputLabel));
     for (QWidget* w : std::initializer_list<QWidget*>{label2_, byteCount_, check1_, frame1_,
                                                       Button("AnalyzeButton"), Button("DTRButton"),
                                                       Button("Command1")})
@@ -212,7 +213,7 @@ void PortTestWindow::Build() {
     setFont(InterfaceQFont());
     auto* grid = new QGridLayout(this);
 
-    label1_ = new QLabel(Tx(1402), this);
+    label1_ = new QLabel(Tx(txt::InputData), this);
     views_ = new QStackedWidget(this);
     buffer_ = new ReceivedBox(views_);
     buffer_->setObjectName(QStringLiteral("Buffer"));
@@ -225,20 +226,20 @@ void PortTestWindow::Build() {
     views_->addWidget(hex_);
     label1_->setBuddy(buffer_);
 
-    label2_ = new QLabel(Tx(1403), this);
+    label2_ = new QLabel(Tx(txt::TotalByteCount), this);
     byteCount_ = new QLabel(QStringLiteral("0"), this);
     byteCount_->setObjectName(QStringLiteral("BufByteCount"));
-    frame1_ = new QGroupBox(Tx(1404), this);
+    frame1_ = new QGroupBox(Tx(txt::SelectedText), this);
     auto* sel = new QGridLayout(frame1_);
     selStart_ = new QLabel(QStringLiteral("1"), frame1_);
     selStart_->setObjectName(QStringLiteral("SelStartPosition"));
     selCount_ = new QLabel(QStringLiteral("0"), frame1_);
     selCount_->setObjectName(QStringLiteral("SelByteCount"));
-    sel->addWidget(new QLabel(Tx(1405), frame1_), 0, 0);
+    sel->addWidget(new QLabel(Tx(txt::StartPosition), frame1_), 0, 0);
     sel->addWidget(selStart_, 0, 1);
-    sel->addWidget(new QLabel(Tx(1406), frame1_), 1, 0);
+    sel->addWidget(new QLabel(Tx(txt::ByteCount), frame1_), 1, 0);
     sel->addWidget(selCount_, 1, 1);
-    check1_ = new QCheckBox(Tx(1407), this);
+    check1_ = new QCheckBox(Tx(txt::PreInputTranslationBox), this);
     check1_->setObjectName(QStringLiteral("Check1"));
     hexBox_ = new QCheckBox(L(Local::HexView), this);
     hexBox_->setObjectName(QStringLiteral("HexViewBox"));
@@ -256,23 +257,24 @@ void PortTestWindow::Build() {
     counts->addWidget(byteCount_, 1);
     side->addLayout(counts);
     side->addWidget(frame1_);
-    side->addWidget(button("AnalyzeButton", Tx(1414), &PortTestWindow::Analyze));
-    side->addWidget(button("BufferClearButton", Tx(1413), &PortTestWindow::ClearInput));
+    side->addWidget(button("AnalyzeButton", Tx(txt::AnalyzeInput), &PortTestWindow::Analyze));
+    side->addWidget(button("BufferClearButton", Tx(txt::ClearInput), &PortTestWindow::ClearInput));
     side->addWidget(
         button("SaveCaptureButton", L(Local::SaveCapture), &PortTestWindow::SaveCapture));
     side->addStretch(1);
-    side->addWidget(button("QuitButton", Tx(1415), &PortTestWindow::Quit));
+    side->addWidget(button("QuitButton", Tx(txt::QuitButton), &PortTestWindow::Quit));
 
-    frame2_ = new QGroupBox(Tx(1408), this);
+    frame2_ = new QGroupBox(Tx(txt::OutputFrame), this);
     auto* out = new QGridLayout(frame2_);
     output_ = new RawTextEdit(frame2_);
     output_->setObjectName(QStringLiteral("OutputBuffer"));
     output_->setContextMenuPolicy(Qt::CustomContextMenu);
     out->addWidget(output_, 0, 0, 1, 4);
-    out->addWidget(button("SendButton", Tx(1410), &PortTestWindow::Send), 1, 0);
-    out->addWidget(button("DTRButton", Tx(1411), &PortTestWindow::PulseDtr), 1, 1);
-    out->addWidget(button("Command1", Tx(1412), &PortTestWindow::Break), 1, 2);
-    out->addWidget(button("AsciiChartButton", Tx(1409), &PortTestWindow::AsciiChart), 1, 3);
+    out->addWidget(button("SendButton", Tx(txt::SendButton), &PortTestWindow::Send), 1, 0);
+    out->addWidget(button("DTRButton", Tx(txt::DtrButton), &PortTestWindow::PulseDtr), 1, 1);
+    out->addWidget(button("Command1", Tx(txt::BreakButton), &PortTestWindow::Break), 1, 2);
+    out->addWidget(
+        button("AsciiChartButton", Tx(txt::AsciiChartFrame), &PortTestWindow::AsciiChart), 1, 3);
 
     grid->addWidget(label1_, 0, 0);
     grid->addWidget(views_, 1, 0);
@@ -287,17 +289,17 @@ void PortTestWindow::Build() {
     grid->setRowStretch(1, 1);
     resize(780, 420);
 
-    editMenu_ = new QMenu(TxPlain(3002), this);
+    editMenu_ = new QMenu(TxPlain(txt::EditMenu), this);
     editMenu_->setObjectName(QStringLiteral("mnuEdit"));
     auto item = [this](const char* name, const QString& text, void (PortTestWindow::*slot)()) {
         auto* a = editMenu_->addAction(text, this, slot);
         a->setObjectName(QString::fromLatin1(name));
     };
     item("mnuCut", L(Local::Cut), &PortTestWindow::Cut);
-    item("mnuCopy", Tx(3003), &PortTestWindow::Copy);
+    item("mnuCopy", Tx(txt::CopyMenu), &PortTestWindow::Copy);
     item("mnuPaste", L(Local::Paste), &PortTestWindow::Paste);
     editMenu_->addSeparator();
-    item("mnuASCII", Tx(2614), &PortTestWindow::AsciiChart);
+    item("mnuASCII", Tx(txt::AsciiChartButton), &PortTestWindow::AsciiChart);
 
     connect(check1_, &QCheckBox::toggled, this, [this](bool on) { terminal_->Translate = on; });
     connect(hexBox_, &QCheckBox::toggled, this, &PortTestWindow::SetHexView);
@@ -404,7 +406,7 @@ void PortTestWindow::SaveCapture() {
     if (path.isEmpty()) return;
     std::string why;
     if (!SaveCaptureTo(path, why) && messages_)
-        messages_->Show(L(Local::SaveFailed).toStdString() + "\n" + why, Text(4033),
+        messages_->Show(L(Local::SaveFailed).toStdString() + "\n" + why, Text(txt::FileErrorTitle),
                         MsgIcon::Exclamation, MsgButtons::Ok);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/run_session.h"
+#include "text/text_ids.h"
 
 #include "platform/qt/dde_server.h"
 #include "platform/qt/run_assembly.h"
@@ -93,7 +94,7 @@ void RunSession::Show() {
     };
     connect(window_.data(), &RunningWindow::unloaded, this, &RunSession::Unloaded);
 
-    window_->SetStatusDevice(config_.RunMode == RunVirtual ? Text(9331)
+    window_->SetStatusDevice(config_.RunMode == RunVirtual ? Text(txt::VirtualInstrumentState)
                              : !deviceOverride_.empty()    ? deviceOverride_
                                                         : DevicePathFor(config_.CommPort, &store_));
     run_->Start();

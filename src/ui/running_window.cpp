@@ -464,9 +464,9 @@ void RunningWindow::BuildTray() {
     traySuspend_ =
         trayMenu_->addAction(Tx(suspended_ ? 5001 : 3005), this, &RunningWindow::ToggleSuspend);
     traySuspend_->setObjectName(QStringLiteral("traySuspend"));
-    trayMenu_->addAction(Tx(3006), this, &RunningWindow::ResetRun)
+    trayMenu_->addAction(Tx(txt::ResetMenu), this, &RunningWindow::ResetRun)
         ->setObjectName(QStringLiteral("trayReset"));
-    trayMenu_->addAction(Tx(3009), this, &RunningWindow::QuitRun)
+    trayMenu_->addAction(Tx(txt::QuitRunMenu), this, &RunningWindow::QuitRun)
         ->setObjectName(QStringLiteral("trayQuit"));
     tray_->setContextMenu(trayMenu_);
     tray_->setToolTip(windowTitle().left(63));
@@ -550,12 +550,13 @@ void RunningWindow::RefreshStatus() {
     if (!status_) return;
     const QString count = recordNumber_ ? recordNumber_->text() : QString();
     status_->setText(QString::fromUtf8(statusDevice_) + QStringLiteral("  ·  ") +
-                     (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(9323) +
+                     (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(txt::RecordsWord) +
                      QStringLiteral("  ·  ") + QString::fromUtf8(ui::Destination(config_)));
     status_->setToolTip(status_->text()); // the line may be cut at the window's width
     QString state = Tx(suspended_ ? 9320 : 9321);
-    if (config_.RunMode == RunTest) state += QStringLiteral(" · ") + Tx(9322);
-    if (config_.RunMode == RunVirtual) state += QStringLiteral(" · ") + Tx(9331);
+    if (config_.RunMode == RunTest) state += QStringLiteral(" · ") + Tx(txt::TestModeState);
+    if (config_.RunMode == RunVirtual)
+        state += QStringLiteral(" · ") + Tx(txt::VirtualInstrumentState);
     state_->setText(state);
     // Suspended must be seen at a glance, not only read in the caption.
     state_->setStyleSheet(

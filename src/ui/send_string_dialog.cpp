@@ -1,4 +1,5 @@
 #include "ui/send_string_dialog.h"
+#include "text/text_ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -201,7 +202,7 @@ void SendStringDialog::Done() {
     if (caption_->hasFocus()) StoreCaption();
     const double v = LeadingNumber(ToBytes(interval_->text()));
     if (v > kIntervalLimit) {
-        messages_.Show(Text(4016), "Portivox", MsgIcon::None, MsgButtons::Ok);
+        messages_.Show(Text(txt::TimerIntervalRange), "Portivox", MsgIcon::None, MsgButtons::Ok);
         return;
     }
     if (v != config_.TimerInterval) config_.ConfigChanged = True;

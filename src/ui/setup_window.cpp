@@ -559,7 +559,7 @@ void SetupWindow::OpenDocument(const QString& relativePath) {
     const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     QApplication::restoreOverrideCursor();
     if (!opened) {
-        std::string text = Text(9340);
+        std::string text = Text(txt::NoHelpViewer);
         text.replace(text.find("%1"), 2, ToPath(path));
         messages_.Show(text, ToBytes(Ui(UiText::ProgramTitle)), MsgIcon::Exclamation,
                        MsgButtons::Ok);

@@ -1,4 +1,5 @@
 #include "platform/posix/device_errors.h"
+#include "text/text_ids.h"
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -71,7 +72,7 @@ std::string DescribeOpenError(const std::string& device, int err) {
     switch (err) {
     case ENOENT:
     case ENODEV:
-    case ENXIO: return Fill(9300, device);
+    case ENXIO: return Fill(txt::DeviceMissing, device);
     case EACCES:
     case EPERM: {
         struct stat st {};
@@ -79,15 +80,15 @@ std::string DescribeOpenError(const std::string& device, int err) {
         if (::stat(device.c_str(), &st) == 0)
             if (const struct group* g = ::getgrgid(st.st_gid); g && g->gr_name && st.st_gid != 0)
                 owner = g->gr_name;
-        return Fill(9301, device, owner);
+        return Fill(txt::DevicePermissionDenied, device, owner);
     }
     case EBUSY:
     case EWOULDBLOCK: {
         std::string who = DeviceHolder(device);
-        return who.empty() ? Fill(9303, device) : Fill(9302, device, who);
+        return who.empty() ? Fill(txt::DeviceBusy, device) : Fill(txt::DeviceBusyBy, device, who);
     }
-    case ENOTTY: return Fill(9304, device);
-    default: return Fill(9305, device, std::strerror(err));
+    case ENOTTY: return Fill(txt::DeviceNotSerial, device);
+    default: return Fill(txt::DeviceOtherError, device, std::strerror(err));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/x11/x11_hot_keys.h"
+#include "text/text_ids.h"
 
 // Qt before Xlib, whose macros (Bool, Status) clash with Qt's names.
 #include <QObject>
@@ -146,7 +147,8 @@ void HotKeyService::Register() {
             static bool told = false;
             const char* wayland = std::getenv("WAYLAND_DISPLAY");
             if (!told && wayland && *wayland)
-                messages_.Show(Text(7102), "Portivox", MsgIcon::Information, MsgButtons::Ok);
+                messages_.Show(Text(txt::HotKeysNeedX11), "Portivox", MsgIcon::Information,
+                               MsgButtons::Ok);
             told = true;
             return;
         }

@@ -1,5 +1,4 @@
 #include "hotkeys/hot_keys.h"
-#include "text/text_ids.h"
 
 #include <algorithm>
 #include <array>
@@ -8,6 +7,7 @@
 #include "strings/key_picks.h"
 #include "text/key_names.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 

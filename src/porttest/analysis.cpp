@@ -1,9 +1,9 @@
 #include "porttest/analysis.h"
-#include "text/text_ids.h"
 
 #include <algorithm>
 
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 

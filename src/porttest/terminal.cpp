@@ -1,10 +1,10 @@
 #include "porttest/terminal.h"
-#include "text/text_ids.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 

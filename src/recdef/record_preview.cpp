@@ -1,11 +1,11 @@
 #include "recdef/record_preview.h"
-#include "text/text_ids.h"
 
 #include "expr/evaluator.h"
 #include "records.h"
 #include "runtime/runtime.h"
 #include "serial/virtual_driver.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 

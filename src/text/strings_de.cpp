@@ -354,6 +354,7 @@ constexpr NumberedText kGerman[] = {
     {9207, "Das Beispiel enthält keinen vollständigen Datensatz."},
     {9208, "Position"},
     {9209, "Vorschau"},
+    {9210, "Zuletzt analysierte Eingabe"},
     {9300, "%1 existiert nicht. Ist der Adapter eingesteckt? \"portivox ports\" listet die gefundenen seriellen Geräte."},
     {9301, "%1: Zugriff verweigert. Ihr Benutzer gehört nicht zur Gruppe \"%2\", der das Gerät gehört: \"sudo usermod -aG %2 $USER\" ausführen, dann ab- und wieder anmelden."},
     {9302, "%1 ist belegt: ein anderes Programm hält es, %2."},

@@ -355,6 +355,7 @@ constexpr NumberedText kEnglish[] = {
     {9207, "The sample holds no complete record."},
     {9208, "position"},
     {9209, "Preview"},
+    {9210, "Last analysed input"},
     {9300, "%1 does not exist. Is the adapter plugged in? \"portivox ports\" lists the serial devices found."},
     {9301, "%1: permission denied. Your user is not in the group \"%2\" that owns the device: run \"sudo usermod -aG %2 $USER\", then log out and log in again."},
     {9302, "%1 is busy: another program holds it, %2."},

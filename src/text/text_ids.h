@@ -109,6 +109,7 @@ constexpr int AsReceivedColumn = 9205;
 constexpr int ResultColumn = 9206;
 constexpr int TheSampleHoldsNoComplete = 9207;
 constexpr int PositionWord = 9208;
+constexpr int LastAnalysedInput = 9210;
 constexpr int DeviceMissing = 9300;
 constexpr int DevicePermissionDenied = 9301;
 constexpr int DeviceBusyBy = 9302;

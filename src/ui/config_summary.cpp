@@ -1,5 +1,4 @@
 #include "ui/config_summary.h"
-#include "text/text_ids.h"
 
 #include <QTimer>
 
@@ -7,6 +6,7 @@
 #include "text/escape.h"
 #include "text/paths.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv::ui {
 

@@ -1,5 +1,4 @@
 #include "ui/field_editor_dialog.h"
-#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +15,8 @@
 
 #include "expr/evaluator.h"
 #include "expr/leading_number.h"
+#include "porttest/analysis.h"
+#include "text/text_ids.h"
 #include "ui/char_chart_dialog.h"
 #include "ui/digit_filter.h"
 #include "ui/key_pick_dialogs.h"
@@ -32,6 +33,7 @@ QLabel* Label(int text, const char* name) {
     return Named(Tag(new QLabel(QString::number(text)), text), name);
 }
 const char* const kProfiles[] = {"", "balance", "scanner", "meter"};
+constexpr int kAnalysedSource = 4; // after the own sample and the three profiles
 } // namespace
 
 FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, DialogRunner& runner,
@@ -105,6 +107,8 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     source_ = Named(new QComboBox, "SampleSource");
     for (int i = 0; i < 4; ++i)
         source_->addItem(Tx(txt::OwnSample + i));
+    // The port test terminal's last Analyze Input, once there was one.
+    if (LastAnalysis()) source_->addItem(Tx(txt::LastAnalysedInput));
     sample_ = Named(new QLineEdit, "SampleRecord");
     sample_->setFont(fixed);
     preview_ = Named(new QTreeWidget, "PreviewList");
@@ -154,7 +158,13 @@ FieldEditorDialog::FieldEditorDialog(Config& config, MessageSink& messages, Dial
     connect(keyButton_, &QPushButton::clicked, this, &FieldEditorDialog::PickKey);
     connect(asciiButton_, &QPushButton::clicked, this, &FieldEditorDialog::PickChar);
     connect(source_, &QComboBox::currentIndexChanged, this, [this](int i) {
-        if (i > 0) sample_->setText(FromBytes(SampleText(SimulatorSample(kProfiles[i]))));
+        if (i == kAnalysedSource) {
+            const InputAnalysis& last = *LastAnalysis();
+            sample_->setText(
+                FromBytes(SampleText(last.Sample + (last.End == EndOnCr ? "\r" : ""))));
+        } else if (i > 0) {
+            sample_->setText(FromBytes(SampleText(SimulatorSample(kProfiles[i]))));
+        }
     });
     connect(sample_, &QLineEdit::textEdited, this, [this] { source_->setCurrentIndex(0); });
     connect(sample_, &QLineEdit::textChanged, this, [this](const QString& t) {

@@ -1,5 +1,4 @@
 #include "ui/hot_key_dialog.h"
-#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +14,7 @@
 
 #include "hotkeys/hot_keys.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/char_chart_dialog.h"
 #include "ui/key_pick_dialogs.h"
 #include "ui/raw_text_edit.h"

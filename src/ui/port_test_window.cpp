@@ -1,5 +1,4 @@
 #include "ui/port_test_window.h"
-#include "text/text_ids.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +23,7 @@
 #include "runtime/runtime.h"
 #include "serial/virtual_driver.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/char_chart_dialog.h"
 #include "ui/raw_text_edit.h"
 #include "ui/resource_texts_qt.h"

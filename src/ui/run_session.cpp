@@ -1,11 +1,11 @@
 #include "ui/run_session.h"
-#include "text/text_ids.h"
 
 #include "platform/qt/dde_server.h"
 #include "platform/qt/run_assembly.h"
 #include "runtime/runtime.h"
 #include "serial/port.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/running_window.h"
 #include "ui/virtual_device.h"
 

@@ -1,5 +1,4 @@
 #include "ui/send_string_dialog.h"
-#include "text/text_ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +16,7 @@
 
 #include "expr/leading_number.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 #include "ui/char_chart_dialog.h"
 #include "ui/digit_filter.h"
 #include "ui/raw_text_edit.h"

@@ -1,5 +1,4 @@
 #include "platform/posix/device_errors.h"
-#include "text/text_ids.h"
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv {
 

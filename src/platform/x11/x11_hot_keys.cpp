@@ -1,5 +1,4 @@
 #include "platform/x11/x11_hot_keys.h"
-#include "text/text_ids.h"
 
 // Qt before Xlib, whose macros (Bool, Status) clash with Qt's names.
 #include <QObject>
@@ -12,6 +11,7 @@
 
 #include "platform/x11/x11_keysyms.h"
 #include "text/strings.h"
+#include "text/text_ids.h"
 
 namespace pv::x11 {
 

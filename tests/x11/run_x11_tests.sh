@@ -31,7 +31,6 @@ while [ $i -lt 100 ]; do
     sleep 0.05
     i=$((i + 1))
 done
-sleep 0.3
 
 "$@"
 rc=$?

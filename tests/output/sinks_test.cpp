@@ -181,7 +181,7 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         const char *preamble, *postamble2;
         bool connects;
         Strings calls;
-        int16_t fields = 2;
+        const char* postamble1 = "";
     };
     const Row rows[] = {
         {"PreambleThenEachFieldThenItsPostamble",
@@ -196,12 +196,13 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
          "",
          true,
          {"show 1", "show 2", "count", "show 1", "show 2", "count"}},
-        {"PostambleOfAFieldPastTheCountIsNoCommand",
+        {"FirstFieldsPostambleAloneIsACommand",
          "",
-         "[post]",
+         "",
          true,
-         {"show 1", "show 2", "count", "show 1", "show 2", "count"},
-         1},
+         {"connect Ledger Sheet", "show 1", "execute [one]", "show 2", "count", "show 1",
+          "execute [one]", "show 2", "count"},
+         "[one]"},
         {"MissingTargetIsTriedAgainEveryRecord",
          "",
          "[post]",
@@ -214,7 +215,8 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         Config c;
         c.DDECommandApp = "Ledger";
         c.DDECommandTopic = "Sheet";
-        c.FieldCount = r.fields;
+        c.FieldCount = 2;
+        c.FieldPostamble[1] = r.postamble1;
         c.RecordPreamble = r.preamble;
         c.FieldPostamble[2] = r.postamble2;
         RecordingClient client;

@@ -148,6 +148,8 @@ TEST(ConfigFileTest, CheckFileTellsMissingFromUnreadable) {
     EXPECT_EQ(fifo.outcome, FileCheck::Unreadable);
     EXPECT_NE(fifo.why.find("not a regular file"), std::string::npos);
     EXPECT_EQ(CheckFile(dir.File("ok.PV3"), m).commPort, 0);
+    WriteFile(dir.File("notes.txt"), "shopping list\n");
+    EXPECT_EQ(CheckFile(dir.File("notes.txt"), m).outcome, FileCheck::NotConfig);
 }
 
 TEST(ConfigFileTest, SaveReplacesTheFileKeepingItsPermissionsOrFailsSayingWhy) {

@@ -13,6 +13,7 @@ TEST(DefaultsTest, NewConfigurationHoldsTheDocumentedTables) {
     const std::pair<std::string, std::string> rows[] = {
         {c.KeystrokeTranslation[32], " "},
         {c.KeystrokeTranslation[127], "{DELETE}"},
+        {c.KeystrokeTranslation[40], "{(}"},
         {c.KeystrokeTranslation[200], "\xC8"},
         {c.DDETranslation.substr(30, 4), std::string("\0\0 !", 4)},
         {c.LogTranslation.substr(254), "\xFE\xFF"},
@@ -39,6 +40,7 @@ TEST(SettingsTableTest, SetAcceptsOrRefuses) {
         {"IndexOnScalar", "AckString(1)", "x", false},
         {"BadEscape", "AckString", "\\q", false},
         {"FilterLetter", "FieldFilter(3)", "Q", false},
+        {"FilterLetterTaken", "FieldFilter(3)", "N", true},
         {"DelimiterTwoChars", "FieldDelimiter", ",,", false},
         {"PreInputKeyword", "PreInputTable(0)", "Ignore", true},
         {"TableWrongLength", "LogTranslation", "abc", false},
@@ -49,6 +51,7 @@ TEST(SettingsTableTest, SetAcceptsOrRefuses) {
         EXPECT_EQ(why.empty(), ok) << name << ": " << why;
     }
     Settings s;
+    EXPECT_EQ(SetSetting(s, "AckString(0)", "x"), "AckString takes no index");
     ASSERT_EQ(SetSetting(s, "AckString", "\\x06\\x00\\x5C"), "");
     EXPECT_EQ(s.AckString, std::string("\x06\0\\", 3));
     ASSERT_EQ(SetSetting(s, "EndOfRecordEvent", "2"), "");

@@ -3,9 +3,9 @@
 // driven from a Qt event loop so that the test process can serve D-Bus
 // calls while it waits.
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QProcess>
-#include <QThread>
+#include <QTimer>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -26,12 +26,12 @@ inline QString PortivoxExe() {
 
 /// Runs the event loop until `done` holds or `ms` pass; returns `done()`.
 inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer timer;
-    timer.start();
+    QDeadlineTimer deadline(ms);
+    QTimer wake; // for conditions that post no event of their own
+    wake.start(10);
     while (!done()) {
-        if (timer.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

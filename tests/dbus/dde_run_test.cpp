@@ -149,15 +149,6 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
     EXPECT_TRUE(run.child.WaitForOut(">> alive\n"));
 }
 
-TEST(DdeRun, NoCommandsMeansNoConversation) {
-    Serve target("Excel", "System");
-    Headless run(MakeConfig("nocommands", kDdeServer));
-    run.child.Write("1,2\r");
-    ASSERT_TRUE(run.child.WaitForOut("1\t1\t2"));
-    Ready(run);
-    EXPECT_EQ(target.child.Out(), "");
-}
-
 TEST(DdeRun, ConfigurationSwitchedToKeystrokesTypesTheNextRecord) {
     int master = -1, slave = -1;
     char name[128];

@@ -13,6 +13,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "fakes/wait.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,14 +33,6 @@ long StatusKb(pid_t pid, const std::string& key) {
     for (std::string line; std::getline(in, line);)
         if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
     return -1;
-}
-
-template <class Done> bool WaitFor(Done done, std::chrono::seconds limit) {
-    for (auto end = Clock::now() + limit; Clock::now() < end;) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
 }
 
 struct Row {
@@ -91,15 +85,15 @@ TEST_P(StopTest, RunEndsOnSignalWithBoundedMemory) {
         } while (row.endless && !stop && sent < (200LL << 20));
     });
     if (row.fifoLog) // the first record's line meets the FIFO
-        WaitFor([&] { return Slurp(err).find("retrying") != std::string::npos; },
-                std::chrono::seconds(10));
+        pv::testing::WaitUntil([&] { return Slurp(err).find("retrying") != std::string::npos; },
+                               10000);
     else // standard input has had every chance to run ahead
-        WaitFor([&] { return sent >= (200LL << 20); }, std::chrono::seconds(3));
+        pv::testing::WaitUntil([&] { return sent >= (200LL << 20); }, 3000);
     long hwm = StatusKb(pid, "VmHWM:");
     kill(pid, row.signal);
     int status = 0;
     bool ended =
-        WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(5));
+        pv::testing::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 5000);
     if (!ended) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);

@@ -2,6 +2,8 @@
 // in Log to disk mode, the log file compared byte for byte.
 #include <gtest/gtest.h>
 
+#include "fakes/wait.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,7 +15,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <termios.h>
-#include <thread>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -76,18 +78,14 @@ class RunTest : public ::testing::Test {
         }
         // Data sent before the runner holds the port would be lost, as with
         // a real device: wait until the runner has the device open.
-        for (int i = 0; i < 500 && !HoldsDevice(pid, name); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        pv::testing::WaitUntil([&] { return HoldsDevice(pid, name); });
         return master;
     }
 
     int Finish() {
         int status = 0;
-        for (int i = 0; i < 600; ++i) {
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        if (pv::testing::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 30000))
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         return -2;
@@ -114,8 +112,10 @@ void WriteAll(int fd, const std::string& bytes) {
             done += static_cast<size_t>(n);
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
             return; // the reader is gone; the comparison will tell
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else {
+            pollfd writable{fd, POLLOUT, 0};
+            poll(&writable, 1, 1000); // until the reader has taken some
+        }
     }
 }
 
@@ -179,8 +179,7 @@ TEST_F(RunTest, LinesWaitInOrderWhileTheLogCannotBeWritten) {
     Configure("'PreInputTable(10)=Ignore'");
     int master = StartOnPty("--exit-after-idle=40");
     WriteAll(master, "1\r\n2\r\n");
-    for (int i = 0; i < 200 && Slurp((dir / "stderr").string()).empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pv::testing::WaitUntil([&] { return !Slurp((dir / "stderr").string()).empty(); });
     fs::create_directories(dir / "later");
     WriteAll(master, "3\r\n");
     EXPECT_EQ(Finish(), 0);

@@ -153,7 +153,7 @@ TEST(Expression, Functions) {
         {"Sin", "ok double 0.841470984807897", {"sin(1)"}},
         {"Tan", "ok double 1.5574077246549", {"tan(1)"}},
         {"Exp", "ok double 2.71828182845905", {"exp(1)"}}, {"Log", "ok double 2", {"log(exp(2))"}},
-        {"Sqr", "ok double 4", {"sqr(16)"}}, {"FixTruncates", "ok double -2", {"fix(-2.7)"}},
+        {"Sqr", "ok double 4", {"sqr(16)"}}, {"SqrOfZero", "ok double 0", {"sqr(0)"}}, {"FixTruncates", "ok double -2", {"fix(-2.7)"}},
         {"IntFloors", "ok double -3", {"int(-2.7)"}}, {"Hex", "ok text FF", {"hex(255)"}},
         {"HexNegative32", "ok text FFFFFFFF", {"hex(-1)"}},
         {"HexNegative16", "ok text FFFF", {"hex(sgn(-5))"}},

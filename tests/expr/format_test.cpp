@@ -55,6 +55,7 @@ TEST(Format, NamedFormats) {
         {"ScientificZero", D(0), "Scientific", "0.00E+00"},
         {"ScientificRoundsUp", D(9.999), "Scientific", "1.00E+01"},
         {"YesNoNonZero", D(5), "Yes/No", "Yes"}, {"YesNoZero", D(0), "Yes/No", "No"},
+        {"NamedFormatNeedsEveryLetter", D(5), "Xes/No", "Xe0/0o"},
         {"TrueFalseOfTruth", Value::MakeBoolean(true), "True/False", "True"},
         {"OnOffZero", S("0"), "On/Off", "Off"},
         {"NumericTextFormatted", S(" 12.5 "), "Fixed", "12.50"},
@@ -132,6 +133,7 @@ TEST(Format, TextPatterns) {
         {"SurplusCharactersKept", S("abcd"), "@@", "abcd"},
         {"FillFromTheLeft", S("abc"), "!@@@@@", "abc  "}, {"Upper", S("abc"), ">", "ABC"},
         {"LowerWithPlaceholders", S("ABC"), "<@@@@", " abc"},
+        {"LowerLatin1ButTheTimesSign", S("\xC9\xD7"), "<", "\xE9\xD7"},
         {"NumberAsText", D(12.5), "@@@@@@", "  12.5"},
         {"EmptyTextSection", S(""), "@;\"(none)\"", "(none)"}
     });
@@ -263,6 +265,7 @@ TEST(DateTime, CalendarAndSerialDays) {
     EXPECT_EQ(WeekOfYear({2024, 1, 7}), 2);
     EXPECT_DOUBLE_EQ(ToSerial({2024, 1, 5, 12, 0, 0}), 45296.5);
     EXPECT_DOUBLE_EQ(ToSerial({1899, 12, 29, 6, 0, 0}), -1.25);
+    EXPECT_DOUBLE_EQ(ToSerial({2001, 1, 1, 0, 0, 0}), 36892);
     for (DateTime dt : {DateTime{2024, 2, 29, 23, 59, 59}, DateTime{100, 1, 1, 0, 0, 0},
                         DateTime{9999, 12, 31, 23, 59, 59}, DateTime{1899, 12, 29, 6, 0, 0}}) {
         DateTime back;

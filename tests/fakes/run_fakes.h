@@ -123,6 +123,7 @@ class RunRecorder : public RecordDisplay,
     void RegisterHotKeys() override { Calls.push_back("hot keys"); }
     void MessageBeep(int sound) override { Sounds.push_back(sound); }
     void BeforeReload() override { Calls.push_back("before reload"); }
+    void Stop() override { Calls.push_back("stop"); }
     void ReopenPort() override { Calls.push_back("reopen port"); }
     void AfterReload() override { Calls.push_back("after reload"); }
     RecordSink* SinkFor(int16_t mode) override {

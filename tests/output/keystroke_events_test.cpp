@@ -38,6 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         PlayCase{"PressThenRelease", "abc", 0, "d65 u65 d66 u66 d67 u67"},
         PlayCase{"ShiftHeldForOneItem", "+ab", 0, "d16 d65 u65 u16 d66 u66"},
+        PlayCase{"BackslashKeyShiftedIsBar", "\\|", 0, "d220 u220 d16 d220 u220 u16"},
         PlayCase{"ShiftHeldOverGroup", "+(ab)", 0, "d16 d65 u65 d66 u66 u16"},
         PlayCase{"DelayAfterPressAndRelease", "ab", 1, "d65 w1 u65 w1 d66 w1 u66 w1"},
         PlayCase{"AltReleasePausesToSecondAfterNext", "%f", 0, "d18 d70 u70 u18 w2000"},
@@ -48,6 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlayCase{"TwoDelays", "{DELAY 1}a{DELAY 2}", 0, "w1 d65 u65 w2"},
         PlayCase{"DelayNotANumberWaitsNothing", "a{DELAY x}b", 0, "d65 u65 d66 u66"},
         PlayCase{"NegativeDelayWaitsNothing", "{DELAY -5}a", 0, "d65 u65"},
+        PlayCase{"HugeNegativeDelayWaitsNothing", "{DELAY -99999}a", 0, "d65 u65"},
         PlayCase{"DelayCappedAt16Bits", "{DELAY 99999}", 0, "w32767"},
         PlayCase{"BraceAfterDelayIsTyped", "{DELAY 10}}", 0, "w10 d16 d221 u221 u16"},
         PlayCase{"UnclosedDelaySendsNothing", "x{DELAY 500", 0, "", 1},

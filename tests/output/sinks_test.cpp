@@ -96,6 +96,17 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
          {"list", "list", "start ledger", "activate 30"},
          "",
          "BOOK1 - SHEET"},
+        {"LaunchedWindowShownWithoutTheFocusIsActivatedAfterAGrace",
+         [](Config& c, test::FakeWindows& w) {
+             c.KeyTargetCommand = "ledger";
+             w.onStart = [&w] { w.stack.push_back({30, "Book1 - Sheet"}); };
+         },
+         "w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 w20 d65 u65 "
+         "d66 "
+         "u66 d9 u9",
+         {"list", "list", "start ledger", "list", "activate 30", "activate 30"},
+         "",
+         "BOOK1 - SHEET"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -170,6 +181,7 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         const char *preamble, *postamble2;
         bool connects;
         Strings calls;
+        const char* postamble1 = "";
     };
     const Row rows[] = {
         {"PreambleThenEachFieldThenItsPostamble",
@@ -184,6 +196,13 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
          "",
          true,
          {"show 1", "show 2", "count", "show 1", "show 2", "count"}},
+        {"FirstFieldsPostambleAloneIsACommand",
+         "",
+         "",
+         true,
+         {"connect Ledger Sheet", "show 1", "execute [one]", "show 2", "count", "show 1",
+          "execute [one]", "show 2", "count"},
+         "[one]"},
         {"MissingTargetIsTriedAgainEveryRecord",
          "",
          "[post]",
@@ -197,6 +216,7 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         c.DDECommandApp = "Ledger";
         c.DDECommandTopic = "Sheet";
         c.FieldCount = 2;
+        c.FieldPostamble[1] = r.postamble1;
         c.RecordPreamble = r.preamble;
         c.FieldPostamble[2] = r.postamble2;
         RecordingClient client;
@@ -297,6 +317,21 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
         EXPECT_EQ(ReadAll(path), r.written);
         EXPECT_EQ(messages.shown.size(), r.messages);
     }
+}
+
+TEST(LogSink, LinesWaitingForTheFileAreBounded) {
+    Config c;
+    c.LogFileName = ::testing::TempDir() + "pv_no_such_dir/bounded.log";
+    RecordingMessages messages;
+    LogSink sink(messages, LogSink::OnFailure::QueueAndRetry);
+    sink.Start(c);
+    Strings boxes;
+    Boxes b(&boxes);
+    Record r = TwoFields(c);
+    sink.Deliver(r, b);
+    r.Fields[1] = std::string(LogSink::kQueueLimit - 4, 'x'); // with what waits: past the bound
+    sink.Deliver(r, b);
+    EXPECT_EQ(sink.LinesWaiting(), 1u);
 }
 
 } // namespace

@@ -43,8 +43,10 @@ class PtyPair {
             ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
             if (n > 0)
                 done += static_cast<size_t>(n);
-            else
-                ::poll(nullptr, 0, 1);
+            else {
+                pollfd writable{master, POLLOUT, 0};
+                ::poll(&writable, 1, 100); // until the driver has read some
+            }
         }
     }
 

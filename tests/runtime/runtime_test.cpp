@@ -195,6 +195,13 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.driver.Written, "TT");
      }},
+    {"EachOutputMovesTheBaseOnByOneInterval",
+     [](Harness& h) {
+         Timed(h, TimerEnableOnStart, 100);
+         h.Start();
+         TicksEvery(h, 60, 7);
+         EXPECT_EQ(h.driver.Written, "TTT");
+     }},
     {"TimedOutputGoesOnAcrossTheSignedWrap",
      [](Harness& h) {
          Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u);
@@ -364,6 +371,8 @@ const Rule kRules[] = {
          auto& calls = h.recorder.Calls;
          auto counted = std::find(calls.begin(), calls.end(), "number 1");
          EXPECT_LT(counted, std::find(calls.begin(), calls.end(), "before reload"));
+         EXPECT_LT(std::find(calls.begin(), calls.end(), "stop"),
+                   std::find(calls.begin(), calls.end(), "reopen port"));
          EXPECT_LT(std::find(calls.begin(), calls.end(), "reopen port"),
                    std::find(calls.begin(), calls.end(), "after reload"));
          EXPECT_FALSE(h.runtime->LoadConfiguration("/nonexistent.PV3"));

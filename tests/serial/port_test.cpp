@@ -85,6 +85,7 @@ TEST(PortOpen, SettingsOfAConfigurationMapTheComNumberAndTheBaudIndex) {
         {"StoreMapsTheComNumber", 9, 11, "/dev/ttyUSB0", "", "/dev/ttyUSB0", 115200},
         {"OverrideWins", 0, 0, "/dev/ttyUSB0", "/dev/pts/7", "/dev/pts/7", 110},
         {"IndexOutsideTheTableIs9600", 0, 12, "", "", "/dev/ttyS0", 9600},
+        {"Index10Is57600", 0, 10, "", "", "/dev/ttyS0", 57600},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -102,9 +103,9 @@ TEST(PortOpen, SettingsOfAConfigurationMapTheComNumberAndTheBaudIndex) {
 }
 
 TEST(PortOpen, OnlyTheOfferedComNamesAreTaken) {
-    const std::pair<const char*, int> rows[] = {{"COM1", 0},  {"com12", 11}, {"COM99", 98},
-                                                {"COM0", -1}, {"COM01", -1}, {"COM100", -1},
-                                                {"LPT1", -1}, {"COM", -1},   {"COM1x", -1}};
+    const std::pair<const char*, int> rows[] = {
+        {"COM1", 0},    {"com12", 11}, {"COM99", 98}, {"COM0", -1},  {"COM01", -1},
+        {"COM100", -1}, {"LPT1", -1},  {"COM", -1},   {"COM1x", -1}, {"XOM1", -1}};
     for (auto [name, port] : rows) {
         SCOPED_TRACE(name);
         EXPECT_EQ(CommPortFromName(name), port);
@@ -232,9 +233,9 @@ TEST(PortSignals, CountdownsEndBreakAndDtrPulseOnLaterTicks) {
              tick(f, 154);
              f.driver.Log.push_back("-");
              tick(f, 1);
-             tick(f, 50);
+             f.driver.Log.push_back("+");
          },
-         {"SetDtr(0)", "-", "SetDtr(1)"}},
+         {"SetDtr(0)", "-", "SetDtr(1)", "+"}},
         {"RaisingDtrEndsAPulse",
          [&](PortFixture& f) {
              f.port.Signal(LineSignal::PulseDtr);
@@ -278,6 +279,8 @@ TEST(VirtualDevice, PlaysTheDeviceWithoutLines) {
         EXPECT_FALSE(port.Signal(s));
     EXPECT_FALSE(port.HasLineSignals());
     device.Push("xy");
+    // The bound counts what still waits.
+    EXPECT_FALSE(device.Push(std::string(VirtualSerialDriver::kInputLimit - 1, 'z')));
     unsigned char byte = 0;
     ASSERT_TRUE(port.ReadPortByte(byte));
     EXPECT_EQ(byte, 'x');

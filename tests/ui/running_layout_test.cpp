@@ -52,23 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RowCase{"FieldCountAboveFortyIsClamped", 99, 0, 20, 2, 20}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RunningLayout, SevenFieldsSecondColumnStartsWithFieldFive) {
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(7, 0));
-    EXPECT_EQ(l.ColumnOf(4), 0);
-    EXPECT_EQ(l.ColumnOf(5), 1);
-    EXPECT_EQ(l.RowOf(5), 1);
-    EXPECT_EQ(l.Field[5].Left - l.Field[1].Left, 2880);
-    EXPECT_EQ(l.Field[1].Width, 2540) << "two columns narrow the boxes";
-}
-
-TEST(RunningLayout, WindowHeightFollowsRowsOrButtonStack) {
-    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(7, 0)).WindowHeight, 270 * 4 + 1200);
-    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(1, 3)).WindowHeight, 270 * 3 + 1200);
-    EXPECT_EQ(ComputeRunningLayout(WithFieldsAndButtons(40, 0)).WindowHeight, 270 * 20 + 1200);
-    EXPECT_GT(ComputeRunningLayout(WithFieldsAndButtons(1, 3)).Field[1].Width, 2540)
-        << "one column keeps the wide box";
-}
-
 TEST(RunningLayout, EmptyStringsGetNoButtonAndTheRestCloseUp) {
     Config c;
     c.OutputStringCaption[2] = "Tare";
@@ -101,10 +84,7 @@ TEST_P(LineButtons, VisibilityAndShift) {
     EXPECT_EQ(l.Narrow, p.narrow);
     int shift = p.narrow ? 1335 : 0;
     EXPECT_EQ(l.Label1.Left, 1440 - shift);
-    EXPECT_EQ(l.Label2.Left, 2895 - shift);
     EXPECT_EQ(l.RecordNumber.Left, 3600 - shift);
-    EXPECT_EQ(l.DateLabel.Left, 4530 - shift);
-    EXPECT_EQ(l.DateTime.Left, 5355 - shift);
     EXPECT_EQ(l.Field[1].Left, 1725 - shift);
     EXPECT_EQ(l.WindowWidth, 7495 - shift);
 }
@@ -116,30 +96,6 @@ INSTANTIATE_TEST_SUITE_P(Layout, LineButtons,
                                            LineButtonCase{"BreakOnly", 2, false, true, false},
                                            LineButtonCase{"Both", 3, true, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RunningLayout, BothLineButtonsShareTheColumnAndAStringButtonKeepsTheWidth) {
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, 3));
-    EXPECT_EQ(l.DtrButton.Width, 645);
-    EXPECT_EQ(l.BreakButton.Width, 645);
-    EXPECT_EQ(l.BreakButton.Left, 705);
-    EXPECT_FALSE(ComputeRunningLayout(WithFieldsAndButtons(3, 1)).Narrow);
-}
-
-TEST(RunningLayout, TwoDigitLabelsMoveLeft) {
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(12, 0));
-    // Fields 9 and 10 share the second column's label position but for the shift.
-    EXPECT_EQ(l.ColumnOf(9), l.ColumnOf(10));
-    EXPECT_EQ(l.FieldLabel[9].Left - l.FieldLabel[10].Left, 90);
-    EXPECT_EQ(l.FieldLabel[1].Left, 1530 - 1335);
-}
-
-TEST(RunningLayout, DateTimeShownOnlyWhenAsked) {
-    Config c;
-    EXPECT_FALSE(ComputeRunningLayout(c).DateTime.Visible);
-    c.ShowDateTime = True;
-    EXPECT_TRUE(ComputeRunningLayout(c).DateTime.Visible);
-    EXPECT_TRUE(ComputeRunningLayout(c).DateLabel.Visible);
-}
 
 } // namespace
 } // namespace pv

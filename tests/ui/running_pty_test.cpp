@@ -1,6 +1,6 @@
 // A Test-mode run on a real pseudo-terminal: records written by the device
 // show up in the field boxes, and queued output reaches the device.
-#include <QElapsedTimer>
+#include <QTest>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -11,14 +11,6 @@
 
 namespace pv {
 namespace {
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 struct PtyRun {
     Config config;
@@ -55,7 +47,7 @@ TEST(RunningPty, RecordsFromThePortReachTheFieldBoxes) {
     run.session->Show();
     const char record[] = "ST,GS,+0012.345 g\r\n";
     ASSERT_EQ(write(master, record, sizeof record - 1), ssize_t(sizeof record - 1));
-    ASSERT_TRUE(WaitFor([&] { return run.Number() == "1"; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.Number() == "1"; }, 5000));
     EXPECT_EQ(run.Box(1)->text(), "ST");
     EXPECT_EQ(run.Box(2)->text(), "GS");
     EXPECT_TRUE(run.Box(3)->text().startsWith("+0012.345 g"));
@@ -63,7 +55,7 @@ TEST(RunningPty, RecordsFromThePortReachTheFieldBoxes) {
     // Bytes the device sends back (a string button) reach the device.
     run.session->RunState().QueueOutput("P\r");
     char back[8] = {};
-    ASSERT_TRUE(WaitFor([&] { return back[0] != 0 || read(master, back, sizeof back) > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back[0] != 0 || read(master, back, sizeof back) > 0; }, 3000));
     EXPECT_EQ(back[0], 'P');
 
     run.session->Quit();

@@ -58,7 +58,7 @@ struct RunFixture {
             session->Assembly().Tick();
         }
     }
-    /// Lets queued events (deferred closes, deletions) run.
+    /// Lets queued events run before a screenshot is taken (tests wait on what they see).
     static void Settle() {
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();

@@ -26,7 +26,7 @@ struct DialogFixture {
     Config config;
     MemorySettingsStore store;
     testing::RecordingMessages messages;
-    DialogFixture() { SetupApp(); }
+    DialogFixture() { EnsureApp(); }
     void ExpectRefused(const std::string& text, MsgIcon icon,
                        const std::string& title = "Invalid Input") {
         ASSERT_EQ(messages.shown.size(), 1u);
@@ -137,19 +137,6 @@ TEST(PortSetupTest, ListsNinetyNinePortsAndTheirDevices) {
     EXPECT_EQ(f.store.values.count("Ports/COM1"), 0u); // the default node is not stored
 }
 
-TEST(PortSetupTest, OldSystemsLoseTheTwoFasterRates) {
-    DialogFixture f;
-    f.config.WindowsMajorVersion = 3;
-    f.config.BaudRate = 9;
-    ui::PortSetupDialog d(f.config, f.store, f.messages);
-    d.Fill();
-    EXPECT_FALSE(d.Group("BaudFrame")->button(8)->isEnabled());
-    EXPECT_EQ(f.config.BaudRate, 7);
-    f.config.WindowsMajorVersion = 10;
-    d.Fill();
-    EXPECT_TRUE(d.Group("BaudFrame")->button(8)->isEnabled());
-}
-
 // --- Timed ----------------------------------------------------------------------------
 
 TEST(TimedTest, AcceptsOneTo255Ticks) {
@@ -173,34 +160,7 @@ TEST(TimedTest, AcceptsOneTo255Ticks) {
     }
 }
 
-TEST(TimedTest, FillingCountsAsAChangeAndLettersAreRefused) {
-    DialogFixture f;
-    ui::TimedDialog d(f.config, f.messages);
-    d.Fill();
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    d.show();
-    QTest::keyClicks(d.ClockTicks(), "a");
-    EXPECT_EQ(d.ClockTicks()->text(), "3");
-    EXPECT_EQ(f.messages.beeps, 1);
-}
-
 // --- DDE topic, DDEParms, AppSelect, date/time format ------------------------------------
-
-TEST(DdeTopicTest, BlankSpecifiedTopicIsRefused) {
-    DialogFixture f;
-    f.config.DDETopicName = "Scale";
-    ui::DdeTopicDialog d(f.config, f.messages);
-    d.Fill();
-    d.show();
-    EXPECT_TRUE(d.Specify()->isChecked());
-    d.TopicText()->setText("   ");
-    d.Ok();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(f.config.DDETopicName, "Scale");
-    f.ExpectRefused("DDE Topic value cannot be blank.\nPlease enter the text that you want to use "
-                    "as the DDE Topic for Portivox.",
-                    MsgIcon::None, "Invalid DDE Topic");
-}
 
 TEST(DdeTopicTest, SpecifiedTopicIsTrimmedUnchangedIsNoChangePortNameEmptiesIt) {
     DialogFixture f;
@@ -221,38 +181,6 @@ TEST(DdeTopicTest, SpecifiedTopicIsTrimmedUnchangedIsNoChangePortNameEmptiesIt) 
     d.Ok();
     EXPECT_EQ(f.config.DDETopicName, "");
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-}
-
-TEST(DdeParmsTest, EachKindStoresItsOwnSettings) {
-    DialogFixture f;
-    f.config.DDECommand = "[run]";
-    ui::DdeParmsDialog d(f.config);
-    d.Fill(ui::DdeParmsKind::OutputBuffer);
-    EXPECT_EQ(d.windowTitle(), "Output Buffer DDE Link");
-    d.App()->setText("calc");
-    d.Item()->setText("R1C1");
-    d.LinkStatus()->setChecked(true);
-    d.StripCrLf()->setChecked(false);
-    d.Ok();
-    EXPECT_EQ(f.config.BufferLinkApp, "calc");
-    EXPECT_EQ(f.config.BufferLinkItem, "R1C1");
-    EXPECT_TRUE(IsSet(f.config.BufferLinkOnActivation));
-    EXPECT_FALSE(IsSet(f.config.BufferLinkStripCrLf));
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-    EXPECT_EQ(f.config.CmdLinkApp, "");
-
-    d.Fill(ui::DdeParmsKind::CommandSource);
-    EXPECT_EQ(d.windowTitle(), "Command Source DDE Link");
-    f.config.ConfigChanged = False;
-    d.LinkStatus()->click(); // a click is a change even without OK
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-
-    d.Fill(ui::DdeParmsKind::CommandTarget); // keeps its hidden item
-    d.Topic()->setText("Sheet1");
-    d.Ok();
-    EXPECT_EQ(f.config.DDECommandApp, "Excel");
-    EXPECT_EQ(f.config.DDECommandTopic, "Sheet1");
-    EXPECT_EQ(f.config.DDECommand, "[run]");
 }
 
 TEST(AppSelectTest, StoresTrimmedTargetAndWhetherOneIsNamed) {
@@ -297,42 +225,7 @@ TEST(AppSelectTest, UnchangedIsNoChangeDelayTakesDigitsBrowseQuotesBlanks) {
     EXPECT_EQ(d.AppCmd()->text(), "\"/opt/my tools/scale\"");
 }
 
-TEST(DateTimeFormatTest, StoresTheFormatAndMarksOnlyAChange) {
-    DialogFixture f;
-    f.config.DateTimeFormat = "hh:mm";
-    ui::DateTimeFormatDialog d(f.config);
-    d.Fill();
-    EXPECT_EQ(d.Format()->text(), "hh:mm");
-    d.Ok();
-    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
-    d.Format()->setText("yyyy-mm-dd hh:nn");
-    d.Ok();
-    EXPECT_EQ(f.config.DateTimeFormat, "yyyy-mm-dd hh:nn");
-    EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-}
-
 // --- Resource texts ---------------------------------------------------------------------------
-
-TEST(ResourceTextsTest, TaggedControlsGetTheTextsOfTheLanguage) {
-    SetupApp();
-    const Language saved = CurrentLanguage();
-    SetLanguage(Language::German);
-    QWidget window;
-    ui::SetTag(&window, 2201);
-    auto* tagged = ui::Tag(new QLabel("x", &window), 2217);
-    auto* plain = new QLabel("keep me", &window);
-    plain->setProperty("tag", "abc");
-    auto* menu = ui::Tag(new QMenu(&window), 2102);
-    auto* action = ui::Tag(new QAction(menu), 2103);
-    menu->addAction(action);
-    ui::ApplyResourceTexts(&window);
-    SetLanguage(saved);
-    EXPECT_EQ(window.windowTitle(), QString::fromUtf8(Text(2201, Language::German)));
-    EXPECT_EQ(tagged->text(), QString::fromUtf8(Text(2217, Language::German)));
-    EXPECT_EQ(plain->text(), "keep me");
-    EXPECT_EQ(menu->title(), "&Datei");
-    EXPECT_EQ(action->text(), QString::fromUtf8(Text(2103, Language::German)));
-}
 
 } // namespace
 } // namespace pv::test

@@ -8,8 +8,9 @@
 set -euo pipefail
 bin=$1
 sim=$2
+lib=$(dirname "$(readlink -f "$0")")/xwait.sh
 shot=${3:-}
-for tool in xvfb-run xdotool; do
+for tool in xvfb-run xdotool xprop; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool missing"; exit 77; }
 done
 work=$(mktemp -d)
@@ -23,7 +24,8 @@ export HOME=$work XDG_CONFIG_HOME=$work/.config LANGUAGE=en LC_ALL=C.UTF-8
 
 "$sim" --profile balance --interval 150 >"$work/sim.out" 2>"$work/sim.err" &
 simpid=$!
-for _ in $(seq 1 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+. "$lib"
+wait_for 30 test -s "$work/sim.out" || true
 device=$(head -n1 "$work/sim.out")
 [ -n "$device" ] || { echo "simulator gave no device"; exit 1; }
 
@@ -37,45 +39,35 @@ printf '[MRUFiles]\n0=%s\n\n[Ports]\nCOM1=%s\n' "$cfg" "$device" \
 cat >"$work/session.sh" <<'INNER'
 set -u
 bin=$1 work=$2 shot=$3
-command -v openbox >/dev/null && { openbox >/dev/null 2>&1 & sleep 0.5; }
-find_window() { # pattern, tries
-    local w=""
-    for _ in $(seq 1 "$2"); do
-        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.2
-    done
-    return 1
-}
+. "$4"
+start_wm || { echo "window manager did not start"; exit 1; }
 "$bin" >"$work/gui.log" 2>&1 &
 pid=$!
-setup=$(find_window '^Portivox Pro Setup' 150) || { echo "no setup window"; exit 1; }
-xdotool windowactivate --sync "$setup" 2>/dev/null; sleep 0.3
+fail() { echo "$1"; kill "$pid"; exit 1; }
+logged() { [ "$(grep -c 'ST,\|US,' "$work/balance.log" 2>/dev/null || echo 0)" -ge 3 ]; }
+setup=$(find_window '^Portivox Pro Setup' 90) || fail "no setup window"
+activate "$setup" || fail "setup window did not take the focus"
 # File menu, down to the first recent file.
-xdotool key --clearmodifiers alt+f; sleep 0.4
-xdotool key Down Down Down Down Return; sleep 0.8
-xdotool search --name '^Portivox Pro Setup\(Balance.PV3\)$' >/dev/null ||
-    { echo "recent file not loaded"; kill $pid; exit 1; }
-xdotool key --clearmodifiers alt+a; sleep 0.4
+open_menu alt+f || fail "File menu did not open"
+xdotool key Down Down Down Down Return
+find_window '^Portivox Pro Setup\(Balance.PV3\)$' 30 >/dev/null || fail "recent file not loaded"
+open_menu alt+a || fail "Activate menu did not open"
 xdotool key t
-running=$(find_window '^Portivox - COM1' 100) || { echo "no running window"; kill $pid; exit 1; }
-for _ in $(seq 1 60); do
-    [ "$(grep -c 'ST,\|US,' "$work/balance.log" 2>/dev/null || echo 0)" -ge 3 ] && break
-    sleep 0.2
-done
+running=$(find_window '^Portivox - COM1' 60) || fail "no running window"
+wait_for 60 logged
 [ -n "$shot" ] && command -v import >/dev/null && import -window "$running" "$shot" 2>/dev/null
-xdotool windowactivate --sync "$running" 2>/dev/null; sleep 0.3
-xdotool key --clearmodifiers alt+q; sleep 0.4
+activate "$running" || fail "running window did not take the focus"
+open_menu alt+q || fail "Quit menu did not open"
 xdotool key q
-find_window '^Portivox Pro Setup\(Balance.PV3\)$' 100 >/dev/null ||
-    { echo "setup window did not return"; kill $pid; exit 1; }
-xdotool key --clearmodifiers alt+f; sleep 0.4
+setup=$(find_window '^Portivox Pro Setup\(Balance.PV3\)$' 60) || fail "setup window did not return"
+activate "$setup" || fail "setup window did not take the focus again"
+open_menu alt+f || fail "File menu did not open again"
 xdotool key x
-for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $pid 2>/dev/null && { echo "program did not end"; kill $pid; exit 1; }
+wait_for 30 gone || fail "program did not end"
 exit 0
 INNER
-timeout 150 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$bin" "$work" "$shot"
+timeout 300 xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" \
+    bash "$work/session.sh" "$bin" "$work" "$shot" "$lib"
 lines=$(grep -c 'ST,\|US,' "$work/balance.log" 2>/dev/null || echo 0)
 [ "$lines" -ge 3 ] || { echo "only $lines records logged"; exit 1; }
 echo "test mode end-to-end passed: $lines records"

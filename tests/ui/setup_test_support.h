@@ -11,20 +11,14 @@
 #include "config/config_file.h"
 #include "config/settings_store.h"
 #include "fakes/recording_messages.h"
-#include "serial/recording_driver.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
+#include "ui/running_test_support.h"
 #include "ui/setup_window.h"
 
 namespace pv::test {
 
-inline QApplication& SetupApp() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *static_cast<QApplication*>(QApplication::instance());
-}
+using testing::RecordingDriver;
 
 /// Answers file dialogs from a script ("" = cancelled) and records the calls.
 class ScriptedFileDialogs : public ui::FileDialogs {
@@ -86,7 +80,7 @@ struct SetupFixture {
     QTemporaryDir dir;
 
     SetupFixture() {
-        SetupApp();
+        EnsureApp();
         BuildStartupTables(config);
         window = new ui::SetupWindow(config, store, messages);
         auto files = std::make_unique<ScriptedFileDialogs>();

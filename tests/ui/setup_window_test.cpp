@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "setup_test_support.h"
@@ -16,10 +17,6 @@ namespace pv::test {
 namespace {
 
 using testing::RecordingMessages;
-
-std::string Serialized(const Settings& s) {
-    return SerializeConfig(s);
-}
 
 // --- Save prompt ------------------------------------------------------------------
 
@@ -51,19 +48,6 @@ TEST(SetupWindowTest, SavePromptAsksAndActsOnTheAnswer) {
         EXPECT_EQ(!goOn, r.cancelled);
         EXPECT_EQ(IsSet(f.config.ConfigChanged), r.stillChanged);
     }
-}
-
-TEST(SetupWindowTest, YesWithoutFileNameRunsSaveAsAndItsCancelCancels) {
-    SetupFixture f;
-    EXPECT_TRUE(f.window->SavePrompt()); // unchanged: no question, not cancelled
-    EXPECT_TRUE(f.messages.shown.empty());
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Yes);
-    const bool goOn = f.window->SavePrompt(); // the save dialog answers "" (cancel)
-    ASSERT_EQ(f.fileCalls->size(), 1u);
-    EXPECT_TRUE(f.fileCalls->at(0).save);
-    EXPECT_EQ(f.fileCalls->at(0).title, "Save Portivox Configuration As...");
-    EXPECT_FALSE(goOn);
 }
 
 // --- File commands -------------------------------------------------------------------
@@ -133,23 +117,10 @@ TEST(SetupWindowTest, SaveAsWritesTheFileAndUpdatesCaptionAndList) {
     EXPECT_TRUE(QFile::exists(path));
 }
 
-TEST(SetupWindowTest, CaptionShowsTheFileNameAfterTheLastSlash) {
-    SetupFixture f;
-    for (const auto& [file, caption] : std::vector<std::pair<const char*, const char*>>{
-             {"", "Portivox Pro Setup (Untitled)"},
-             {"/X/A.PV3", "Portivox Pro Setup(A.PV3)"},
-             {"scale.pv3", "Portivox Pro Setup(scale.pv3)"},
-             {"/d/c:\\x.PV3", "Portivox Pro Setup(c:\\x.PV3)"}}) {
-        f.config.ConfigFileName = file;
-        f.window->RefreshCaption();
-        EXPECT_EQ(f.window->windowTitle(), caption) << file;
-    }
-}
-
 // --- Recent files -------------------------------------------------------------------------
 
 TEST(SetupWindowTest, RecentFilesAreReadAtStartAndWrittenOnClose) {
-    SetupApp();
+    EnsureApp();
     Config config;
     MemorySettingsStore store;
     RecordingMessages messages;
@@ -204,18 +175,6 @@ TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDia
     EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
 }
 
-TEST(SetupWindowTest, DdeServerOpensTheCommandTargetDialogWithoutItemAndChecks) {
-    SetupFixture f;
-    f.window->ModeDdeServer();
-    EXPECT_EQ(f.config.OutputMode, DdeServer);
-    EXPECT_EQ(f.dialogsRun, std::vector<QString>{"DDEParms"});
-    ui::DdeParmsDialog* d = f.window->DdeParms();
-    EXPECT_EQ(d->windowTitle(), "DDE Command Target Application");
-    EXPECT_TRUE(d->Item()->isHidden());
-    EXPECT_TRUE(d->LinkStatus()->isHidden());
-    EXPECT_EQ(d->App()->text(), "Excel");
-}
-
 TEST(SetupWindowTest, LogToDiskTakesTheChosenFile) {
     SetupFixture f;
     f.window->ModeLogToDisk(); // cancelled
@@ -260,22 +219,6 @@ TEST(SetupWindowTest, OptionItemsInvertTheirSettingAndMark) {
         EXPECT_EQ(f.dialogsRun,
                   dateTime ? std::vector<QString>{"frmDateTimeFmt"} : std::vector<QString>{});
     }
-}
-
-TEST(SetupWindowTest, OpeningMenusRefreshesMarksAndPortSettingsWaitsForThePortTest) {
-    SetupFixture f;
-    f.config.WindowOnTop = True;
-    f.config.WindowButtons = 2;
-    emit f.window->Menu("Run")->aboutToShow();
-    EXPECT_TRUE(f.window->Action("OnTop")->isChecked());
-    EXPECT_FALSE(f.window->Action("DisplayDTR")->isChecked());
-    EXPECT_TRUE(f.window->Action("DisplayBrk")->isChecked());
-    f.config.PortTestActive = True;
-    emit f.window->Menu("PortPullDown")->aboutToShow();
-    EXPECT_FALSE(f.window->Action("PortSettings")->isEnabled());
-    f.config.PortTestActive = False;
-    emit f.window->Menu("PortPullDown")->aboutToShow();
-    EXPECT_TRUE(f.window->Action("PortSettings")->isEnabled());
 }
 
 TEST(SetupWindowTest, TranslationItemsOpenTheEditorOnTheTableOfTheMode) {
@@ -335,7 +278,7 @@ TEST(SetupWindowTest, RunTestAndVirtualReturnWithTheConfigurationUntouched) {
         f.window->show();
         f.config.CommPort = 2;
         f.config.ConfigChanged = True;
-        const std::string before = Serialized(f.config);
+        const std::string before = SerializeConfig(f.config);
         mode == pv::RunTest ? f.window->RunTest() : f.window->RunVirtual();
         ASSERT_NE(f.window->Session(), nullptr);
         EXPECT_FALSE(f.window->isVisible());
@@ -346,13 +289,12 @@ TEST(SetupWindowTest, RunTestAndVirtualReturnWithTheConfigurationUntouched) {
             EXPECT_EQ(f.config.PortName, "COM3");
         }
         f.window->Session()->Quit();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(f.window->isVisible());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.window->isVisible() && !f.window->Session(); }));
         EXPECT_EQ(f.window->Session(), nullptr);
         EXPECT_EQ(f.config.RunMode, NotRunning);
         EXPECT_FALSE(*f.portOpen);
         EXPECT_TRUE(IsSet(f.config.ConfigChanged));
-        EXPECT_EQ(Serialized(f.config), before);
+        EXPECT_EQ(SerializeConfig(f.config), before);
     }
 }
 
@@ -374,20 +316,6 @@ TEST(SetupWindowTest, CommandLineFileStartsNormalModeAtOnceOrEndsTheProgram) {
     EXPECT_FALSE(alive);
     f.window = nullptr;
     delete session;
-}
-
-TEST(SetupWindowTest, ClosingAsksToSaveAndCancelKeepsTheWindow) {
-    SetupFixture f;
-    bool quit = false;
-    QObject::connect(f.window, &ui::SetupWindow::quitRequested, [&] { quit = true; });
-    f.window->show();
-    f.config.ConfigChanged = True;
-    f.messages.answers.push_back(MsgResult::Cancel);
-    EXPECT_FALSE(f.window->close());
-    EXPECT_FALSE(quit);
-    f.messages.answers.push_back(MsgResult::No);
-    EXPECT_TRUE(f.window->close());
-    EXPECT_TRUE(quit);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "fakes/run_fakes.h"
+#include "fakes/wait.h"
 #include "hotkeys/hot_keys.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_hot_keys.h"
@@ -37,13 +38,10 @@ class HotKeysX11 : public ::testing::Test {
     }
     // Serves the grabs until `done` holds or a deadline passes.
     bool ServeUntil(HotKeyHook& hook, const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (std::chrono::steady_clock::now() < end) {
+        return testing::WaitUntil([&] {
             grabber_->Dispatch([&](const HotKeyEvent& e) { return hook.OnKey(e); });
-            if (done()) return true;
-            test::SleepMs(5);
-        }
-        return false;
+            return done();
+        });
     }
     std::unique_ptr<x11::Desktop> desktop_;
     std::unique_ptr<x11::X11HotKeyGrabber> grabber_;

@@ -132,8 +132,7 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
          }},
         {"MissingTargetIsLaunched", "Launched Balance", "launch", false, nullptr,
          [&](test::KeyWindow&, test::KeyWindow&) {
-             for (int i = 0; i < 150 && test::ReadWholeFile(launchedFile) != "12.5\r"; ++i)
-                 test::SleepMs(20);
+             testing::WaitUntil([&] { return test::ReadWholeFile(launchedFile) == "12.5\r"; });
              EXPECT_EQ(test::ReadWholeFile(launchedFile), "12.5\r");
              if (WindowId w = test::WaitForWindow(Windows(), "Launched Balance Target", 0)) {
                  XKillClient(desktop_->Connection(), Window(w));
@@ -215,11 +214,10 @@ TEST_F(X11Keys, NamedAndHotKeyListKeysArriveAsTheirKeysyms) {
         Keys().KeyEvent(vk, false);
     }
     std::string log;
-    for (int i = 0; i < 150; ++i) {
+    testing::WaitUntil([&] {
         log = test::ReadWholeFile(keysymFile);
-        if (size_t(std::count(log.begin(), log.end(), '\n')) >= pressed.size()) break;
-        test::SleepMs(20);
-    }
+        return size_t(std::count(log.begin(), log.end(), '\n')) >= pressed.size();
+    });
     std::istringstream lines(log);
     for (int vk : pressed) {
         unsigned long level0 = 0, level1 = 0;

@@ -69,11 +69,11 @@ TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
                                "--linger 4000 --seed 5 > '" + simOut + "' 2>/dev/null &";
     ASSERT_EQ(std::system(simCmd.c_str()), 0);
     std::string device;
-    for (int i = 0; i < 100 && device.empty(); ++i) {
+    testing::WaitUntil([&] {
         const std::string out = test::ReadWholeFile(simOut);
-        if (out.find('\n') != std::string::npos) device = out.substr(0, out.find('\n'));
-        test::SleepMs(20);
-    }
+        device = out.find('\n') == out.npos ? "" : out.substr(0, out.find('\n'));
+        return !device.empty();
+    });
     ASSERT_FALSE(device.empty());
 
     const std::string runLog = dir.File("run");

@@ -20,18 +20,19 @@ openbox --sm-disable >"${PV_X11_WM_LOG:-/dev/null}" 2>&1 &
 wm=$!
 # The window manager is ready once it has published its check window and
 # its client list on the root; a window mapped earlier may go unmanaged.
-i=0
-while [ $i -lt 100 ]; do
-    if command -v xprop >/dev/null 2>&1; then
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
-            xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q 'window id' && break
-    elif [ $i -ge 20 ]; then
-        break
-    fi
-    sleep 0.05
-    i=$((i + 1))
-done
-sleep 0.3
+# Under load its start can take seconds: wait for it, with a deadline.
+if command -v xprop >/dev/null 2>&1; then
+    end=$(($(date +%s) + 60))
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+        xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q 'window id'; do
+        if [ "$(date +%s)" -ge "$end" ] || ! kill -0 "$wm" 2>/dev/null; then
+            echo "the window manager did not start"
+            kill "$wm" 2>/dev/null
+            exit 1
+        fi
+        sleep 0.05
+    done
+fi
 
 "$@"
 rc=$?

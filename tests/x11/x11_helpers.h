@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "fakes/wait.h"
 #include "output/keystroke_sender.h"
 #include "platform/x11/x11_windows.h"
 
@@ -26,10 +27,6 @@ inline std::string ReadWholeFile(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-inline void SleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 /// A scratch directory removed with its files at the end.
@@ -48,24 +45,30 @@ class TempDir {
 
 /// The window with exactly `title`, 0 when none shows within `ms`.
 inline WindowId WaitForWindow(x11::X11Windows& windows, const std::string& title, int ms = 5000) {
-    for (int waited = 0; waited <= ms; waited += 20) {
-        for (const auto& w : windows.TopLevelWindows())
-            if (w.Title == title) return w.Id;
-        SleepMs(20);
-    }
-    return 0;
+    WindowId found = 0;
+    testing::WaitUntil(
+        [&] {
+            for (const auto& w : windows.TopLevelWindows())
+                if (w.Title == title) found = w.Id;
+            return found != 0;
+        },
+        ms);
+    return found;
 }
 
 /// Waits until `window` is active and has held the keyboard focus for a
 /// moment (the window manager may still be moving it).
 inline bool WaitForActive(x11::X11Windows& windows, WindowId window, int ms = 3000) {
-    int stable = 0;
-    for (int waited = 0; waited <= ms; waited += 20) {
-        stable = windows.IsActive(window) ? stable + 20 : 0;
-        if (stable >= 100) return true;
-        SleepMs(20);
-    }
-    return false;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point since{};
+    return testing::WaitUntil(
+        [&] {
+            if (!windows.IsActive(window)) since = {};
+            else if (since == Clock::time_point{}) since = Clock::now();
+            return since != Clock::time_point{} &&
+                   Clock::now() - since >= std::chrono::milliseconds(100);
+        },
+        ms);
 }
 
 /// A recording window process (tests/x11/window/key_window.cpp).
@@ -97,11 +100,8 @@ class KeyWindow {
     /// What the window received, once it holds `expected` or after `ms`.
     std::string Received(const std::string& expected, int ms = 3000) const {
         std::string got;
-        for (int waited = 0; waited <= ms; waited += 20) {
-            got = ReadWholeFile(file_);
-            if (got.size() >= expected.size()) break;
-            SleepMs(20);
-        }
+        testing::WaitUntil([&] { return (got = ReadWholeFile(file_)).size() >= expected.size(); },
+                           ms);
         return got;
     }
     /// What the window received before a marker typed into it now: keys
@@ -112,11 +112,8 @@ class KeyWindow {
         KeystrokeSender marker(keyboard);
         marker.SetInterCharDelay(0);
         marker.SendKeystrokeText("#");
-        std::string got = ReadWholeFile(file_);
-        for (int waited = 0; waited <= 3000 && got.find('#') == std::string::npos; waited += 20) {
-            SleepMs(20);
-            got = ReadWholeFile(file_);
-        }
+        std::string got;
+        testing::WaitUntil([&] { return (got = ReadWholeFile(file_)).find('#') != got.npos; });
         return got.substr(0, got.find('#'));
     }
 

@@ -56,7 +56,7 @@ void Balance(Config& c) {
 
 TEST(RecordScreenshots, Capture) {
     if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
-    SetupApp();
+    EnsureApp();
     Config c;
     BuildStartupTables(c);
     Balance(c);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "framing.h"
 #include "hotkeys/hot_keys.h"
 #include "platform/x11/x11_desktop.h"
 #include "ui/hot_key_dialog.h"
@@ -27,32 +28,8 @@
 namespace pv {
 namespace {
 
-QString Dir() {
-    return qEnvironmentVariable("PORTIVOX_SCREENSHOT_DIR");
-}
-
-void SaveFramed(QWidget* w, const QString& name) {
-    w->show();
-    w->adjustSize();
-    QCoreApplication::processEvents();
-    const QPixmap client = w->grab();
-    const int bar = 26;
-    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
-    image.fill(QColor(0x5a, 0x6e, 0x8c));
-    QPainter p(&image);
-    QFont f = w->font();
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter, w->windowTitle());
-    p.drawPixmap(1, bar, client);
-    p.end();
-    ASSERT_TRUE(image.save(Dir() + "/" + name)) << name.toStdString();
-    w->hide();
-}
-
 TEST(HotKeyScreenshots, Dialogs) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     test::EnsureApp();
     Config config;
     testing::RecordingMessages messages;
@@ -66,7 +43,7 @@ TEST(HotKeyScreenshots, Dialogs) {
     config.TimerFlags = 1 + 2;
     ui::SendStringDialog strings(config, messages);
     strings.Fill();
-    SaveFramed(&strings, "setup_output_strings.png");
+    shots::SaveWidget(&strings, "setup_output_strings.png");
 
     config.HotKeyCode[0] = 2 * 256 + 116; // CTRL+F5
     config.HotKeyAction[0] = HkTransmitString;
@@ -81,7 +58,7 @@ TEST(HotKeyScreenshots, Dialogs) {
     keys.show();
     keys.StringBox()->setFocus();
     QCoreApplication::processEvents();
-    SaveFramed(&keys, "setup_hot_keys.png");
+    shots::SaveWidget(&keys, "setup_hot_keys.png");
     TakenHotKeys().clear();
 }
 
@@ -94,7 +71,7 @@ bool Until(const std::function<bool()>& done) {
 }
 
 TEST(HotKeyScreenshots, FocusPair) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     test::EnsureApp();
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server";
     std::string why;
@@ -130,7 +107,7 @@ TEST(HotKeyScreenshots, FocusPair) {
         while (std::chrono::steady_clock::now() < until)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-        ASSERT_TRUE(screen.copy(area).save(Dir() + "/" + name));
+        ASSERT_TRUE(screen.copy(area).save(shots::Dir() + "/" + name));
     };
     shoot("hotkey_before.png");
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "framing.h"
 #include "text/strings.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/running_test_support.h"
@@ -15,29 +16,6 @@
 
 namespace pv::test {
 namespace {
-
-QString Dir() {
-    return QString::fromLocal8Bit(qgetenv("PORTIVOX_SCREENSHOT_DIR"));
-}
-
-// The window's caption drawn above its client area, as a window manager would.
-void SaveFramed(QWidget* w, const QString& name) {
-    QCoreApplication::processEvents();
-    const QPixmap client = w->grab();
-    const int bar = 26;
-    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
-    image.fill(QColor(0x5a, 0x6e, 0x8c));
-    QPainter p(&image);
-    QFont f = w->font();
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter, w->windowTitle());
-    p.drawPixmap(1, bar, client);
-    p.end();
-    QDir().mkpath(Dir());
-    ASSERT_TRUE(image.save(QDir(Dir()).filePath(name), "PNG")) << name.toStdString();
-}
 
 void SetSampleLine(Config& c) {
     c.BaudRate = 6; // 9600 7-O-1
@@ -56,7 +34,7 @@ void Capture(Language language, const QString& suffix) {
         f.store.Set("Ports", "COM1", "/dev/ttyUSB0");
         SetSampleLine(f.config);
         f.window->show();
-        SaveFramed(f.window, "setup_summary" + suffix + ".png");
+        shots::SaveGrab(f.window, "setup_summary" + suffix + ".png");
         f.window->hide();
     }
     for (bool suspended : {false, true}) {
@@ -70,8 +48,9 @@ void Capture(Language language, const QString& suffix) {
         f.Tick(2);
         if (suspended) f.Run().ToggleSuspend();
         RunFixture::Settle();
-        SaveFramed(&f.Window(), QString(suspended ? "running_status_suspended" : "running_status") +
-                                    suffix + ".png");
+        shots::SaveGrab(&f.Window(),
+                        QString(suspended ? "running_status_suspended" : "running_status") +
+                            suffix + ".png");
         f.session->Quit();
         RunFixture::Settle();
     }
@@ -88,14 +67,14 @@ void Capture(Language language, const QString& suffix) {
         d.SetDeviceRoot(root.string());
         d.Fill();
         d.show();
-        SaveFramed(&d, "port_devices" + suffix + ".png");
+        shots::SaveGrab(&d, "port_devices" + suffix + ".png");
         d.hide();
         fs::remove_all(root);
     }
 }
 
 TEST(NewUserScreenshots, Capture) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     Capture(Language::English, QString());
     Capture(Language::German, QStringLiteral("_de"));
     Capture(Language::Japanese, QStringLiteral("_ja"));

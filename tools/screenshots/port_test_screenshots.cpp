@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <gtest/gtest.h>
 
+#include "framing.h"
 #include "ui/port_test_window.h"
 #include "ui/raw_text_edit.h"
 #include "ui/running_test_support.h"
@@ -13,19 +14,15 @@
 namespace pv {
 namespace {
 
-QString Dir() {
-    return qEnvironmentVariable("PORTIVOX_SCREENSHOT_DIR");
-}
-
 void Save(QWidget& w, const char* name) {
     w.show();
     test::RunFixture::Settle();
-    const QString path = Dir() + "/" + name + ".png";
+    const QString path = shots::Dir() + "/" + name + ".png";
     ASSERT_TRUE(w.grab().save(path)) << path.toStdString();
 }
 
 TEST(PortTestScreenshots, PortTestTextAndHex) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     test::EnsureApp();
     Config config;
     MemorySettingsStore store;
@@ -53,7 +50,7 @@ TEST(PortTestScreenshots, PortTestTextAndHex) {
 }
 
 TEST(PortTestScreenshots, VirtualDevice) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     test::RunFixture f;
     f.config.AckString = "ACK\r\n";
     f.config.RecordStructure = DelimitedFields;

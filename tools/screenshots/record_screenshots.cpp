@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include "framing.h"
 #include "ui/field_editor_dialog.h"
 #include "ui/record_walk_dialogs.h"
 #include "ui/setup_test_support.h"
@@ -15,32 +16,6 @@
 
 namespace pv::test {
 namespace {
-
-QString Dir() {
-    return QString::fromLocal8Bit(qgetenv("PORTIVOX_SCREENSHOT_DIR"));
-}
-
-void Shoot(QWidget* w, const QString& name) {
-    w->show();
-    w->adjustSize();
-    QCoreApplication::processEvents();
-    const QPixmap client = w->grab();
-    const int bar = 26;
-    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
-    image.fill(QColor(0x5a, 0x6e, 0x8c));
-    QPainter p(&image);
-    QFont f = w->font();
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
-               w->windowTitle());
-    p.drawPixmap(1, bar, client);
-    p.end();
-    QDir().mkpath(Dir());
-    ASSERT_TRUE(image.save(QDir(Dir()).filePath(name), "PNG")) << name.toStdString();
-    w->hide();
-}
 
 // The simulated balance as the quick start sets it up.
 void Balance(Config& c) {
@@ -55,7 +30,7 @@ void Balance(Config& c) {
 }
 
 TEST(RecordScreenshots, Capture) {
-    if (Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     EnsureApp();
     Config c;
     BuildStartupTables(c);
@@ -65,23 +40,23 @@ TEST(RecordScreenshots, Capture) {
 
     ui::RecTypeDialog recType(c, messages, runner);
     recType.Fill();
-    Shoot(&recType, "record_events.png");
+    shots::SaveWidget(&recType, "record_events.png");
     ui::RecStructureDialog structure(c);
     structure.Fill();
-    Shoot(&structure, "record_structure.png");
+    shots::SaveWidget(&structure, "record_structure.png");
     ui::DelimDialog delim(c, messages);
     delim.Fill();
-    Shoot(&delim, "record_delimited.png");
+    shots::SaveWidget(&delim, "record_delimited.png");
     ui::TimedDialog timed(c, messages);
     timed.Fill();
-    Shoot(&timed, "record_timed.png");
+    shots::SaveWidget(&timed, "record_timed.png");
 
     ui::FieldEditorDialog editor(c, messages, runner);
     editor.Prepare();
     editor.SampleSource()->setCurrentIndex(1);
     editor.Next();
     editor.Next();
-    Shoot(&editor, "record_editor.png");
+    shots::SaveWidget(&editor, "record_editor.png");
 
     // The meter's fixed columns, with an expression that faults on the sample.
     Config m;
@@ -94,7 +69,7 @@ TEST(RecordScreenshots, Capture) {
     ui::FixedDialog fixed(m, messages);
     fixed.Fill();
     fixed.Length()->setText("15");
-    Shoot(&fixed, "record_fixed.png");
+    shots::SaveWidget(&fixed, "record_fixed.png");
     m.FieldLength[1] = 3;
     m.FieldLength[2] = 9;
     m.FieldLength[3] = 3;
@@ -105,7 +80,7 @@ TEST(RecordScreenshots, Capture) {
     fixedEditor.Prepare();
     fixedEditor.SampleSource()->setCurrentIndex(3);
     fixedEditor.Next();
-    Shoot(&fixedEditor, "record_editor_fixed.png");
+    shots::SaveWidget(&fixedEditor, "record_editor_fixed.png");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <gtest/gtest.h>
 
+#include "framing.h"
 #include "text/strings.h"
 #include "ui/about_dialog.h"
 #include "ui/app_select_dialog.h"
@@ -30,37 +31,8 @@
 namespace pv::test {
 namespace {
 
-QString OutputDir() {
-    return QString::fromLocal8Bit(qgetenv("PORTIVOX_SCREENSHOT_DIR"));
-}
-
-// A plain title bar above the grabbed client area, so the pictures show the
-// caption as a window manager would.
-QImage Framed(QWidget* w, const QPixmap& client) {
-    const int bar = 26;
-    QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
-    image.fill(QColor(0x5a, 0x6e, 0x8c));
-    QPainter p(&image);
-    QFont f = w->font();
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
-               w->windowTitle());
-    p.drawPixmap(1, bar, client);
-    return image;
-}
-
-void Save(const QImage& image, const QString& name) {
-    QDir().mkpath(OutputDir());
-    ASSERT_TRUE(image.save(QDir(OutputDir()).filePath(name), "PNG")) << name.toStdString();
-}
-
 void SaveWidget(QWidget* w, const QString& name, bool fit = true) {
-    w->show();
-    if (fit) w->adjustSize();
-    QCoreApplication::processEvents();
-    Save(Framed(w, w->grab()), name);
+    shots::SaveWidget(w, name, fit);
     w->hide();
 }
 
@@ -85,7 +57,7 @@ void SaveMenu(ui::SetupWindow* window, const char* menuName, const QString& name
     p.setPen(QColor(0x80, 0x80, 0x80));
     p.drawRect(title.left(), bar, drop.width() - 1, drop.height() - 1);
     p.end();
-    Save(Framed(window, client), name);
+    shots::Save(shots::Framed(window, client), name);
 }
 
 void Capture(Language language, const QString& suffix) {
@@ -181,7 +153,7 @@ void Capture(Language language, const QString& suffix) {
 }
 
 TEST(SetupScreenshots, Capture) {
-    if (OutputDir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
+    if (shots::Dir().isEmpty()) GTEST_SKIP() << "PORTIVOX_SCREENSHOT_DIR not set";
     Capture(Language::English, QString());
     Capture(Language::German, QStringLiteral("_de"));
     Capture(Language::Japanese, QStringLiteral("_ja"));

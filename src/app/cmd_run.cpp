@@ -186,6 +186,8 @@ int RunCommand(const Args& args) {
     options.Display = &display;
     options.Host = &host;
     RunAssembly run(config, store, messages, std::move(options));
+    QObject::connect(&run, &RunAssembly::deviceChanged,
+                     [](bool, const std::string& message) { PrintErr(message); });
 
     bool inputDone = !opt.Virtual; // a real port never runs out of input
     // Virtual input reaches the device a few KiB per tick, as from a device.

@@ -51,6 +51,9 @@ class SerialDriver {
     /// Drops both queues.
     virtual void Purge() = 0;
     virtual void Close() = 0;
+    /// 0 while the open device is usable; once it has gone away (hang-up,
+    /// unplugged, node removed) the error number that says so.
+    virtual int Lost() { return 0; }
     /// False for a device without modem lines and BREAK (the virtual device):
     /// the port then refuses the line commands.
     virtual bool HasLineSignals() const { return true; }

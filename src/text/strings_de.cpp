@@ -379,6 +379,12 @@ constexpr NumberedText kGerman[] = {
     {9332, "Gerät verloren"},
     {9340, "Es wurde kein Programm zum Anzeigen der Hilfe gefunden. Die Hilfedatei ist %1"},
     {9341, "Die Konfigurationsdatei %1 existiert nicht."},
+    {9400, "Gerät verloren"},
+    {9401, "%1 ist verloren gegangen (%2); es wird jede Sekunde erneut geöffnet."},
+    {9402, "%1 ist wieder da; es wird weiter gelesen."},
+    {9403, "%1 verloren, wird jede Sekunde erneut geöffnet"},
+    {9404, "Verbindung getrennt"},
+    {9405, "sein Geräteeintrag ist verschwunden"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kGerman));

@@ -380,6 +380,12 @@ constexpr NumberedText kEnglish[] = {
     {9332, "Device lost"},
     {9340, "No program was found to show the help. The help file is %1"},
     {9341, "The configuration file %1 does not exist."},
+    {9400, "Device lost"},
+    {9401, "%1 was lost (%2); opening it again every second."},
+    {9402, "%1 is back; reading again."},
+    {9403, "%1 lost, opening it again every second"},
+    {9404, "hang-up"},
+    {9405, "its device node is gone"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kEnglish));

@@ -131,5 +131,11 @@ constexpr int FieldsFixedLength = 9330;
 constexpr int VirtualInstrumentState = 9331;
 constexpr int NoHelpViewer = 9340;
 constexpr int ConfigFileMissing = 9341;
+constexpr int DeviceLostState = 9400;
+constexpr int DeviceLostLine = 9401;
+constexpr int DeviceBackLine = 9402;
+constexpr int DeviceLostStatus = 9403;
+constexpr int DeviceHungUp = 9404;
+constexpr int DeviceNodeGone = 9405;
 
 } // namespace pv::txt

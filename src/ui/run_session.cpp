@@ -30,6 +30,7 @@ RunSession::RunSession(Config& config, SettingsStore& store, MessageSink& messag
     o.Clipboard = &clipboard_;
     o.HotKeys = true;
     run_ = std::make_unique<RunAssembly>(config_, store_, messages_, std::move(o));
+    connect(run_.get(), &RunAssembly::deviceChanged, window_.data(), &RunningWindow::SetDeviceLost);
     run_->SetOwnWindows(&own_);
 }
 

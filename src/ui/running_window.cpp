@@ -170,6 +170,23 @@ QIcon PausedIcon(const QIcon& base) {
     return icon;
 }
 
+// The program's icon faded, with a red cross: the device is gone.
+QIcon LostIcon(const QIcon& base) {
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64}) {
+        QPixmap pm = base.pixmap(QSize(size, size), QIcon::Disabled);
+        if (pm.isNull()) pm = QPixmap(size, size), pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(198, 40, 40), std::max(2.0, size / 7.0), Qt::SolidLine, Qt::RoundCap));
+        const double a = size * 0.55, b = size * 0.9;
+        p.drawLine(QPointF(a, a), QPointF(b, b));
+        p.drawLine(QPointF(a, b), QPointF(b, a));
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
 } // namespace
 
 QRect PlaceOnScreen(QRect client, QMargins frame, const QList<QRect>& screens) {
@@ -469,7 +486,7 @@ void RunningWindow::BuildTray() {
     trayMenu_->addAction(Tx(txt::QuitRunMenu), this, &RunningWindow::QuitRun)
         ->setObjectName(QStringLiteral("trayQuit"));
     tray_->setContextMenu(trayMenu_);
-    tray_->setToolTip(windowTitle().left(63));
+    ShowTrayState();
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick) ShowAbout();
         if (r != QSystemTrayIcon::Trigger) return;
@@ -528,8 +545,26 @@ void RunningWindow::ShowDateTime(const std::string& text) {
 // --- RuntimeHost -----------------------------------------------------------
 
 void RunningWindow::SetCaption(const std::string& caption) {
-    setWindowTitle(QString::fromUtf8(caption));
-    if (tray_) tray_->setToolTip(windowTitle().left(63));
+    caption_ = caption;
+    ShowCaption();
+}
+
+void RunningWindow::ShowCaption() {
+    QString title = QString::fromUtf8(caption_);
+    if (deviceLost_) title += QStringLiteral(" (") + Tx(txt::DeviceLostState) + ")";
+    setWindowTitle(title);
+    ShowTrayState();
+}
+
+void RunningWindow::ShowTrayState() {
+    if (!tray_) return;
+    const char* state = deviceLost_ ? "lost" : suspended_ ? "suspended" : "running";
+    tray_->setProperty("iconState", QString::fromLatin1(state));
+    tray_->setIcon(deviceLost_  ? LostIcon(windowIcon())
+                   : suspended_ ? PausedIcon(windowIcon())
+                                : windowIcon());
+    tray_->setToolTip(windowTitle().left(63) +
+                      (deviceLost_ ? "\n" + QString::fromUtf8(deviceMessage_) : QString()));
 }
 
 void RunningWindow::SuspendChanged(bool suspended) {
@@ -537,8 +572,18 @@ void RunningWindow::SuspendChanged(bool suspended) {
     resume1_->setVisible(suspended);
     suspended_ = suspended;
     if (traySuspend_) traySuspend_->setText(Tx(suspended ? 5001 : 3005));
-    if (tray_) tray_->setIcon(suspended ? PausedIcon(windowIcon()) : windowIcon());
+    ShowTrayState();
     RefreshStatus();
+}
+
+void RunningWindow::SetDeviceLost(bool lost, const std::string& message) {
+    deviceLost_ = lost;
+    deviceMessage_ = message;
+    ShowCaption();
+    RefreshStatus();
+    if (tray_ && tray_->isVisible() && QSystemTrayIcon::supportsMessages())
+        tray_->showMessage(windowTitle(), QString::fromUtf8(message),
+                           lost ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
 }
 
 void RunningWindow::SetStatusDevice(const std::string& device) {
@@ -549,19 +594,24 @@ void RunningWindow::SetStatusDevice(const std::string& device) {
 void RunningWindow::RefreshStatus() {
     if (!status_) return;
     const QString count = recordNumber_ ? recordNumber_->text() : QString();
-    status_->setText(QString::fromUtf8(statusDevice_) + QStringLiteral("  ·  ") +
+    QString device = QString::fromUtf8(statusDevice_);
+    if (deviceLost_) device = Tx(txt::DeviceLostStatus).replace(QStringLiteral("%1"), device);
+    status_->setText(device + QStringLiteral("  ·  ") +
                      (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(txt::RecordsWord) +
                      QStringLiteral("  ·  ") + QString::fromUtf8(ui::Destination(config_)));
     status_->setToolTip(status_->text()); // the line may be cut at the window's width
     QString state = Tx(suspended_ ? 9320 : 9321);
+    if (deviceLost_) state = Tx(txt::DeviceLostState) + QStringLiteral(" · ") + state;
     if (config_.RunMode == RunTest) state += QStringLiteral(" · ") + Tx(txt::TestModeState);
     if (config_.RunMode == RunVirtual)
         state += QStringLiteral(" · ") + Tx(txt::VirtualInstrumentState);
     state_->setText(state);
     // Suspended must be seen at a glance, not only read in the caption.
     state_->setStyleSheet(
-        suspended_ ? QStringLiteral("QLabel{background:#c62828;color:white;"
-                                    "font-weight:bold;padding:0 6px}")
+        deviceLost_  ? QStringLiteral("QLabel{background:#ef6c00;color:white;"
+                                       "font-weight:bold;padding:0 6px}")
+        : suspended_ ? QStringLiteral("QLabel{background:#c62828;color:white;"
+                                      "font-weight:bold;padding:0 6px}")
         : config_.RunMode == RunTest
             ? QStringLiteral("QLabel{background:#f9a825;color:black;padding:0 6px}")
             : QStringLiteral("QLabel{padding:0 6px}"));

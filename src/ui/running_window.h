@@ -122,6 +122,10 @@ class RunningWindow : public QMainWindow,
 
     /// The device the status line names (a path, or the virtual device).
     void SetStatusDevice(const std::string& device);
+    /// The device went away (`lost`) or is back: the caption, the status
+    /// line and the tray icon say so; `message` is the sentence for the
+    /// tray's balloon and tooltip.
+    void SetDeviceLost(bool lost, const std::string& message);
     /// The status line under the fields: device, records, destination, state.
     QLabel* StatusLine() const { return status_; }
     QLabel* StateLabel() const { return state_; }
@@ -187,6 +191,8 @@ class RunningWindow : public QMainWindow,
     void ClearControls();
     void RefreshStatus();
     void FitHeaderTexts();
+    void ShowCaption();
+    void ShowTrayState();
 
     Config& config_;
     Runtime* runtime_ = nullptr;
@@ -229,6 +235,9 @@ class RunningWindow : public QMainWindow,
     QLabel* status_ = nullptr;
     QLabel* state_ = nullptr;
     std::string statusDevice_;
+    std::string caption_; // the runtime's
+    std::string deviceMessage_;
+    bool deviceLost_ = false;
     bool suspended_ = false;
     QPointer<QDialog> aboutBox_;
 

@@ -92,4 +92,27 @@ std::string DescribeOpenError(const std::string& device, int err) {
     }
 }
 
+DeviceFault ClassifyDeviceError(int err) {
+    switch (err) {
+    case EIO:    // a hang-up: a pty's other side closed, an adapter pulled
+    case ENXIO:  // the device behind the node is gone
+    case ENODEV: // the driver let go of it
+    case ENOENT: // the node itself is gone
+    case EBADF:
+    case EPIPE: return DeviceFault::Lost;
+    default: return DeviceFault::Transient; // EAGAIN, EINTR, ENOMEM, ...
+    }
+}
+
+std::string DescribeLoss(const std::string& port, const std::string& device, int err) {
+    std::string cause = err == EIO      ? Text(txt::DeviceHungUp)
+                        : err == ENOENT ? Text(txt::DeviceNodeGone)
+                                        : std::string(std::strerror(err));
+    return Fill(txt::DeviceLostLine, port + ": " + device, cause);
+}
+
+std::string DescribeReturn(const std::string& port, const std::string& device) {
+    return Fill(txt::DeviceBackLine, port + ": " + device);
+}
+
 } // namespace pv

@@ -9,6 +9,7 @@
 #include "platform/posix/device_errors.h"
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -88,6 +89,10 @@ bool PosixSerialDriver::Open(const std::string& device) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, EBUSY);
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
+    path_ = device;
+    struct stat st {};
+    rdev_ = ::fstat(fd, &st) == 0 ? st.st_rdev : 0;
+    lost_ = 0;
     pty_ = IsPtyDevice(fd);
     applied_ = LineSettings{};
     haveApplied_ = false;
@@ -201,6 +206,7 @@ int PosixSerialDriver::Read(unsigned char* buffer, int size) {
         do {
             n = ::read(fd_, buffer_.data(), buffer_.size());
         } while (n < 0 && errno == EINTR);
+        if (n < 0) NoteError(errno);
         if (n <= 0) return 0; // nothing waiting, hang-up or error
         bufferPos_ = 0;
         bufferLen_ = static_cast<int>(n);
@@ -218,8 +224,27 @@ int PosixSerialDriver::Write(const char* data, int size) {
     do {
         n = ::write(fd_, data, static_cast<size_t>(size));
     } while (n < 0 && errno == EINTR);
+    if (n < 0) NoteError(errno);
     if (n < 0) return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
     return static_cast<int>(n);
+}
+
+void PosixSerialDriver::NoteError(int err) {
+    if (!lost_ && ClassifyDeviceError(err) == DeviceFault::Lost) lost_ = err;
+}
+
+int PosixSerialDriver::Lost() {
+    if (fd_ < 0 || lost_) return lost_;
+    // A hung-up tty reads as empty: only poll tells it from an idle one.
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) lost_ = EIO;
+    struct stat st {};
+    if (lost_) return lost_;
+    if (::stat(path_.c_str(), &st) != 0)
+        NoteError(errno);
+    else if (st.st_rdev != rdev_)
+        lost_ = ENOENT; // the name now leads to another device
+    return lost_;
 }
 
 void PosixSerialDriver::ModemLine(int bit, bool on) {

@@ -53,15 +53,23 @@ class PosixSerialDriver : public SerialDriver {
     /// Discards both kernel queues and the internal read buffer.
     void Purge() override;
     void Close() override;
+    /// Also when the node opened no longer exists or now names another
+    /// device (an adapter plugged back in under a new number). A poll and a
+    /// stat: cheap enough for every tick.
+    int Lost() override;
 
     /// The last settings applied by SetState.
     const LineSettings& Applied() const { return applied_; }
 
   private:
     void ModemLine(int bit, bool on);
+    void NoteError(int err);
 
     int fd_ = -1;
     std::string why_;
+    std::string path_; // as given: a by-id link is followed anew each time
+    unsigned long long rdev_ = 0;
+    int lost_ = 0;
     int32_t inputQueue_ = 0;
     int32_t outputQueue_ = 0;
     bool pty_ = false;

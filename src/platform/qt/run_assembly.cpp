@@ -5,6 +5,7 @@
 #include "output/dde_sink.h"
 #include "output/keystroke_sink.h"
 #include "output/log_sink.h"
+#include "platform/posix/device_errors.h"
 #include "platform/posix/serial_driver.h"
 #include "platform/qt/dde_delivery.h"
 #include "platform/qt/dde_server.h"
@@ -40,6 +41,7 @@ class CountingDriver : public SerialDriver {
     void Purge() override { inner_.Purge(); }
     void Close() override { inner_.Close(); }
     bool HasLineSignals() const override { return inner_.HasLineSignals(); }
+    int Lost() override { return inner_.Lost(); }
     uint64_t BytesRead = 0;
 
   private:
@@ -76,6 +78,8 @@ RunAssembly::RunAssembly(Config& config, SettingsStore& store, MessageSink& mess
     timer_.setInterval(50);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &RunAssembly::Tick);
+    reopen_.setInterval(1000);
+    connect(&reopen_, &QTimer::timeout, this, &RunAssembly::TryReopen);
 }
 
 RunAssembly::~RunAssembly() {
@@ -84,7 +88,41 @@ RunAssembly::~RunAssembly() {
 
 bool RunAssembly::OpenPort() {
     if (virtual_) return true;
-    return port_->OpenPort(PortSettingsOf(config_, &store_, options_.Device));
+    PortSettings s = PortSettingsOf(config_, &store_, options_.Device);
+    if (!port_->OpenPort(s)) return false;
+    device_ = s.Device;
+    if (lost_) TryReopen(); // already open: only says it is back
+    return true;
+}
+
+void RunAssembly::CheckDevice() {
+    if (lost_ || virtual_ || !counting_->IsOpen()) return;
+    const int err = counting_->Lost();
+    if (!err) return;
+    lost_ = true;
+    // The node is let go, so the system can remove it and hand the name on.
+    counting_->Close();
+    reopen_.start();
+    emit deviceChanged(true, DescribeLoss(PortNameOf(config_.CommPort), device_, err));
+}
+
+bool RunAssembly::ApplyLine() {
+    const PortSettings s = PortSettingsOf(config_, &store_, options_.Device);
+    LineSettings line;
+    counting_->SetQueueSizes(s.InputBufferSize, s.OutputBufferSize);
+    return counting_->SetTimeouts() && counting_->GetState(line) && counting_->SetState(s.Line);
+}
+
+void RunAssembly::TryReopen() {
+    if (!lost_ || stopped_) return;
+    // Quietly: the owner said once that the device is lost.
+    if (!counting_->IsOpen() && (!counting_->Open(device_) || !ApplyLine())) {
+        counting_->Close();
+        return;
+    }
+    lost_ = false;
+    reopen_.stop();
+    emit deviceChanged(false, DescribeReturn(PortNameOf(config_.CommPort), device_));
 }
 
 bool RunAssembly::Start() {
@@ -103,6 +141,7 @@ void RunAssembly::Stop() {
     }
     stopped_ = true;
     timer_.stop();
+    reopen_.stop();
     dde_->Stop();
 #ifdef PV_HAVE_X11
     hotKeys_.reset();
@@ -117,6 +156,7 @@ void RunAssembly::StopTimer() {
 void RunAssembly::Tick() {
     if (stopped_) return;
     runtime_->PollTick();
+    CheckDevice();
     items_->Flush();
     emit ticked();
 }

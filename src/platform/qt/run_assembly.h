@@ -104,10 +104,15 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     /// The keystroke sink, created on first use.
     KeystrokeSink& Keystrokes();
     bool Running() const { return started_ && !stopped_; }
+    /// The device went away and is being opened again every second.
+    bool DeviceLost() const { return lost_; }
 
   signals:
     /// After each tick.
     void ticked();
+    /// Once when the device is lost and once when it is back, with the
+    /// sentence that says so.
+    void deviceChanged(bool lost, const std::string& message);
 
   private:
     // SinkProvider
@@ -124,6 +129,9 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     void BeforeReload() override;
     void ReopenPort() override;
     void AfterReload() override;
+    void CheckDevice();
+    void TryReopen();
+    bool ApplyLine();
 
     Config& config_;
     SettingsStore& store_;
@@ -146,6 +154,11 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     WindowId runningWindow_ = 0;
     OwnWindows* own_ = nullptr;
     QTimer timer_;
+    // While the device is lost: the queued output waits in the port, the
+    // runtime keeps ticking, this timer tries the same name again.
+    QTimer reopen_;
+    std::string device_; // as given, never resolved
+    bool lost_ = false;
     bool started_ = false;
     bool stopped_ = false;
 };

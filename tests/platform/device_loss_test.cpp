@@ -5,30 +5,21 @@
 
 #include "platform/posix/device_errors.h"
 
-namespace {
-
-using pv::DeviceFault;
-
 TEST(DeviceLoss, ErrorNumbersAreClassified) {
-    struct Row {
+    using F = pv::DeviceFault;
+    const struct {
         const char* rule;
         int err;
-        DeviceFault fault;
-    };
-    const Row rows[] = {
-        {"a hang-up (pty master closed, adapter pulled) is a loss", EIO, DeviceFault::Lost},
-        {"a device gone from behind its node is a loss", ENXIO, DeviceFault::Lost},
-        {"a driver that let go of the device is a loss", ENODEV, DeviceFault::Lost},
-        {"a node removed is a loss", ENOENT, DeviceFault::Lost},
-        {"nothing waiting is passing", EAGAIN, DeviceFault::Transient},
-        {"a signal during the call is passing", EINTR, DeviceFault::Transient},
-        {"a short memory is passing", ENOMEM, DeviceFault::Transient},
-        {"a busy device is passing", EBUSY, DeviceFault::Transient},
-    };
-    for (const Row& row : rows) {
+        F fault;
+    } rows[] = {{"a hang-up (pty master closed, adapter pulled) is a loss", EIO, F::Lost},
+                {"a device gone from behind its node is a loss", ENXIO, F::Lost},
+                {"a driver that let go of the device is a loss", ENODEV, F::Lost},
+                {"a node removed is a loss", ENOENT, F::Lost},
+                {"nothing waiting is passing", EAGAIN, F::Transient},
+                {"a signal during the call is passing", EINTR, F::Transient},
+                {"a busy device is passing", EBUSY, F::Transient}};
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
         EXPECT_EQ(pv::ClassifyDeviceError(row.err), row.fault);
     }
 }
-
-} // namespace

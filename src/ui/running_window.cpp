@@ -558,8 +558,6 @@ void RunningWindow::ShowCaption() {
 
 void RunningWindow::ShowTrayState() {
     if (!tray_) return;
-    const char* state = deviceLost_ ? "lost" : suspended_ ? "suspended" : "running";
-    tray_->setProperty("iconState", QString::fromLatin1(state));
     tray_->setIcon(deviceLost_  ? LostIcon(windowIcon())
                    : suspended_ ? PausedIcon(windowIcon())
                                 : windowIcon());

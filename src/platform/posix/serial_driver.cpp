@@ -237,9 +237,8 @@ int PosixSerialDriver::Lost() {
     if (fd_ < 0 || lost_) return lost_;
     // A hung-up tty reads as empty: only poll tells it from an idle one.
     pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) lost_ = EIO;
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return lost_ = EIO;
     struct stat st {};
-    if (lost_) return lost_;
     if (::stat(path_.c_str(), &st) != 0)
         NoteError(errno);
     else if (st.st_rdev != rdev_)

@@ -382,7 +382,7 @@ constexpr NumberedText kGerman[] = {
     {9400, "Gerät verloren"},
     {9401, "%1 ist verloren gegangen (%2); es wird jede Sekunde erneut geöffnet."},
     {9402, "%1 ist wieder da; es wird weiter gelesen."},
-    {9403, "Verloren, wird jede Sekunde erneut geöffnet: %1"},
+    {9403, "Jede Sekunde neu öffnen: %1"},
     {9404, "Verbindung getrennt"},
     {9405, "sein Geräteeintrag ist verschwunden"},
 };

@@ -383,7 +383,7 @@ constexpr NumberedText kEnglish[] = {
     {9400, "Device lost"},
     {9401, "%1 was lost (%2); opening it again every second."},
     {9402, "%1 is back; reading again."},
-    {9403, "Lost, opening it again every second: %1"},
+    {9403, "Reopening each second: %1"},
     {9404, "hang-up"},
     {9405, "its device node is gone"},
 };

@@ -33,6 +33,33 @@ namespace pv {
 using ui::FromBytes;
 using ui::Tx;
 
+namespace {
+// A long device path must not push the rest of the line out of sight; its end (the port or
+// adapter's serial number) is what tells devices apart, so the cut falls at its start.
+class ElidedLabel : public QLabel {
+  public:
+    void SetText(const QString& lead, const QString& path, const QString& tail) {
+        lead_ = lead, path_ = path, tail_ = tail;
+        setText(lead + path + tail);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QFontMetrics metrics = fontMetrics();
+        const int room = area.width() - metrics.horizontalAdvance(lead_ + tail_);
+        const QString line = room > metrics.horizontalAdvance(QStringLiteral("\u2026xxxx"))
+                                 ? lead_ + metrics.elidedText(path_, Qt::ElideLeft, room) + tail_
+                                 : metrics.elidedText(text(), Qt::ElideRight, area.width());
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, line);
+    }
+
+  private:
+    QString lead_, path_, tail_;
+};
+} // namespace
+
 // ---------------------------------------------------------------------------
 // ReadOnlyBox
 
@@ -218,7 +245,7 @@ RunningWindow::RunningWindow(Config& config, QWidget* parent)
     setWindowIcon(AppIcon());
     setFont(ui::InterfaceQFont());
     BuildMenus();
-    status_ = new QLabel;
+    status_ = new ElidedLabel;
     status_->setObjectName(QStringLiteral("StatusLine"));
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     state_ = new QLabel;
@@ -592,11 +619,22 @@ void RunningWindow::SetStatusDevice(const std::string& device) {
 void RunningWindow::RefreshStatus() {
     if (!status_) return;
     const QString count = recordNumber_ ? recordNumber_->text() : QString();
-    QString device = QString::fromUtf8(statusDevice_);
-    if (deviceLost_) device = Tx(txt::DeviceLostStatus).replace(QStringLiteral("%1"), device);
-    status_->setText(device + QStringLiteral("  ·  ") +
-                     (count.isEmpty() ? QStringLiteral("0") : count) + " " + Tx(txt::RecordsWord) +
-                     QStringLiteral("  ·  ") + QString::fromUtf8(ui::Destination(config_)));
+    const QString device = QString::fromUtf8(statusDevice_);
+    // While the device is away, what is being done about it is the one thing worth the width.
+    auto* line = static_cast<ElidedLabel*>(status_);
+    if (deviceLost_) {
+        const QString lost = Tx(txt::DeviceLostStatus);
+        const auto at = lost.indexOf(QStringLiteral("%1"));
+        if (at < 0)
+            line->SetText(lost, {}, {});
+        else
+            line->SetText(lost.left(at), device, lost.mid(at + 2));
+    } else {
+        line->SetText({}, device,
+                      QStringLiteral("  ·  ") + (count.isEmpty() ? QStringLiteral("0") : count) +
+                          " " + Tx(txt::RecordsWord) + QStringLiteral("  ·  ") +
+                          QString::fromUtf8(ui::Destination(config_)));
+    }
     status_->setToolTip(status_->text()); // the line may be cut at the window's width
     QString state = Tx(suspended_ ? 9320 : 9321);
     if (deviceLost_) state = Tx(txt::DeviceLostState) + QStringLiteral(" · ") + state;

@@ -240,7 +240,7 @@ void Runtime::PollTick() {
     TimedOutputStep();
     port_.TransmitPending();
     if (sink_) sink_->Tick();
-    if (suspended_) return;
+    if (suspended_ || (sink_ && sink_->Backlogged())) return;
     idleTicks_ = static_cast<int16_t>((idleTicks_ + 1) % 256);
     if (!ReadInput()) return;
 

@@ -379,6 +379,8 @@ constexpr NumberedText kGerman[] = {
     {9332, "Gerät verloren"},
     {9340, "Es wurde kein Programm zum Anzeigen der Hilfe gefunden. Die Hilfedatei ist %1"},
     {9341, "Die Konfigurationsdatei %1 existiert nicht."},
+    {9420, "Bei &Anmeldung starten"},
+    {9421, "Der Start bei der Anmeldung konnte nicht geändert werden: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kGerman));

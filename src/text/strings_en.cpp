@@ -380,6 +380,8 @@ constexpr NumberedText kEnglish[] = {
     {9332, "Device lost"},
     {9340, "No program was found to show the help. The help file is %1"},
     {9341, "The configuration file %1 does not exist."},
+    {9420, "Start at &Login"},
+    {9421, "Start at login could not be changed: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kEnglish));

@@ -380,6 +380,8 @@ constexpr NumberedText kJapanese[] = {
     {9332, "デバイス切断"},
     {9340, "ヘルプを表示するプログラムが見つかりません。ヘルプ ファイル: %1"},
     {9341, "構成ファイル %1 は存在しません。"},
+    {9420, "ログイン時に起動(&L)"},
+    {9421, "ログイン時の起動を変更できませんでした: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kJapanese));

@@ -131,5 +131,7 @@ constexpr int FieldsFixedLength = 9330;
 constexpr int VirtualInstrumentState = 9331;
 constexpr int NoHelpViewer = 9340;
 constexpr int ConfigFileMissing = 9341;
+constexpr int StartAtLogin = 9420;
+constexpr int StartAtLoginFailed = 9421;
 
 } // namespace pv::txt

@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct OneSink : SinkProvider {
+    explicit OneSink(RecordSink* s) : sink(s) {}
     RecordSink* sink;
     RecordSink* SinkFor(int16_t) override { return sink; }
 };
@@ -52,7 +53,7 @@ TEST(LogQueue, RecordsOutlastAnOutageInOrderAndReadingPausesPastTheBound) {
         driver.Opened = true;
         SerialPort port{driver, clock, messages};
         LogSink sink(messages, LogSink::OnFailure::QueueAndRetry, row.bound);
-        OneSink sinks{&sink};
+        OneSink sinks(&sink);
         Runtime runtime(config, port, clock, messages, store, {nullptr, &sinks, nullptr});
         runtime.Start();
 

@@ -319,20 +319,5 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
     }
 }
 
-TEST(LogSink, LinesWaitingForTheFileAreBounded) {
-    Config c;
-    c.LogFileName = ::testing::TempDir() + "pv_no_such_dir/bounded.log";
-    RecordingMessages messages;
-    LogSink sink(messages, LogSink::OnFailure::QueueAndRetry, 64);
-    sink.Start(c);
-    Strings boxes;
-    Boxes b(&boxes);
-    Record r = TwoFields(c);
-    sink.Deliver(r, b);
-    r.Fields[1] = std::string(60, 'x'); // with what waits: past the bound
-    sink.Deliver(r, b);
-    EXPECT_TRUE(sink.Backlogged() && sink.LinesWaiting() == 2u);
-}
-
 } // namespace
 } // namespace pv::testing

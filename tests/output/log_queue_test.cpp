@@ -3,6 +3,7 @@
 // queue holds its bound, and everything reaches the file once it can.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -52,13 +53,10 @@ TEST(LogQueue, RecordsOutlastAnOutageInOrderAndReadingPausesPastTheBound) {
         std::ostringstream got;
         got << std::ifstream(dir / "q.log", std::ios::binary).rdbuf();
         EXPECT_TRUE(got.str() == expected) << got.str().size() << " of " << expected.size();
-        std::string said; // each notice once, in order
-        for (const auto& m : h.messages.shown)
-            said += m.text.find("paused") != std::string::npos           ? "paused "
-                    : m.text.find("retrying") != std::string::npos       ? "retrying "
-                    : m.text.find("no record lost") != std::string::npos ? "recovered "
-                                                                         : "other ";
-        EXPECT_EQ(said, row.pauses ? "retrying paused recovered " : "retrying recovered ");
+        const auto told =
+            std::count_if(h.messages.shown.begin(), h.messages.shown.end(),
+                          [](auto& m) { return m.text.find("paused") != m.text.npos; });
+        EXPECT_EQ(told, row.pauses ? 1 : 0) << "the pause is told once";
     }
 }
 

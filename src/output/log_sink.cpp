@@ -1,5 +1,6 @@
 #include "output/log_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -140,8 +141,7 @@ void LogSink::Tick() {
 }
 
 void LogSink::Stop() {
-    while (!ends_.empty() && Flush(waiting_.size()) == 0) {
-    }
+    if (!ends_.empty()) Flush(waiting_.size());
     if (!ends_.empty())
         messages_.Show(std::to_string(ends_.size()) + " record(s) could not be written to " +
                            fileName_,

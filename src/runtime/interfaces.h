@@ -97,6 +97,9 @@ class RecordSink {
     virtual Delivery Deliver(const Record& record, RecordBoxes& boxes) = 0;
     /// Every tick outside a delivery: work the sink put off (retries).
     virtual void Tick() {}
+    /// True while the sink holds all it may: the device is not read until
+    /// it has caught up.
+    virtual bool Backlogged() const { return false; }
     /// The run ends.
     virtual void Stop() {}
 };

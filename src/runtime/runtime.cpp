@@ -240,7 +240,7 @@ void Runtime::PollTick() {
     TimedOutputStep();
     port_.TransmitPending();
     if (sink_) sink_->Tick();
-    if (suspended_) return;
+    if (suspended_ || (sink_ && sink_->Backlogged())) return;
     idleTicks_ = static_cast<int16_t>((idleTicks_ + 1) % 256);
     if (!ReadInput()) return;
 
@@ -256,7 +256,7 @@ void Runtime::PollTick() {
 bool Runtime::ReadInput() {
     unsigned char byte = 0;
     // A flood is read over several ticks, so events keep their turn.
-    for (size_t n = 0; n < kTickReadLimit; ++n) {
+    for (size_t n = 0; n < kTickReadLimit && !(sink_ && sink_->Backlogged()); ++n) {
         if (!port_.ReadPortByte(byte)) {
             if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {

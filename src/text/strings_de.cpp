@@ -385,6 +385,8 @@ constexpr NumberedText kGerman[] = {
     {9403, "Jede Sekunde neu öffnen: %1"},
     {9404, "Verbindung getrennt"},
     {9405, "sein Geräteeintrag ist verschwunden"},
+    {9420, "Bei &Anmeldung starten"},
+    {9421, "Der Start bei der Anmeldung konnte nicht geändert werden: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kGerman));

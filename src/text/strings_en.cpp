@@ -386,6 +386,8 @@ constexpr NumberedText kEnglish[] = {
     {9403, "Reopening each second: %1"},
     {9404, "hang-up"},
     {9405, "its device node is gone"},
+    {9420, "Start at &Login"},
+    {9421, "Start at login could not be changed: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kEnglish));

@@ -386,6 +386,8 @@ constexpr NumberedText kJapanese[] = {
     {9403, "1 秒ごとに再接続: %1"},
     {9404, "ハングアップ"},
     {9405, "デバイス ノードがありません"},
+    {9420, "ログイン時に起動(&L)"},
+    {9421, "ログイン時の起動を変更できませんでした: %1"},
 };
 // clang-format on
 static_assert(IsSortedUnique(kJapanese));

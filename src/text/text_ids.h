@@ -137,5 +137,7 @@ constexpr int DeviceBackLine = 9402;
 constexpr int DeviceLostStatus = 9403;
 constexpr int DeviceHungUp = 9404;
 constexpr int DeviceNodeGone = 9405;
+constexpr int StartAtLogin = 9420;
+constexpr int StartAtLoginFailed = 9421;
 
 } // namespace pv::txt

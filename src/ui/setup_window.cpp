@@ -14,6 +14,9 @@
 #include <QMenuBar>
 #include <QUrl>
 
+#include <cstdlib>
+
+#include "config/autostart.h"
 #include "config/config_file.h"
 #include "runtime/runtime.h"
 #include "text/paths.h"
@@ -234,6 +237,26 @@ void SetupWindow::BuildMenus() {
     run->addSeparator();
     AddItem(run, "mSetTopic", 6003, &SetupWindow::SetDdeTopic);
     connect(run, &QMenu::aboutToShow, this, &SetupWindow::RefreshOptionMarks);
+    run->addSeparator();
+    // The mark is the entry on disk, which the user may also remove by hand.
+    const std::string entry = AutostartPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    QAction* login = marked(run, "StartAtLogin", txt::StartAtLogin, [this, entry] {
+        const std::string file =
+            config_.ConfigFileName.empty()
+                ? std::string()
+                : ToPath(QFileInfo(FromPath(config_.ConfigFileName)).absoluteFilePath());
+        std::string why;
+        if (!SetAutostart(entry, !AutostartEnabled(entry),
+                          ToPath(QCoreApplication::applicationFilePath()), file, why)) {
+            std::string text = Text(txt::StartAtLoginFailed);
+            text.replace(text.find("%1"), 2, why);
+            messages_.Show(text, ToBytes(Ui(UiText::ProgramTitle)), MsgIcon::Exclamation,
+                           MsgButtons::Ok);
+        }
+        Action("StartAtLogin")->setChecked(AutostartEnabled(entry));
+    });
+    connect(run, &QMenu::aboutToShow, login,
+            [login, entry] { login->setChecked(AutostartEnabled(entry)); });
 
     QMenu* help = menu("Help", 2125);
     AddItem(help, "HelpIndex", 2126, &SetupWindow::HelpIndex)->setShortcut(Qt::Key_F1);

@@ -153,7 +153,7 @@ void Runtime::CompileRun() {
         auto byte = static_cast<unsigned char>(i);
         const std::string& to = transferTable_[i];
         identityTransfer_[i] = to.size() == 1 && static_cast<unsigned char>(to[0]) == byte;
-        dropped_[i] = config_.OutputMode != LogToDisk && to.size() == 1 && to[0] == '\0';
+        kept_[i] = !(config_.OutputMode != LogToDisk && to.size() == 1 && to[0] == '\0');
         numeric_[i] =
             (byte != 0 && std::strchr(kDigits, byte)) || Contains(config_.DecimalSeparator, byte);
         endsRecord_[i] = Contains(endChars_, byte);
@@ -179,8 +179,23 @@ void Runtime::CompileRun() {
         }
     }
 
-    for (int i = 0; i < kFieldSlots; ++i)
+    // Most bytes of a record ended by a character only go into the field.
+    const bool charEnd = recordMode_ == SingleFieldCharEnd || recordMode_ == DelimitedCharEnd;
+    for (int i = 0; i < 256; ++i)
+        plain_[i] = charEnd && preInputKind_[i] != PreInput::Ignore &&
+                    preInputKind_[i] != PreInput::Void && preInputByte_[i] == i &&
+                    i != delimiter_ && !endsRecord_[i] &&
+                    !(config_.FlowControl == FlowOptoRs && i == 13);
+
+    for (int i = 0; i < kFieldSlots; ++i) {
         filterLetter_[i] = FilterLetter(config_.FieldFilter[i]);
+        switch (filterLetter_[i]) {
+        case 'N': keeps_[i] = &numeric_; break;
+        case 'I': keeps_[i] = &none_; break;
+        case 'B': keeps_[i] = nullptr; break;
+        default: keeps_[i] = &kept_; break;
+        }
+    }
     hasExpression_.fill(false);
     hasFormat_.fill(false);
     for (int i = 1; i <= kMaxFields; ++i) {
@@ -257,7 +272,7 @@ bool Runtime::ReadInput() {
     unsigned char byte = 0;
     // A flood is read over several ticks, so events keep their turn.
     for (size_t n = 0; n < kTickReadLimit; ++n) {
-        if (!port_.ReadPortByte(byte)) {
+        if (!port_.ReadPortByte(byte, kTickReadLimit - n)) {
             if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
                 fieldIndex_ = 1;
@@ -267,7 +282,12 @@ bool Runtime::ReadInput() {
             }
             return true;
         }
-        if (!HandleByte(byte)) return false;
+        if (inRecord_ && plain_[byte]) {
+            Append(byte);
+            prevCharWasSpace_ = byte == 32;
+        } else if (!HandleByte(byte)) {
+            return false;
+        }
     }
     return true;
 }
@@ -417,6 +437,26 @@ void Runtime::RequestBufferLink() {
     bufferLinkRequested_ = true;
 }
 
+void Runtime::SetCommandLink(const std::string& app, const std::string& topic,
+                             const std::string& item) {
+    config_.CmdLinkApp = app;
+    config_.CmdLinkTopic = topic;
+    config_.CmdLinkItem = item;
+    RequestCommandLink();
+}
+
+void Runtime::SetBufferLink(const std::string& app, const std::string& topic,
+                            const std::string& item) {
+    config_.BufferLinkApp = app;
+    config_.BufferLinkTopic = topic;
+    config_.BufferLinkItem = item;
+    RequestBufferLink();
+}
+
+void Runtime::SetBufferLinkStripCrLf(bool on) {
+    config_.BufferLinkStripCrLf = on ? True : False;
+}
+
 bool Runtime::Signal(LineSignal signal) {
     return port_.Signal(signal);
 }
@@ -523,30 +563,30 @@ void Runtime::ClearSlots() {
     }
 }
 
-void Runtime::Append(unsigned char byte) {
+void Runtime::StartText(Value& slot) {
+    slot.Kind = ValueKind::Text;
+    slot.Number = 0;
+    slot.Text.clear();
+    // The buffer came back from the sink with the last converted text;
+    // growing it byte by byte would reallocate several times a record.
+    slot.Text.reserve(kFieldReserve);
+}
+
+void Runtime::AppendHex(std::string& text, unsigned char byte) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const char hex[2] = {kHex[byte >> 4], kHex[byte & 15]};
+    text.append(hex, 2);
+}
+
+// Runs for every byte of a record: the rare cases are out of line.
+inline void Runtime::Append(unsigned char byte) {
     Value& slot = fieldValue_[fieldIndex_];
-    if (slot.Kind != ValueKind::Text) {
-        slot.Kind = ValueKind::Text;
-        slot.Number = 0;
-        slot.Text.clear();
-        // The buffer came back from the sink with the last converted text;
-        // growing it byte by byte would reallocate several times a record.
-        slot.Text.reserve(kFieldReserve);
-    }
-    switch (filterLetter_[fieldIndex_]) {
-    case 'N':
-        if (numeric_[byte]) slot.Text += static_cast<char>(byte);
-        return;
-    case 'I': return;
-    case 'B': {
-        static const char kHex[] = "0123456789ABCDEF";
-        const char hex[2] = {kHex[byte >> 4], kHex[byte & 15]};
-        slot.Text.append(hex, 2);
-        return;
-    }
-    default:
-        if (!dropped_[byte]) slot.Text += static_cast<char>(byte);
-    }
+    if (slot.Kind != ValueKind::Text) StartText(slot);
+    const std::array<bool, 256>* keep = keeps_[fieldIndex_];
+    if (!keep)
+        AppendHex(slot.Text, byte);
+    else if ((*keep)[byte])
+        slot.Text.push_back(static_cast<char>(byte));
 }
 
 void Runtime::NextField() {

@@ -271,7 +271,23 @@ void Runtime::PollTick() {
 bool Runtime::ReadInput() {
     unsigned char byte = 0;
     // A flood is read over several ticks, so events keep their turn.
-    for (size_t n = 0; n < kTickReadLimit; ++n) {
+    for (size_t n = 0; n < kTickReadLimit;) {
+        if (inRecord_) {
+            // Inside a field most bytes meet no rule but the filter: the
+            // stretch of them read ahead goes in at once.
+            std::string_view held = port_.InputHeld();
+            const size_t most = std::min(held.size(), kTickReadLimit - n);
+            size_t run = 0;
+            while (run < most && plain_[static_cast<unsigned char>(held[run])])
+                ++run;
+            if (run > 0) {
+                AppendRun(held.substr(0, run));
+                prevCharWasSpace_ = held[run - 1] == ' ';
+                port_.SkipInput(run);
+                n += run;
+                continue;
+            }
+        }
         if (!port_.ReadPortByte(byte, kTickReadLimit - n)) {
             if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
@@ -282,12 +298,8 @@ bool Runtime::ReadInput() {
             }
             return true;
         }
-        if (inRecord_ && plain_[byte]) {
-            Append(byte);
-            prevCharWasSpace_ = byte == 32;
-        } else if (!HandleByte(byte)) {
-            return false;
-        }
+        ++n;
+        if (!HandleByte(byte)) return false;
     }
     return true;
 }
@@ -578,15 +590,27 @@ void Runtime::AppendHex(std::string& text, unsigned char byte) {
     text.append(hex, 2);
 }
 
-// Runs for every byte of a record: the rare cases are out of line.
-inline void Runtime::Append(unsigned char byte) {
+void Runtime::Append(unsigned char byte) {
+    AppendRun(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+}
+
+void Runtime::AppendRun(std::string_view bytes) {
     Value& slot = fieldValue_[fieldIndex_];
     if (slot.Kind != ValueKind::Text) StartText(slot);
     const std::array<bool, 256>* keep = keeps_[fieldIndex_];
-    if (!keep)
-        AppendHex(slot.Text, byte);
-    else if ((*keep)[byte])
-        slot.Text.push_back(static_cast<char>(byte));
+    if (!keep) {
+        for (char c : bytes)
+            AppendHex(slot.Text, static_cast<unsigned char>(c));
+        return;
+    }
+    // What the filter keeps goes in a stretch at a time.
+    size_t from = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if ((*keep)[static_cast<unsigned char>(bytes[i])]) continue;
+        slot.Text.append(bytes.data() + from, i - from);
+        from = i + 1;
+    }
+    slot.Text.append(bytes.data() + from, bytes.size() - from);
 }
 
 void Runtime::NextField() {

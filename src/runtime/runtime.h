@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "config/config.h"
 #include "config/settings_store.h"
@@ -180,6 +181,7 @@ class Runtime : private RecordBoxes {
     void CompileRun();
     std::string SuspendCaption(bool suspended) const;
     void Append(unsigned char byte);
+    void AppendRun(std::string_view bytes);
     void StartText(Value& slot);
     static void AppendHex(std::string& text, unsigned char byte);
     void NextField();

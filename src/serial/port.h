@@ -5,10 +5,12 @@
 // Instrument mode (serial/virtual_driver.h). The port knows nothing of the
 // configuration: it is opened with line settings and a device path and
 // says whether each run-time change was taken.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "config/config.h" // PortNameOf, for the device mapping
 #include "config/settings_store.h"
@@ -124,8 +126,13 @@ class SerialPort {
         byte = input_[readPos_++];
         return true;
     }
-    /// Bytes read from the driver and not handed out yet.
-    size_t InputHeld() const { return readEnd_ - readPos_; }
+    /// Bytes read from the driver and not handed out yet; the view lasts
+    /// until the next call that reads, purges or closes.
+    std::string_view InputHeld() const {
+        return {reinterpret_cast<const char*>(input_.data()) + readPos_, readEnd_ - readPos_};
+    }
+    /// Hands out the first `n` bytes of InputHeld() without copying them.
+    void SkipInput(size_t n) { readPos_ += std::min(n, readEnd_ - readPos_); }
     /// Appends to the queued output; false (nothing queued) past
     /// kPendingOutputLimit.
     bool Queue(const std::string& bytes);

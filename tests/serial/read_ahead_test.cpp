@@ -2,8 +2,6 @@
 // queue would go and meet every record rule.
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "fakes/run_fakes.h"
 
 namespace pv::testing {
@@ -15,10 +13,6 @@ std::string Take(Harness& h, size_t count, size_t wanted) {
     for (unsigned char b = 0; out.size() < count && h.port.ReadPortByte(b, wanted);)
         out += static_cast<char>(b);
     return out;
-}
-
-std::string Delivered(const Harness& h) {
-    return std::accumulate(h.Records().begin(), h.Records().end(), std::string());
 }
 
 TEST(PortReadAhead, BytesReadInBlocksKeepTheirOrderAndRules) {
@@ -45,7 +39,7 @@ TEST(PortReadAhead, BytesReadInBlocksKeepTheirOrderAndRules) {
              h.config.EndOfRecordEvent = EndOnSpecialChars;
              h.config.EndOfRecordChars = "#";
              h.Start(), h.Feed("1\r2#"), h.Tick();
-             return h.Snap().PendingOutput + Delivered(h);
+             return h.Snap().PendingOutput + (h.Records().size() == 1 ? h.Records()[0] : "");
          },
          "?\r1\r2#"},
     };

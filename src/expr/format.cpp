@@ -711,27 +711,33 @@ bool IsTextPattern(std::string_view p) {
     return placeholder || (caseOnly && !IsDatePattern(p.substr(1)));
 }
 
-std::string FormatText(std::string text, std::string_view pattern) {
-    std::vector<std::string_view> sec = SplitSections(pattern);
-    std::string_view s = sec[0];
-    if (text.empty() && sec.size() >= 2) s = sec[1];
+// A text pattern section, analysed once: literal pieces and placeholders,
+// the case rule and the fill direction.
+struct TextSection {
     struct Piece {
         char kind; // '@', '&' or 0 for literal
         std::string text;
     };
     std::vector<Piece> pieces;
+    size_t slots = 0;
+    std::string literals; // every literal piece, for a section without slots
     bool fromLeft = false;
     int caseMode = 0;
+};
+
+TextSection PrepareText(std::string_view s) {
+    TextSection sec;
+    auto& pieces = sec.pieces;
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
         if (c == '@' || c == '&')
             pieces.push_back({c, {}});
         else if (c == '<')
-            caseMode = -1;
+            sec.caseMode = -1;
         else if (c == '>')
-            caseMode = 1;
+            sec.caseMode = 1;
         else if (c == '!')
-            fromLeft = true;
+            sec.fromLeft = true;
         else if (c == '\\') {
             if (i + 1 < s.size()) pieces.push_back({0, std::string(1, s[++i])});
         } else if (c == '"') {
@@ -743,29 +749,40 @@ std::string FormatText(std::string text, std::string_view pattern) {
             pieces.push_back({0, std::string(1, c)});
         }
     }
+    for (const auto& p : pieces) {
+        if (p.kind) ++sec.slots;
+        sec.literals += p.text;
+    }
+    return sec;
+}
+
+// Up to four sections; the second applies to empty text.
+std::vector<TextSection> PrepareTextPattern(std::string_view pattern) {
+    std::vector<TextSection> out;
+    for (std::string_view s : SplitSections(pattern))
+        out.push_back(PrepareText(s));
+    return out;
+}
+
+std::string FormatText(std::string text, const std::vector<TextSection>& sections) {
+    const TextSection& sec = text.empty() && sections.size() >= 2 ? sections[1] : sections[0];
     for (char& ch : text) {
         unsigned char u = static_cast<unsigned char>(ch);
-        if (caseMode < 0 && ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)))
+        if (sec.caseMode < 0 && ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)))
             ch = static_cast<char>(u + 32);
-        if (caseMode > 0 && ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)))
+        if (sec.caseMode > 0 && ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)))
             ch = static_cast<char>(u - 32);
     }
-    size_t slots = 0;
-    for (const auto& p : pieces)
-        if (p.kind) ++slots;
-    if (slots == 0) {
-        std::string out;
-        for (const auto& p : pieces)
-            out += p.text;
-        return pieces.empty() ? text : out + text;
-    }
+    const size_t slots = sec.slots;
+    if (slots == 0) return sec.pieces.empty() ? text : sec.literals + text;
     // Characters beyond the placeholders go before the first placeholder
     // (filling from the right) or after the last (from the left).
+    const bool fromLeft = sec.fromLeft;
     size_t surplus = text.size() > slots ? text.size() - slots : 0;
     size_t missing = slots > text.size() ? slots - text.size() : 0;
     std::string out;
     size_t slot = 0, next = 0;
-    for (const auto& p : pieces) {
+    for (const auto& p : sec.pieces) {
         if (!p.kind) {
             out += p.text;
             continue;
@@ -792,7 +809,8 @@ struct CompiledFormat::Plan {
     std::string pattern;
     Named named = Named::None;
     bool text = false, date = false;
-    NumberPattern number;       // custom or named number pattern
+    NumberPattern number; // custom or named number pattern
+    std::vector<TextSection> textSections;
     std::vector<DTok> dateToks; // date pattern, named ones resolved
 };
 
@@ -828,6 +846,7 @@ CompiledFormat CompileFormat(std::string_view pattern) {
     if (plan->named == Named::None) {
         plan->text = IsTextPattern(pattern);
         plan->date = IsDatePattern(pattern);
+        if (plan->text) plan->textSections = PrepareTextPattern(pattern);
         if (plan->date) {
             const char* named = NamedDatePattern(pattern);
             plan->dateToks = TokenizeDate(named ? std::string_view(named) : pattern);
@@ -866,7 +885,7 @@ std::string CompiledFormat::Apply(const Value& value) const {
         return GeneralNumberText(value);
     }
     const Plan& plan = *plan_;
-    if (plan.text) return FormatText(GeneralNumberText(value), plan.pattern);
+    if (plan.text) return FormatText(GeneralNumberText(value), plan.textSections);
     if (isNull) {
         if (plan.named != Named::None || plan.date) return GeneralNumberText(value);
         return FormatNumberPattern(0, false, plan.number, true);

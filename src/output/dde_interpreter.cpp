@@ -78,7 +78,7 @@ std::string DecodeCommandArgument(const std::string& argument) {
     return result;
 }
 
-CommandInterpreter::CommandInterpreter(Config& config, Runtime& runtime, Clock& clock,
+CommandInterpreter::CommandInterpreter(const Config& config, Runtime& runtime, Clock& clock,
                                        MessageSink& messages, DdeItems& items, CommandParts parts)
     : config_(config), runtime_(runtime), clock_(clock), messages_(messages), items_(items),
       parts_(parts) {}
@@ -190,9 +190,10 @@ const CommandInterpreter::FixedCommand CommandInterpreter::kFixed[] = {
      [](Self& s, int32_t) {
          return s.RunLinkItem(s.EditMenu().TerminateBuffer, &Self::TerminateBufferLink);
      }},
-    {"{STRIPCRLF-ON}", [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = True, true; }},
+    {"{STRIPCRLF-ON}",
+     [](Self& s, int32_t) { return s.runtime_.SetBufferLinkStripCrLf(true), true; }},
     {"{STRIPCRLF-OFF}",
-     [](Self& s, int32_t) { return s.config_.BufferLinkStripCrLf = False, true; }},
+     [](Self& s, int32_t) { return s.runtime_.SetBufferLinkStripCrLf(false), true; }},
     {"{COPYDATE}", [](Self& s, int32_t) { return s.CopyLink("DateTime"), true; }},
     {"{COPYRECNUM}", [](Self& s, int32_t) { return s.CopyLink("RecordNumber"), true; }},
 };
@@ -294,20 +295,14 @@ void CommandInterpreter::PasteCommandLink() {
     std::string text;
     if (!parts_.Clipboard || !parts_.Clipboard->GetLink(text)) return;
     LinkReference r = ParseLinkText(text);
-    config_.CmdLinkApp = r.App;
-    config_.CmdLinkTopic = r.Topic;
-    config_.CmdLinkItem = r.Item;
-    runtime_.RequestCommandLink();
+    runtime_.SetCommandLink(r.App, r.Topic, r.Item);
 }
 
 void CommandInterpreter::PasteBufferLink() {
     std::string text;
     if (!parts_.Clipboard || !parts_.Clipboard->GetLink(text)) return;
     LinkReference r = ParseLinkText(text);
-    config_.BufferLinkApp = r.App;
-    config_.BufferLinkTopic = r.Topic;
-    config_.BufferLinkItem = r.Item;
-    runtime_.RequestBufferLink();
+    runtime_.SetBufferLink(r.App, r.Topic, r.Item);
 }
 
 void CommandInterpreter::TerminateCommandLink() {

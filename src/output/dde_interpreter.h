@@ -84,7 +84,7 @@ std::string DecodeCommandArgument(const std::string& argument);
 
 class CommandInterpreter {
   public:
-    CommandInterpreter(Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,
+    CommandInterpreter(const Config& config, Runtime& runtime, Clock& clock, MessageSink& messages,
                        DdeItems& items, CommandParts parts = {});
 
     /// Runs one command; false when it is refused.
@@ -139,7 +139,7 @@ class CommandInterpreter {
     bool RunLinkItem(bool enabled, void (CommandInterpreter::*handler)());
     int FieldCount() const;
 
-    Config& config_;
+    const Config& config_; // read only: changes go through the runtime
     Runtime& runtime_;
     Clock& clock_;
     MessageSink& messages_;

@@ -62,7 +62,8 @@ std::string PortTerminal::Read() {
     if (!port_) return {};
     std::string bytes;
     unsigned char b = 0;
-    while (static_cast<int>(bytes.size()) < kReadsPerTick && port_->ReadPortByte(b)) {
+    while (static_cast<int>(bytes.size()) < kReadsPerTick &&
+           port_->ReadPortByte(b, kReadsPerTick - bytes.size())) {
         bytes += static_cast<char>(b);
         if (b == '\r') ++pendingCrs_;
     }

@@ -153,7 +153,7 @@ void Runtime::CompileRun() {
         auto byte = static_cast<unsigned char>(i);
         const std::string& to = transferTable_[i];
         identityTransfer_[i] = to.size() == 1 && static_cast<unsigned char>(to[0]) == byte;
-        dropped_[i] = config_.OutputMode != LogToDisk && to.size() == 1 && to[0] == '\0';
+        kept_[i] = !(config_.OutputMode != LogToDisk && to.size() == 1 && to[0] == '\0');
         numeric_[i] =
             (byte != 0 && std::strchr(kDigits, byte)) || Contains(config_.DecimalSeparator, byte);
         endsRecord_[i] = Contains(endChars_, byte);
@@ -179,8 +179,23 @@ void Runtime::CompileRun() {
         }
     }
 
-    for (int i = 0; i < kFieldSlots; ++i)
+    // Most bytes of a record ended by a character only go into the field.
+    const bool charEnd = recordMode_ == SingleFieldCharEnd || recordMode_ == DelimitedCharEnd;
+    for (int i = 0; i < 256; ++i)
+        plain_[i] = charEnd && preInputKind_[i] != PreInput::Ignore &&
+                    preInputKind_[i] != PreInput::Void && preInputByte_[i] == i &&
+                    i != delimiter_ && !endsRecord_[i] &&
+                    !(config_.FlowControl == FlowOptoRs && i == 13);
+
+    for (int i = 0; i < kFieldSlots; ++i) {
         filterLetter_[i] = FilterLetter(config_.FieldFilter[i]);
+        switch (filterLetter_[i]) {
+        case 'N': keeps_[i] = &numeric_; break;
+        case 'I': keeps_[i] = &none_; break;
+        case 'B': keeps_[i] = nullptr; break;
+        default: keeps_[i] = &kept_; break;
+        }
+    }
     hasExpression_.fill(false);
     hasFormat_.fill(false);
     for (int i = 1; i <= kMaxFields; ++i) {
@@ -256,8 +271,24 @@ void Runtime::PollTick() {
 bool Runtime::ReadInput() {
     unsigned char byte = 0;
     // A flood is read over several ticks, so events keep their turn.
-    for (size_t n = 0; n < kTickReadLimit && !(sink_ && sink_->Backlogged()); ++n) {
-        if (!port_.ReadPortByte(byte)) {
+    for (size_t n = 0; n < kTickReadLimit && !(sink_ && sink_->Backlogged());) {
+        if (inRecord_) {
+            // Inside a field most bytes meet no rule but the filter: the
+            // stretch of them read ahead goes in at once.
+            std::string_view held = port_.InputHeld();
+            const size_t most = std::min(held.size(), kTickReadLimit - n);
+            size_t run = 0;
+            while (run < most && plain_[static_cast<unsigned char>(held[run])])
+                ++run;
+            if (run > 0) {
+                AppendRun(held.substr(0, run));
+                prevCharWasSpace_ = held[run - 1] == ' ';
+                port_.SkipInput(run);
+                n += run;
+                continue;
+            }
+        }
+        if (!port_.ReadPortByte(byte, kTickReadLimit - n)) {
             if (config_.EndOfRecordEvent == EndOnTimeDelay && inRecord_ &&
                 idleTicks_ == config_.RecordDelayTicks) {
                 fieldIndex_ = 1;
@@ -267,6 +298,7 @@ bool Runtime::ReadInput() {
             }
             return true;
         }
+        ++n;
         if (!HandleByte(byte)) return false;
     }
     return true;
@@ -417,6 +449,26 @@ void Runtime::RequestBufferLink() {
     bufferLinkRequested_ = true;
 }
 
+void Runtime::SetCommandLink(const std::string& app, const std::string& topic,
+                             const std::string& item) {
+    config_.CmdLinkApp = app;
+    config_.CmdLinkTopic = topic;
+    config_.CmdLinkItem = item;
+    RequestCommandLink();
+}
+
+void Runtime::SetBufferLink(const std::string& app, const std::string& topic,
+                            const std::string& item) {
+    config_.BufferLinkApp = app;
+    config_.BufferLinkTopic = topic;
+    config_.BufferLinkItem = item;
+    RequestBufferLink();
+}
+
+void Runtime::SetBufferLinkStripCrLf(bool on) {
+    config_.BufferLinkStripCrLf = on ? True : False;
+}
+
 bool Runtime::Signal(LineSignal signal) {
     return port_.Signal(signal);
 }
@@ -523,30 +575,42 @@ void Runtime::ClearSlots() {
     }
 }
 
+void Runtime::StartText(Value& slot) {
+    slot.Kind = ValueKind::Text;
+    slot.Number = 0;
+    slot.Text.clear();
+    // The buffer came back from the sink with the last converted text;
+    // growing it byte by byte would reallocate several times a record.
+    slot.Text.reserve(kFieldReserve);
+}
+
+void Runtime::AppendHex(std::string& text, unsigned char byte) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const char hex[2] = {kHex[byte >> 4], kHex[byte & 15]};
+    text.append(hex, 2);
+}
+
 void Runtime::Append(unsigned char byte) {
+    AppendRun(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+}
+
+void Runtime::AppendRun(std::string_view bytes) {
     Value& slot = fieldValue_[fieldIndex_];
-    if (slot.Kind != ValueKind::Text) {
-        slot.Kind = ValueKind::Text;
-        slot.Number = 0;
-        slot.Text.clear();
-        // The buffer came back from the sink with the last converted text;
-        // growing it byte by byte would reallocate several times a record.
-        slot.Text.reserve(kFieldReserve);
-    }
-    switch (filterLetter_[fieldIndex_]) {
-    case 'N':
-        if (numeric_[byte]) slot.Text += static_cast<char>(byte);
-        return;
-    case 'I': return;
-    case 'B': {
-        static const char kHex[] = "0123456789ABCDEF";
-        const char hex[2] = {kHex[byte >> 4], kHex[byte & 15]};
-        slot.Text.append(hex, 2);
+    if (slot.Kind != ValueKind::Text) StartText(slot);
+    const std::array<bool, 256>* keep = keeps_[fieldIndex_];
+    if (!keep) {
+        for (char c : bytes)
+            AppendHex(slot.Text, static_cast<unsigned char>(c));
         return;
     }
-    default:
-        if (!dropped_[byte]) slot.Text += static_cast<char>(byte);
+    // What the filter keeps goes in a stretch at a time.
+    size_t from = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if ((*keep)[static_cast<unsigned char>(bytes[i])]) continue;
+        slot.Text.append(bytes.data() + from, i - from);
+        from = i + 1;
     }
+    slot.Text.append(bytes.data() + from, bytes.size() - from);
 }
 
 void Runtime::NextField() {

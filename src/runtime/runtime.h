@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "config/config.h"
 #include "config/settings_store.h"
@@ -132,6 +133,12 @@ class Runtime : private RecordBoxes {
     /// Ask the next tick to (re)establish a DDE client link.
     void RequestCommandLink();
     void RequestBufferLink();
+    /// A DDE client link to another application's item (a pasted link):
+    /// stored in the link's settings, established by the next tick.
+    void SetCommandLink(const std::string& app, const std::string& topic, const std::string& item);
+    void SetBufferLink(const std::string& app, const std::string& topic, const std::string& item);
+    /// Whether text from the output buffer link loses its CR and LF bytes.
+    void SetBufferLinkStripCrLf(bool on);
     /// DTR, RTS and BREAK; false (refused) where the device has no lines.
     bool Signal(LineSignal signal);
     /// A run-time line change; the setting follows when the port took it (a
@@ -174,6 +181,9 @@ class Runtime : private RecordBoxes {
     void CompileRun();
     std::string SuspendCaption(bool suspended) const;
     void Append(unsigned char byte);
+    void AppendRun(std::string_view bytes);
+    void StartText(Value& slot);
+    static void AppendHex(std::string& text, unsigned char byte);
     void NextField();
     bool DelimiterAdvances() const;
     void DoReset();
@@ -214,9 +224,13 @@ class Runtime : private RecordBoxes {
     std::array<unsigned char, 256> preInputByte_{}; // the byte that goes on
     std::array<bool, 256> startsRecord_{};
     std::array<bool, 256> endsRecord_{};
+    std::array<bool, 256> plain_{}; // inside a record: no rule but the filter
     std::array<bool, 256> numeric_{};
-    std::array<bool, 256> dropped_{}; // "C" filter: translated to NUL
+    std::array<bool, 256> kept_{}; // "C" filter: all but what translates to NUL
+    std::array<bool, 256> none_{}; // "I" filter
     std::array<char, kFieldSlots> filterLetter_{};
+    // The bytes each field's filter keeps; null for "B" (hex pairs).
+    std::array<const std::array<bool, 256>*, kFieldSlots> keeps_{};
     std::array<bool, kFieldSlots> hasExpression_{};
     std::array<bool, kFieldSlots> hasFormat_{};
     std::array<CompiledExpression, kFieldSlots> expressions_;

@@ -63,9 +63,9 @@ bool SerialPort::OpenPort(const PortSettings& s) {
     // driver's state is read and completed below.
     if (!driver_.Open(s.Device)) {
         const std::string why = driver_.WhyNotOpen();
-        messages_.Show(s.Name + " " + Text(txt::DeviceNotAvailable) + (why.empty() ? "" : "\n" + why),
-                       Text(txt::DeviceErrorTitle),
-                       MsgIcon::Exclamation, MsgButtons::Ok);
+        messages_.Show(s.Name + " " + Text(txt::DeviceNotAvailable) +
+                           (why.empty() ? "" : "\n" + why),
+                       Text(txt::DeviceErrorTitle), MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
     auto fail = [&](const char* message) {
@@ -95,8 +95,13 @@ bool SerialPort::ChangeLine(LineParameter parameter, int32_t value) {
     return driver_.SetState(line);
 }
 
-bool SerialPort::ReadPortByte(unsigned char& byte) {
-    return driver_.Read(&byte, 1) == 1;
+bool SerialPort::Refill(size_t wanted) {
+    readPos_ = readEnd_ = 0;
+    int got =
+        driver_.Read(input_.data(), static_cast<int>(std::clamp<size_t>(wanted, 1, kReadBlock)));
+    if (got <= 0) return false;
+    readEnd_ = std::min(static_cast<size_t>(got), kReadBlock);
+    return true;
 }
 
 bool SerialPort::Queue(const std::string& bytes) {
@@ -233,6 +238,7 @@ void SerialPort::Tick() {
 }
 
 void SerialPort::PurgePort() {
+    readPos_ = readEnd_ = 0;
     driver_.Purge();
 }
 

@@ -5,9 +5,12 @@
 // Instrument mode (serial/virtual_driver.h). The port knows nothing of the
 // configuration: it is opened with line settings and a device path and
 // says whether each run-time change was taken.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "config/config.h" // PortNameOf, for the device mapping
 #include "config/settings_store.h"
@@ -118,8 +121,21 @@ class SerialPort {
     /// is reported. Parity and stop bits use the low byte.
     bool ChangeLine(LineParameter parameter, int32_t value);
     /// One byte without waiting: true and `byte` set, or false when none is
-    /// waiting (or on a read error).
-    bool ReadPortByte(unsigned char& byte);
+    /// waiting (or on a read error). The driver is read a block at a time,
+    /// at most `wanted` bytes (what the caller will still take, this byte
+    /// included); bytes read ahead come out first, in order, on later calls.
+    bool ReadPortByte(unsigned char& byte, size_t wanted = 1) {
+        if (readPos_ == readEnd_ && !Refill(wanted)) return false;
+        byte = input_[readPos_++];
+        return true;
+    }
+    /// Bytes read from the driver and not handed out yet; the view lasts
+    /// until the next call that reads, purges or closes.
+    std::string_view InputHeld() const {
+        return {reinterpret_cast<const char*>(input_.data()) + readPos_, readEnd_ - readPos_};
+    }
+    /// Hands out the first `n` bytes of InputHeld() without copying them.
+    void SkipInput(size_t n) { readPos_ += std::min(n, readEnd_ - readPos_); }
     /// Appends to the queued output; false (nothing queued) past
     /// kPendingOutputLimit.
     bool Queue(const std::string& bytes);
@@ -138,7 +154,8 @@ class SerialPort {
     bool Signal(LineSignal signal);
     /// The per-tick countdowns of BREAK and of a DTR pulse.
     void Tick();
-    /// Drops the driver's queues (the queued output stays).
+    /// Drops the driver's queues and the bytes read ahead (the queued output
+    /// stays).
     void PurgePort();
     /// Lowers DTR and RTS, then closes.
     void ClosePort();
@@ -153,6 +170,7 @@ class SerialPort {
     SerialDriver& driver_;
     TickSource& ticks_;
     MessageSink& messages_;
+    bool Refill(size_t wanted);
     bool Append(const std::string& bytes, bool timed);
     /// Frees `bytes` of timed output, oldest first, whole strings at a time.
     void DropTimed(size_t bytes);
@@ -164,6 +182,12 @@ class SerialPort {
         size_t unit;
         size_t count;
     };
+    // Input read ahead: a driver call per block instead of per byte. Kept
+    // across a close, as the device's own queue would keep it.
+    static constexpr size_t kReadBlock = 4096;
+    std::array<unsigned char, kReadBlock> input_;
+    size_t readPos_ = 0;
+    size_t readEnd_ = 0;
     std::string pending_;
     std::deque<TimedRun> timed_;
     size_t timedBytes_ = 0;

@@ -8,6 +8,7 @@
 #include "platform/posix/serial_driver.h"
 #include "platform/qt/dde_delivery.h"
 #include "platform/qt/dde_server.h"
+#include "platform/qt/mqtt_run.h"
 
 #ifdef PV_HAVE_X11
 #include "platform/x11/x11_desktop.h"
@@ -108,6 +109,7 @@ void RunAssembly::Stop() {
     hotKeys_.reset();
 #endif
     runtime_->Stop();
+    mqtt_.reset(); // "offline", then disconnected; the queue keeps the rest
 }
 
 void RunAssembly::StopTimer() {
@@ -162,6 +164,19 @@ KeystrokeSink& RunAssembly::Keystrokes() {
 }
 
 RecordSink* RunAssembly::SinkFor(int16_t outputMode) {
+    RecordSink* mode = ModeSink(outputMode);
+    if (!mqttOpened_) { // first start: the DDE topic is known now
+        mqttOpened_ = true;
+        mqtt_ = MqttRun::Open(
+            store_, messages_,
+            {runtime_->DdeTopic(),
+             virtual_ ? "" : PortSettingsOf(config_, &store_, options_.Device).Device},
+            [this](const std::string& c) { return Commands()->Execute(c); });
+    }
+    return mqtt_ ? &mqtt_->Wrap(*mode) : mode;
+}
+
+RecordSink* RunAssembly::ModeSink(int16_t outputMode) {
     switch (outputMode) {
     case SendKeystrokes: return &Keystrokes();
     case DdeServer:
@@ -181,6 +196,7 @@ void RunAssembly::SetCaption(const std::string& c) {
 }
 
 void RunAssembly::SuspendChanged(bool s) {
+    if (mqtt_) mqtt_->Delivery().SetSuspended(s);
     if (options_.Host) options_.Host->SuspendChanged(s);
 }
 

@@ -32,6 +32,11 @@ bool MqttDelivery::CommandsAllowed() const {
 
 void MqttDelivery::Start(const Config& config) {
     setup_.Context.ConfigFile = config.ConfigFileName;
+    // Subscribers on other machines need the whole path.
+    char cwd[4096];
+    if (!config.ConfigFileName.empty() && config.ConfigFileName[0] != '/' &&
+        ::getcwd(cwd, sizeof cwd))
+        setup_.Context.ConfigFile = std::string(cwd) + "/" + config.ConfigFileName;
 }
 
 void MqttDelivery::Publish(const Record& record) {

@@ -242,14 +242,16 @@ bool RecordQueue::Commit(std::string& why) {
     return !dirty_ || SaveHead(why);
 }
 
-bool RecordQueue::Count(const std::string& path, size_t& count, std::string& why) {
+bool RecordQueue::Count(const std::string& path, size_t& count, bool& inUse, std::string& why) {
     count = 0;
+    inUse = false;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return true;
         why = Reason(path, errno);
         return false;
     }
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) inUse = true;
     struct stat st {};
     std::deque<std::pair<uint64_t, uint32_t>> lines;
     uint64_t end = 0;

@@ -49,9 +49,10 @@ class RecordQueue {
     /// Saves the head and compacts the file once most of it is consumed.
     bool Commit(std::string& why);
 
-    /// Counts the waiting entries of a queue without opening it for use
-    /// (another program may hold it); false with `why` when unreadable.
-    static bool Count(const std::string& path, size_t& count, std::string& why);
+    /// Counts the waiting entries of a queue without opening it for use;
+    /// `inUse` tells whether a program holds it. False with `why` when
+    /// unreadable.
+    static bool Count(const std::string& path, size_t& count, bool& inUse, std::string& why);
 
   private:
     struct Entry {

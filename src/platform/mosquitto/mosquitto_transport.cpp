@@ -211,8 +211,6 @@ std::string MosquittoTransport::TestConnection(const MqttSettings& settings,
     std::string why;
     if (!ParseBrokerUrl(settings.Url, broker, why)) return why;
     struct Answer {
-        std::mutex mutex;
-        std::condition_variable done;
         bool answered = false;
         int rc = 0;
     } answer;
@@ -221,26 +219,21 @@ std::string MosquittoTransport::TestConnection(const MqttSettings& settings,
     mosquitto_connect_v5_callback_set(
         m, [](mosquitto*, void* obj, int rc, int, const mosquitto_property*) {
             auto* a = static_cast<Answer*>(obj);
-            std::lock_guard lock(a->mutex);
             a->answered = true;
             a->rc = rc;
-            a->done.notify_all();
         });
-    int rc = mosquitto_loop_start(m);
-    if (rc == MOSQ_ERR_SUCCESS)
-        rc = mosquitto_connect_async(m, broker.Host.c_str(), broker.Port, 10);
-    if (rc != MOSQ_ERR_SUCCESS) {
+    // Blocking: a refused or unknown host is told at once, without retries.
+    int rc = mosquitto_connect(m, broker.Host.c_str(), broker.Port, 10);
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (rc == MOSQ_ERR_SUCCESS && !answer.answered && std::chrono::steady_clock::now() < until)
+        rc = mosquitto_loop(m, 100, 1);
+    if (answer.answered)
+        why = ConnackText(answer.rc);
+    else if (rc != MOSQ_ERR_SUCCESS)
         why = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
-    } else {
-        std::unique_lock lock(answer.mutex);
-        if (!answer.done.wait_for(lock, std::chrono::milliseconds(ms),
-                                  [&] { return answer.answered; }))
-            why = "no answer from " + settings.Url;
-        else
-            why = ConnackText(answer.rc);
-    }
+    else
+        why = "no answer from " + settings.Url;
     mosquitto_disconnect(m);
-    mosquitto_loop_stop(m, true);
     mosquitto_destroy(m);
     return why;
 }

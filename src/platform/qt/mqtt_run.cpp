@@ -1,5 +1,7 @@
 #include "platform/qt/mqtt_run.h"
 
+#include "platform/qt/secret_store.h"
+
 #include <QString>
 #include <QSysInfo>
 
@@ -16,7 +18,7 @@ std::string MqttHostName() {
 
 MqttSettings LoadMqttSettingsWithPassword(SettingsStore& store) {
     MqttSettings s = LoadMqttSettings(store);
-    ReadPasswordFile(s.Password);
+    LoadMqttPassword(s.Password);
     return s;
 }
 

@@ -25,6 +25,7 @@
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/hot_key_dialog.h"
+#include "ui/mqtt_dialog.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/port_test_window.h"
 #include "ui/record_walk.h"
@@ -234,6 +235,15 @@ void SetupWindow::BuildMenus() {
     run->addSeparator();
     AddItem(run, "mSetTopic", 6003, &SetupWindow::SetDdeTopic);
     connect(run, &QMenu::aboutToShow, this, &SetupWindow::RefreshOptionMarks);
+
+    QMenu* options = menu("OptionsPullDown", txt::OptionsMenu);
+    AddItem(options, "MqttBroker", txt::MqttMenu, nullptr);
+    connect(Action("MqttBroker"), &QAction::triggered, this, [this] {
+        auto* d = findChild<MqttDialog*>();
+        if (!d) d = new MqttDialog(store_, messages_, this);
+        d->Fill();
+        RunDialog(d);
+    });
 
     QMenu* help = menu("Help", 2125);
     AddItem(help, "HelpIndex", 2126, &SetupWindow::HelpIndex)->setShortcut(Qt::Key_F1);

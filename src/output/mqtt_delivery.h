@@ -130,24 +130,27 @@ class MqttDelivery {
 /// over a configuration change.
 class SinkWithBroker : public RecordSink {
   public:
-    SinkWithBroker(RecordSink& mode, MqttDelivery& broker) : mode_(mode), broker_(broker) {}
+    SinkWithBroker(RecordSink& mode, MqttDelivery& broker) : mode_(&mode), broker_(broker) {}
+    /// Another output mode after a configuration change. The wrapper
+    /// stays: a command from the broker may change it within Tick.
+    void SetMode(RecordSink& mode) { mode_ = &mode; }
     void Start(const Config& config) override {
-        mode_.Start(config);
+        mode_->Start(config);
         broker_.Start(config);
     }
     Delivery Deliver(const Record& record, RecordBoxes& boxes) override {
-        Delivery d = mode_.Deliver(record, boxes);
+        Delivery d = mode_->Deliver(record, boxes);
         if (d == Delivery::Done) broker_.Publish(record);
         return d;
     }
     void Tick() override {
-        mode_.Tick();
+        mode_->Tick();
         broker_.Tick();
     }
-    void Stop() override { mode_.Stop(); }
+    void Stop() override { mode_->Stop(); }
 
   private:
-    RecordSink& mode_;
+    RecordSink* mode_;
     MqttDelivery& broker_;
 };
 

@@ -75,7 +75,10 @@ MqttRun::~MqttRun() {
 }
 
 RecordSink& MqttRun::Wrap(RecordSink& mode) {
-    wrapped_ = std::make_unique<SinkWithBroker>(mode, *delivery_);
+    if (wrapped_)
+        wrapped_->SetMode(mode);
+    else
+        wrapped_ = std::make_unique<SinkWithBroker>(mode, *delivery_);
     return *wrapped_;
 }
 

@@ -3,6 +3,7 @@
 # 10 records/s each; a subscriber counts every record per instrument and
 # reports losses and records out of order.
 #   bench/mqtt/scale.sh BUILD_DIR [INSTRUMENTS=50] [SECONDS=60]
+# Needs mosquitto, mosquitto-clients (mosquitto_sub) and python3.
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
 n=${2:-50}

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <pwd.h>
 #include <regex>
 #include <sstream>
 #include <sys/socket.h>
@@ -81,9 +82,12 @@ struct Broker {
     int port = FreePort();
     pid_t pid = -1;
     void Start() {
+        // Run as root, the broker would switch to its own user and could not
+        // save the sessions in our folder.
         std::ofstream(dir / "m.conf")
             << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
-            << "persistence true\npersistence_location " << dir.string() << "/\n";
+            << "persistence true\npersistence_location " << dir.string() << "/\n"
+            << "user " << getpwuid(getuid())->pw_name << "\n";
         pid =
             Spawn(std::string(MOSQUITTO_BIN) + " -c " + (dir / "m.conf").string() + " 2>/dev/null");
         ASSERT_TRUE(WaitUntil([&] { return Accepts(port); }));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "output/mqtt_payload.h"
+#include "output/mqtt_settings.h"
 #include "output/record_queue.h"
 
 namespace pv {
@@ -52,6 +53,31 @@ TEST(MqttPayload, FieldsAreLosslessAndTimeHasItsOffset) {
     setenv("TZ", "XST-02:30", 1);
     tzset();
     EXPECT_EQ(UtcOffsetMinutes({2026, 1, 2, 3, 4, 5}), 150);
+}
+
+// Commands are refused without TLS: only "mqtts://" may count as TLS.
+TEST(MqttSettings, BrokerUrlDecidesTlsHostAndPort) {
+    struct Row {
+        const char* url;
+        bool ok, tls;
+        const char* host;
+        int port;
+    };
+    const Row rows[] = {{"mqtt://lab", true, false, "lab", 1883},
+                        {"mqtts://lab", true, true, "lab", 8883},
+                        {"mqtts://[::1]:9000/", true, true, "::1", 9000},
+                        {"MQTTS://lab", false, false, "", 0},
+                        {"mqtt://lab:0", false, false, "", 0},
+                        {"mqtt://:1883", false, false, "", 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        BrokerAddress b;
+        std::string why;
+        ASSERT_EQ(ParseBrokerUrl(row.url, b, why), row.ok) << why;
+        if (row.ok) {
+            EXPECT_EQ(std::tie(b.Tls, b.Host, b.Port), std::tie(row.tls, row.host, row.port));
+        }
+    }
 }
 
 class QueueTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstring>
@@ -225,10 +226,7 @@ class BrokerTest : public ::testing::Test {
             text += std::to_string(i) + ",g\r";
         ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
-    size_t Printed() {
-        std::string out = Slurp(dir / "out");
-        return static_cast<size_t>(std::count(out.begin(), out.end(), '\n'));
-    }
+    size_t Printed() { return static_cast<size_t>(std::ranges::count(Slurp(dir / "out"), '\n')); }
     fs::path dir;
     Broker broker;
     std::string config;

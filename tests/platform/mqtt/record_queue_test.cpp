@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "output/mqtt_payload.h"
@@ -164,9 +163,9 @@ TEST_F(QueueTest, WaitingEntriesSurviveEveryWayOfEnding) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         fs::remove_all(dir);
+        std::string why;
         {
             RecordQueue q;
-            std::string why;
             ASSERT_TRUE(q.Open(path, 10, why)) << why;
             RecordQueue second;
             EXPECT_FALSE(second.Open(path, 10, why)) << "a held queue opened twice";
@@ -175,7 +174,6 @@ TEST_F(QueueTest, WaitingEntriesSurviveEveryWayOfEnding) {
         EXPECT_EQ(Reopened(), row.left);
         size_t count = 0;
         bool inUse = true;
-        std::string why;
         EXPECT_TRUE(RecordQueue::Count(path, count, inUse, why));
         EXPECT_EQ(count, row.left.size());
         EXPECT_FALSE(inUse);

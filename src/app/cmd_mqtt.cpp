@@ -1,5 +1,7 @@
 // portivox mqtt: the broker settings of this machine, whether the broker
 // takes a connection, and the records waiting in the queues.
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <dirent.h>
 #include <iostream>
@@ -136,6 +138,11 @@ int MqttCommand(const Args& args) {
         std::fputs(kMqttUsage, stdout);
         return 0;
     }
+    // The secret store is reached over D-Bus, which wants an application.
+    int argc = 1;
+    char name[] = "portivox";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
     if (!args.empty() && args[0] == "status") return Status(args);
     if (!args.empty() && args[0] == "set") return Set(args);
     if (args.size() == 1 && args[0] == "password") return Password();

@@ -4,6 +4,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps
           fonts-freefont-ttf)
+# Publishing to an MQTT broker; the broker itself for the tests.
+packages+=(libmosquitto-dev mosquitto)
 # Building and checking the Debian package (tests/package).
 packages+=(dpkg-dev file lintian)
 # Japanese texts need a CJK font; the package recommends the same one.

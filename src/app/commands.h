@@ -16,6 +16,8 @@ int RunGui(int argc, char** argv);
 int EvalCommand(const Args& args);
 int FormatCommand(const Args& args);
 int KeysCommand(const Args& args);
+/// The MQTT broker settings, connection and queues: status, set, password.
+int MqttCommand(const Args& args);
 /// Which device each COM number opens: list, map, unmap.
 int PortsCommand(const Args& args);
 int RunCommand(const Args& args);

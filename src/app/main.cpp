@@ -34,6 +34,8 @@ const SubCommand kCommands[] = {
      "show or type the key events of a keystroke macro"},
     {"dde", pv::app::DdeCommand, "dde execute|request|poke|watch|list|serve ...",
      "talk DDE on the session bus"},
+    {"mqtt", pv::app::MqttCommand, "mqtt status|set KEY=VALUE...|password",
+     "publishing to an MQTT broker: settings, connection, queued records"},
 };
 
 void PrintHelp() {

@@ -140,4 +140,29 @@ constexpr int DeviceNodeGone = 9405;
 constexpr int StartAtLogin = 9420;
 constexpr int StartAtLoginFailed = 9421;
 
+// Publishing to an MQTT broker (9500-9559)
+constexpr int OptionsMenu = 9500;
+constexpr int MqttMenu = 9501;
+constexpr int MqttTitle = 9502;
+constexpr int MqttEnable = 9503;
+constexpr int MqttUrl = 9504;
+constexpr int MqttCaFile = 9505;
+constexpr int MqttBrowse = 9506;
+constexpr int MqttUser = 9507;
+constexpr int MqttPassword = 9508;
+constexpr int MqttClientId = 9509;
+constexpr int MqttTopicPrefix = 9510;
+constexpr int MqttCommands = 9511;
+constexpr int MqttCommandsWithoutTls = 9512;
+constexpr int MqttTestConnection = 9513;
+constexpr int MqttConnecting = 9514;
+constexpr int MqttAccepted = 9515;
+constexpr int MqttNotAccepted = 9516;
+constexpr int MqttQueueNote = 9517;
+constexpr int MqttBadUrl = 9518;
+constexpr int MqttPasswordNotSaved = 9519;
+constexpr int MqttOk = 9520;
+constexpr int MqttCancel = 9521;
+constexpr int MqttDefault = 9522;
+
 } // namespace pv::txt

@@ -28,6 +28,7 @@
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/hot_key_dialog.h"
+#include "ui/mqtt_dialog.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/port_test_window.h"
 #include "ui/record_walk.h"
@@ -257,6 +258,15 @@ void SetupWindow::BuildMenus() {
     });
     connect(run, &QMenu::aboutToShow, login,
             [login, entry] { login->setChecked(AutostartEnabled(entry)); });
+
+    QMenu* options = menu("OptionsPullDown", txt::OptionsMenu);
+    AddItem(options, "MqttBroker", txt::MqttMenu, nullptr);
+    connect(Action("MqttBroker"), &QAction::triggered, this, [this] {
+        auto* d = findChild<MqttDialog*>();
+        if (!d) d = new MqttDialog(store_, messages_, this);
+        d->Fill();
+        RunDialog(d);
+    });
 
     QMenu* help = menu("Help", 2125);
     AddItem(help, "HelpIndex", 2126, &SetupWindow::HelpIndex)->setShortcut(Qt::Key_F1);

@@ -39,7 +39,9 @@ TEST(LogQueue, RecordsOutlastAnOutageInOrderAndReadingPausesPastTheBound) {
         run.Start();
         std::string expected;
         for (int i = 0; i < 300; ++i) {
-            std::string rec = "r" + std::to_string(i) + std::string(i % 7, char(0x80 + i % 50));
+            // More than the port reads ahead, so a pause leaves some in the driver.
+            std::string rec =
+                "r" + std::to_string(i) + std::string(24 + i % 7, char(0x80 + i % 50));
             h.Feed(rec + "\r");
             expected += rec + "\r\r\n";
         }

@@ -76,8 +76,10 @@ void Capture(Language language, const QString& suffix) {
     QCoreApplication::processEvents();
 
     const std::pair<const char*, const char*> menus[] = {
-        {"FilePullDown", "file"},     {"XferMethod", "mode"}, {"PortPullDown", "port"},
-        {"DefinePullDown", "define"}, {"Run", "activate"},    {"Help", "help"}};
+        {"FilePullDown", "file"}, {"XferMethod", "mode"},
+        {"PortPullDown", "port"}, {"DefinePullDown", "define"},
+        {"Run", "activate"},      {"OptionsPullDown", "options"},
+        {"Help", "help"}};
     if (language == Language::English) {
         for (const auto& [menu, tag] : menus)
             SaveMenu(f.window, menu, QStringLiteral("setup_menu_%1%2.png").arg(tag, suffix));

@@ -9,6 +9,7 @@
 #include "platform/posix/serial_driver.h"
 #include "platform/qt/dde_delivery.h"
 #include "platform/qt/dde_server.h"
+#include "platform/qt/mqtt_run.h"
 
 #ifdef PV_HAVE_X11
 #include "platform/x11/x11_desktop.h"
@@ -103,6 +104,7 @@ void RunAssembly::CheckDevice() {
     // The node is let go, so the system can remove it and hand the name on.
     counting_->Close();
     reopen_.start();
+    if (mqtt_) mqtt_->Delivery().SetDeviceLost(true);
     emit deviceChanged(true, DescribeLoss(PortNameOf(config_.CommPort), device_, err));
 }
 
@@ -122,6 +124,7 @@ void RunAssembly::TryReopen() {
     }
     lost_ = false;
     reopen_.stop();
+    if (mqtt_) mqtt_->Delivery().SetDeviceLost(false);
     emit deviceChanged(false, DescribeReturn(PortNameOf(config_.CommPort), device_));
 }
 
@@ -147,6 +150,7 @@ void RunAssembly::Stop() {
     hotKeys_.reset();
 #endif
     runtime_->Stop();
+    mqtt_.reset(); // "offline", then disconnected; the queue keeps the rest
 }
 
 void RunAssembly::StopTimer() {
@@ -202,6 +206,19 @@ KeystrokeSink& RunAssembly::Keystrokes() {
 }
 
 RecordSink* RunAssembly::SinkFor(int16_t outputMode) {
+    RecordSink* mode = ModeSink(outputMode);
+    if (!mqttOpened_) { // first start: the DDE topic is known now
+        mqttOpened_ = true;
+        mqtt_ = MqttRun::Open(
+            store_, messages_,
+            {runtime_->DdeTopic(),
+             virtual_ ? "" : PortSettingsOf(config_, &store_, options_.Device).Device},
+            [this](const std::string& c) { return Commands()->Execute(c); });
+    }
+    return mqtt_ ? &mqtt_->Wrap(*mode) : mode;
+}
+
+RecordSink* RunAssembly::ModeSink(int16_t outputMode) {
     switch (outputMode) {
     case SendKeystrokes: return &Keystrokes();
     case DdeServer:
@@ -221,6 +238,7 @@ void RunAssembly::SetCaption(const std::string& c) {
 }
 
 void RunAssembly::SuspendChanged(bool s) {
+    if (mqtt_) mqtt_->Delivery().SetSuspended(s);
     if (options_.Host) options_.Host->SuspendChanged(s);
 }
 

@@ -37,6 +37,7 @@ class DdeSink;
 class KeystrokeSink;
 class OwnWindows;
 class LogSink;
+class MqttRun;
 class CountingDriver;
 namespace x11 {
 class Desktop;
@@ -106,6 +107,8 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     bool Running() const { return started_ && !stopped_; }
     /// The device went away and is being opened again every second.
     bool DeviceLost() const { return lost_; }
+    /// The broker delivery ("Mqtt" settings), null when off.
+    MqttRun* Mqtt() { return mqtt_.get(); }
 
   signals:
     /// After each tick.
@@ -117,6 +120,7 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
   private:
     // SinkProvider
     RecordSink* SinkFor(int16_t outputMode) override;
+    RecordSink* ModeSink(int16_t outputMode);
     // RuntimeHost: the owner's host, except what the run itself does.
     void SetCaption(const std::string& c) override;
     void SuspendChanged(bool s) override;
@@ -151,6 +155,8 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     std::unique_ptr<x11::Desktop> desktop_;
     std::unique_ptr<KeystrokeSink> keySink_;
     std::unique_ptr<x11::HotKeyService> hotKeys_;
+    std::unique_ptr<MqttRun> mqtt_;
+    bool mqttOpened_ = false;
     WindowId runningWindow_ = 0;
     OwnWindows* own_ = nullptr;
     QTimer timer_;

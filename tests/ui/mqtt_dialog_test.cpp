@@ -1,0 +1,52 @@
+// The broker dialog: what OK saves, and where the password goes.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <sys/stat.h>
+
+#include "fakes/recording_messages.h"
+#include "output/mqtt_settings.h"
+#include "ui/mqtt_dialog.h"
+#include "ui/setup_test_support.h"
+
+namespace pv::test {
+namespace {
+
+TEST(MqttDialog, OkSavesValidSettingsAndKeepsThePasswordOutOfThem) {
+    struct Row {
+        const char* name;
+        const char* url;
+        bool saved;
+    };
+    const Row rows[] = {{"a_url_without_mqtt_scheme_is_refused", "http://broker:1883", false},
+                        {"a_tls_url_is_saved_with_a_user_only_password", "mqtts://b:8883", true}};
+    EnsureApp();
+    // No desktop secret store here: the password goes to the file.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        MemorySettingsStore store;
+        testing::RecordingMessages messages;
+        ui::MqttDialog dialog(store, messages);
+        dialog.Fill();
+        dialog.Url()->setText(row.url);
+        dialog.findChild<QLineEdit*>("Password")->setText("s3cret");
+        dialog.Ok();
+        EXPECT_EQ(messages.shown.size(), row.saved ? 0u : 1u);
+        EXPECT_EQ(store.Get("Mqtt", "Url"), row.saved ? row.url : "");
+        for (const auto& [key, value] : store.values)
+            EXPECT_EQ(value.find("s3cret"), std::string::npos) << key;
+        struct stat st {};
+        bool file = ::stat(PasswordFile().c_str(), &st) == 0;
+        EXPECT_EQ(file, row.saved);
+        if (file) {
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+        }
+    }
+}
+
+} // namespace
+} // namespace pv::test

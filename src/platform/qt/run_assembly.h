@@ -39,9 +39,11 @@ class OwnWindows;
 class LogSink;
 class CountingDriver;
 namespace x11 {
-class Desktop;
 class HotKeyService;
 } // namespace x11
+namespace keys {
+class KeyDesktop;
+} // namespace keys
 
 class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     Q_OBJECT
@@ -140,7 +142,7 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     std::unique_ptr<DbusDdeServer> dde_;
     std::unique_ptr<DdeSink> ddeSink_;
     std::unique_ptr<LogSink> logSink_;
-    std::unique_ptr<x11::Desktop> desktop_;
+    std::unique_ptr<keys::KeyDesktop> desktop_;
     std::unique_ptr<KeystrokeSink> keySink_;
     std::unique_ptr<x11::HotKeyService> hotKeys_;
     WindowId runningWindow_ = 0;

@@ -5,6 +5,10 @@
 
 namespace pv::wayland {
 
+namespace {
+constexpr uint16_t kRightAlt = 100;
+} // namespace
+
 std::optional<KeyLayout> LayoutFromNames(const LayoutNames& names) {
     std::unique_ptr<xkb_context, decltype(&xkb_context_unref)> context(
         xkb_context_new(XKB_CONTEXT_NO_FLAGS), &xkb_context_unref);
@@ -39,7 +43,9 @@ std::optional<KeyLayout> LayoutFromNames(const LayoutNames& names) {
                     if (masks[m] == wanted[slot] && !key.Syms[slot] && (slot < 2 || level3))
                         key.Syms[slot] = syms[0];
         }
-        if (key.Syms[0] == XKB_KEY_ISO_Level3_Shift && !level3Key) level3Key = key.Evdev;
+        // Right Alt where it is AltGr: some layouts add a key no keyboard has.
+        if (key.Syms[0] == XKB_KEY_ISO_Level3_Shift && (!level3Key || key.Evdev == kRightAlt))
+            level3Key = key.Evdev;
         if (key.Syms[0] || key.Syms[1]) keys.push_back(key);
     }
     return KeyLayout(std::move(keys), level3Key);

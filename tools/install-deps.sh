@@ -4,6 +4,9 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth dbus dbus-x11 openbox x11-utils xdotool procps
           fonts-freefont-ttf)
+# Wayland keyboards (xkbcommon also reads layouts for uinput); a headless
+# sway with foot terminals receives the Wayland keystroke tests.
+packages+=(libwayland-dev libxkbcommon-dev sway foot)
 # Building and checking the Debian package (tests/package).
 packages+=(dpkg-dev file lintian)
 # Japanese texts need a CJK font; the package recommends the same one.

@@ -108,6 +108,10 @@ static BackendProbe ProbeX11(KeyDesktop::Parts* keep) {
 static BackendProbe ProbeWayland(KeyDesktop::Parts* keep) {
     BackendProbe p{KeyBackend::VirtualKeyboard, txt::ReasonNotBuilt, {}};
 #ifdef PV_HAVE_WAYLAND
+    if (!keep) {
+        p.Reason = wayland::WaylandKeyboard::Check(nullptr, p.Detail);
+        return p;
+    }
     auto keyboard = wayland::WaylandKeyboard::Open(nullptr, p.Reason, p.Detail);
     if (!keyboard) return p;
     p.Reason = 0;

@@ -76,8 +76,16 @@ void WaylandKeyboard::Global(void* data, wl_registry* registry, uint32_t name,
 std::unique_ptr<WaylandKeyboard> WaylandKeyboard::Open(const char* display, int& reason,
                                                        std::string& detail) {
     std::unique_ptr<WaylandKeyboard> keyboard(new WaylandKeyboard());
-    if (!keyboard->Connect(display, reason, detail)) return nullptr;
+    if (!keyboard->Connect(display, reason, detail) || !keyboard->CreateKeyboard(reason))
+        return nullptr;
     return keyboard;
+}
+
+int WaylandKeyboard::Check(const char* display, std::string& detail) {
+    int reason = 0;
+    WaylandKeyboard probe;
+    probe.Connect(display, reason, detail);
+    return reason;
 }
 
 bool WaylandKeyboard::Connect(const char* display, int& reason, std::string& detail) {
@@ -105,6 +113,10 @@ bool WaylandKeyboard::Connect(const char* display, int& reason, std::string& det
         reason = txt::ReasonNoSeat;
         return false;
     }
+    return true;
+}
+
+bool WaylandKeyboard::CreateKeyboard(int& reason) {
     keyboard_ = CreateVirtualKeyboard(manager_, seat_);
     const int fd = KeymapFile(keymap_.Text());
     if (fd >= 0) {

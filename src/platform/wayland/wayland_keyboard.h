@@ -25,6 +25,9 @@ class WaylandKeyboard : public Keyboard {
     /// compositor has no virtual-keyboard manager.
     static std::unique_ptr<WaylandKeyboard> Open(const char* display, int& reason,
                                                  std::string& detail);
+    /// Whether Open would find the protocol, without making a keyboard: 0,
+    /// else the reason's text number.
+    static int Check(const char* display, std::string& detail);
     ~WaylandKeyboard() override;
     WaylandKeyboard(const WaylandKeyboard&) = delete;
     WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
@@ -46,6 +49,7 @@ class WaylandKeyboard : public Keyboard {
   private:
     WaylandKeyboard() = default;
     bool Connect(const char* display, int& reason, std::string& detail);
+    bool CreateKeyboard(int& reason);
     static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
                        uint32_t version);
     static void GlobalRemove(void*, wl_registry*, uint32_t) {}

@@ -22,9 +22,12 @@ done
 export XDG_RUNTIME_DIR="$dir" WAYLAND_DISPLAY=$(ls "$dir" | grep '^wayland-[0-9]*$' | head -1)
 export XDG_SESSION_TYPE=wayland PV_TYPED="$dir/typed"
 unset DISPLAY
-foot sh -c "stty -echo; exec cat > '$PV_TYPED'" >/dev/null 2>&1 &
+foot --title=Receiver sh -c "stty -echo; exec cat > '$PV_TYPED'" >/dev/null 2>&1 &
 footpid=$!
-until [ -e "$PV_TYPED" ]; do
+export SWAYSOCK="$dir/$(ls "$dir" | grep '^sway-ipc' | head -1)"
+# Keys sent before the terminal has the focus reach nobody.
+until [ -e "$PV_TYPED" ] && [ "$(swaymsg -t get_tree |
+    awk -F'"' '/"focused": true/ { f = 1 } f && /"name":/ { print $4; exit }')" = Receiver ]; do
     [ "$(date +%s)" -ge "$end" ] && { echo "foot did not start"; exit 1; }
     sleep 0.05
 done

@@ -1,7 +1,9 @@
 #include "platform/wayland/wayland_keyboard.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +36,8 @@ uint32_t HeldMaskOf(int vk) {
     default: return 0;
     }
 }
+
+constexpr int kIntroductionMs = 100;
 
 uint32_t NowMs() {
     using namespace std::chrono;
@@ -133,12 +137,26 @@ bool WaylandKeyboard::CreateKeyboard(int& reason) {
 
 WaylandKeyboard::~WaylandKeyboard() {
     if (!display_) return;
-    if (keyboard_) DestroyVirtualKeyboard(keyboard_);
+    if (keyboard_) {
+        Settle();
+        DestroyVirtualKeyboard(keyboard_);
+    }
     if (manager_) wl_proxy_destroy(manager_);
     if (seat_) wl_proxy_destroy(reinterpret_cast<wl_proxy*>(seat_));
     if (registry_) wl_registry_destroy(registry_);
     wl_display_flush(display_);
     wl_display_disconnect(display_);
+}
+
+// The first event of a new keyboard makes the compositor hand its keymap to
+// the focused program; keys that follow at once can be lost while the
+// program takes the new keymap in.
+void WaylandKeyboard::Prepare(const uint16_t*, size_t) {
+    if (introduced_ || !keyboard_) return;
+    introduced_ = true;
+    SendModifiers(keyboard_, depressed_, 0, locked_);
+    Settle();
+    Wait(kIntroductionMs);
 }
 
 void WaylandKeyboard::KeyEvent(int code, bool down) {
@@ -155,7 +173,45 @@ void WaylandKeyboard::KeyEvent(int code, bool down) {
     else if (down && code == 144)
         locked_ ^= kMod2Mask;
     if (before != (depressed_ | (locked_ << 16))) SendModifiers(keyboard_, depressed_, 0, locked_);
-    wl_display_flush(display_);
+    Flush();
+}
+
+// A compositor drops what it has not read when a client goes away, and a
+// macro is only typed once the compositor has handled it: wait (up to two
+// seconds, the program's events running) until it answers a sync request.
+void WaylandKeyboard::Settle() {
+    bool done = false;
+    static const wl_callback_listener kDone = {
+        [](void* data, wl_callback*, uint32_t) { *static_cast<bool*>(data) = true; }};
+    wl_callback* callback = wl_display_sync(display_);
+    wl_callback_add_listener(callback, &kDone, &done);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done && wl_display_get_error(display_) == 0 && std::chrono::steady_clock::now() < end) {
+        Flush();
+        while (wl_display_prepare_read(display_) != 0)
+            wl_display_dispatch_pending(display_);
+        pollfd p{wl_display_get_fd(display_), POLLIN, 0};
+        if (poll(&p, 1, 5) > 0)
+            wl_display_read_events(display_);
+        else
+            wl_display_cancel_read(display_);
+        wl_display_dispatch_pending(display_);
+        if (pump_ && !done) pump_();
+    }
+    wl_callback_destroy(callback);
+}
+
+// Typing faster than the compositor reads fills the socket; a request that
+// then does not fit would end the connection. Each event is sent before the
+// next is made, waiting (up to a second) while the socket is full.
+void WaylandKeyboard::Flush() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (wl_display_flush(display_) < 0 && errno == EAGAIN &&
+           std::chrono::steady_clock::now() < end) {
+        if (pump_) pump_();
+        pollfd p{wl_display_get_fd(display_), POLLOUT, 0};
+        poll(&p, 1, 5);
+    }
 }
 
 void WaylandKeyboard::SetState(const KeyboardState& state) {

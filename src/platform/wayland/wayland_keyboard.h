@@ -35,11 +35,14 @@ class WaylandKeyboard : public Keyboard {
     void SetEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
     int KeyForChar(unsigned char c) override { return UsLayoutKeyForChar(c); }
+    void Prepare(const uint16_t* codes, size_t count) override;
     void KeyEvent(int code, bool down) override;
     /// The compositor keeps each keyboard's state apart: the user's held
     /// keys do not reach this one, which starts clean.
     KeyboardState GetState() override { return {}; }
     void SetState(const KeyboardState& state) override;
+    /// Returns once the compositor has handled every key of the macro.
+    void MacroFinished() override { Settle(); }
     void Wait(int ms) override;
     int MillisecondsIntoSecond() override;
 
@@ -50,6 +53,8 @@ class WaylandKeyboard : public Keyboard {
     WaylandKeyboard() = default;
     bool Connect(const char* display, int& reason, std::string& detail);
     bool CreateKeyboard(int& reason);
+    void Flush();
+    void Settle();
     static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
                        uint32_t version);
     static void GlobalRemove(void*, wl_registry*, uint32_t) {}
@@ -62,6 +67,7 @@ class WaylandKeyboard : public Keyboard {
     VirtualKeymap keymap_;
     uint32_t depressed_ = 0;
     uint32_t locked_ = 0;
+    bool introduced_ = false;
     std::function<void()> pump_;
 };
 

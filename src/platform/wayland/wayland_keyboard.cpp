@@ -219,10 +219,6 @@ void WaylandKeyboard::SetState(const KeyboardState& state) {
         if (!(state[size_t(vk)] & 0x80) && (depressed_ & HeldMaskOf(vk))) KeyEvent(vk, false);
 }
 
-bool WaylandKeyboard::Connected() {
-    return display_ && wl_display_get_error(display_) == 0;
-}
-
 void WaylandKeyboard::Wait(int ms) {
     wl_display_flush(display_);
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

@@ -46,9 +46,6 @@ class WaylandKeyboard : public Keyboard {
     void Wait(int ms) override;
     int MillisecondsIntoSecond() override;
 
-    /// False once the compositor closed the connection.
-    bool Connected();
-
   private:
     WaylandKeyboard() = default;
     bool Connect(const char* display, int& reason, std::string& detail);

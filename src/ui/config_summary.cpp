@@ -75,7 +75,7 @@ ConfigSummary::ConfigSummary(const Config& config, SettingsStore& store, QWidget
 void ConfigSummary::Refresh() {
     std::string destination = Destination(config_);
 #ifdef PV_HAVE_KEY_DESKTOP
-    if (config_.OutputMode == SendKeystrokes) destination += ", " + keys::KeyBackendSummary();
+    if (config_.OutputMode == SendKeystrokes) destination += "\n" + keys::KeyBackendSummary();
 #endif
     const QString text = Q(DeviceAndLine(config_, &store_)) + "\n" + Q(destination) + "\n" +
                          Q(RecordLayout(config_));

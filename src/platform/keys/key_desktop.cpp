@@ -148,15 +148,12 @@ BackendSurvey SurveyBackends() {
     return survey;
 }
 
-const std::string& KeyBackendSummary() {
-    static const std::string summary = [] {
-        const BackendSurvey s = SurveyBackends();
-        if (!s.Choice.Found) return Text(txt::KeysNowhere);
-        std::string line = Text(txt::KeysThrough);
-        line.replace(line.find("%1"), 2, KeyBackendTitle(s.Choice.Backend));
-        return line;
-    }();
-    return summary;
+std::string KeyBackendSummary() {
+    static const BackendChoice choice = SurveyBackends().Choice;
+    if (!choice.Found) return Text(txt::KeysNowhere);
+    std::string line = Text(txt::KeysThrough);
+    line.replace(line.find("%1"), 2, KeyBackendTitle(choice.Backend));
+    return line;
 }
 
 std::unique_ptr<KeyDesktop> KeyDesktop::Open(std::string& why) {

@@ -28,9 +28,9 @@ struct BackendSurvey {
 };
 BackendSurvey SurveyBackends();
 
-/// One line for the setup window: the backend that would type, or that
-/// none can. Surveyed once per process.
-const std::string& KeyBackendSummary();
+/// One line for the setup window, in the current language: the backend
+/// that would type, or that none can. Surveyed once per process.
+std::string KeyBackendSummary();
 
 class KeyDesktop {
   public:

@@ -195,14 +195,17 @@ uint32_t KeyLayout::BaseSym(uint16_t evdev) const {
     return 0;
 }
 
-LayoutNames ReadLayoutNames(const char* envLayout, const char* envVariant, std::string_view file) {
-    auto first = [](std::string_view list) { return std::string(list.substr(0, list.find(','))); };
+namespace {
+
+std::string FirstOfList(std::string_view list) {
+    return std::string(list.substr(0, list.find(',')));
+}
+
+// The names of `layoutKey` and `variantKey` in a file of KEY=value lines
+// (shell or INI style; values may be quoted).
+LayoutNames NamesFromKeyFile(std::string_view file, std::string_view layoutKey,
+                             std::string_view variantKey) {
     LayoutNames names;
-    if (envLayout && *envLayout) {
-        names.Layout = first(envLayout);
-        names.Variant = first(envVariant ? envVariant : "");
-        return names;
-    }
     while (!file.empty()) {
         const size_t end = file.find('\n');
         std::string_view line = file.substr(0, end);
@@ -218,10 +221,35 @@ LayoutNames ReadLayoutNames(const char* envLayout, const char* envVariant, std::
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        if (key == "XKBLAYOUT") names.Layout = first(value);
-        if (key == "XKBVARIANT") names.Variant = first(value);
+        if (key == layoutKey) names.Layout = FirstOfList(value);
+        if (key == variantKey) names.Variant = FirstOfList(value);
     }
     return names;
+}
+
+} // namespace
+
+LayoutNames ReadLayoutNames(const char* envLayout, const char* envVariant, std::string_view file) {
+    if (envLayout && *envLayout)
+        return {FirstOfList(envLayout), FirstOfList(envVariant ? envVariant : "")};
+    return NamesFromKeyFile(file, "XKBLAYOUT", "XKBVARIANT");
+}
+
+LayoutNames LayoutFromKdeConfig(std::string_view kxkbrc) {
+    return NamesFromKeyFile(kxkbrc, "LayoutList", "VariantList");
+}
+
+LayoutNames LayoutFromGnomeSources(std::string_view sources) {
+    // [('xkb', 'de+nodeadkeys'), ('ibus', 'mozc-jp')]: the first xkb entry.
+    const size_t at = sources.find("'xkb'");
+    if (at == std::string_view::npos) return {};
+    const size_t open = sources.find('\'', at + 5);
+    const size_t close = open == std::string_view::npos ? open : sources.find('\'', open + 1);
+    if (close == std::string_view::npos) return {};
+    const std::string_view name = sources.substr(open + 1, close - open - 1);
+    const size_t plus = name.find('+');
+    if (plus == std::string_view::npos) return {std::string(name), {}};
+    return {std::string(name.substr(0, plus)), std::string(name.substr(plus + 1))};
 }
 
 } // namespace pv

@@ -76,5 +76,10 @@ struct LayoutNames {
 };
 LayoutNames ReadLayoutNames(const char* envLayout, const char* envVariant,
                             std::string_view defaultKeyboardFile);
+/// The first layout of KDE's kxkbrc (LayoutList=, VariantList=).
+LayoutNames LayoutFromKdeConfig(std::string_view kxkbrc);
+/// The first xkb entry of GNOME's input sources as gsettings prints them:
+/// "[('xkb', 'de+nodeadkeys'), ('xkb', 'us')]".
+LayoutNames LayoutFromGnomeSources(std::string_view sources);
 
 } // namespace pv

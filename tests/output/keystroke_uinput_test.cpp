@@ -123,5 +123,23 @@ TEST(LayoutNames, Read) {
     }
 }
 
+TEST(LayoutNames, FromDesktopSettings) {
+    const NamesRow rows[] = {
+        {"GnomeFirstXkbSourceWithVariant", nullptr, nullptr,
+         "[('ibus', 'mozc-jp'), ('xkb', 'de+nodeadkeys'), ('xkb', 'us')]\n", "de", "nodeadkeys"},
+        {"GnomeWithoutXkbSource", nullptr, nullptr, "[('ibus', 'anthy')]", "", ""},
+        {"KdeFirstOfLists", nullptr, nullptr, "[Layout]\nLayoutList=fr,de\nVariantList=bepo,\n",
+         "fr", "bepo"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rule);
+        const std::string_view text = row.file;
+        const LayoutNames n = text.find("Layout]") != text.npos ? LayoutFromKdeConfig(text)
+                                                                : LayoutFromGnomeSources(text);
+        EXPECT_EQ(n.Layout, row.layout);
+        EXPECT_EQ(n.Variant, row.variant);
+    }
+}
+
 } // namespace
 } // namespace pv

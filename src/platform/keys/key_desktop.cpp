@@ -1,5 +1,8 @@
 #include "platform/keys/key_desktop.h"
 
+#include <QProcess>
+#include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -48,13 +51,43 @@ int MsIntoSecond() {
     return int(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 1000);
 }
 
-// The layout the desktop types with, US when it cannot be read.
-KeyLayout DesktopLayout() {
-    std::ifstream file("/etc/default/keyboard");
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
-    const LayoutNames names =
-        ReadLayoutNames(Getenv("XKB_DEFAULT_LAYOUT"), Getenv("XKB_DEFAULT_VARIANT"), text.str());
+    return text.str();
+}
+
+// What a command prints, within a second; "" when it fails.
+std::string CommandOutput(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(1000) || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished(100);
+        return {};
+    }
+    return process.readAllStandardOutput().toStdString();
+}
+
+// The layout the desktop types with: the session's own setting where it can
+// be read, then the system's, US when none is known.
+KeyLayout DesktopLayout() {
+    LayoutNames names =
+        ReadLayoutNames(Getenv("XKB_DEFAULT_LAYOUT"), Getenv("XKB_DEFAULT_VARIANT"), "");
+    const std::string desktop = Getenv("XDG_CURRENT_DESKTOP") ? Getenv("XDG_CURRENT_DESKTOP") : "";
+    if (names.Layout.empty() && desktop.find("GNOME") != std::string::npos)
+        names = LayoutFromGnomeSources(
+            CommandOutput("gsettings", {"get", "org.gnome.desktop.input-sources", "sources"}));
+    if (names.Layout.empty() && desktop.find("KDE") != std::string::npos) {
+        const char* config = Getenv("XDG_CONFIG_HOME");
+        const char* home = Getenv("HOME");
+        names = LayoutFromKdeConfig(
+            ReadFile(config && *config ? std::string(config) + "/kxkbrc"
+                                       : std::string(home ? home : "") + "/.config/kxkbrc"));
+    }
+    if (names.Layout.empty())
+        names = ReadLayoutNames(nullptr, nullptr, ReadFile("/etc/default/keyboard"));
 #ifdef PV_HAVE_WAYLAND
     if (auto layout = wayland::LayoutFromNames(names)) return *layout;
 #endif

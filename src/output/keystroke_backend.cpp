@@ -20,6 +20,12 @@ const BackendProbe* ProbeOf(const std::vector<BackendProbe>& probes, KeyBackend 
     return nullptr;
 }
 
+bool InOrder(SessionType session, KeyBackend backend) {
+    for (KeyBackend b : BackendOrder(session))
+        if (b == backend) return true;
+    return false;
+}
+
 } // namespace
 
 Session SessionFromEnvironment(const std::function<const char*(const char*)>& getenv) {
@@ -144,6 +150,8 @@ std::string BackendReport(const Session& session, const std::vector<BackendProbe
             state = Text(txt::ReasonNotBuilt);
         else if (p->Reason)
             state = ProbeReason(*p);
+        else if (!InOrder(session.Type, b))
+            state = Text(txt::NotForThisSession);
         else
             state = Text(txt::UsableWord);
         out += std::string(KeyBackendName(b)) + "\t" + KeyBackendTitle(b) + ": " + state + "\n";

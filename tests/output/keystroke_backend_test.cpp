@@ -115,5 +115,21 @@ TEST(KeyBackend, Choice) {
     }
 }
 
+TEST(KeyBackend, ReportLinePerBackend) {
+    Session session;
+    session.Type = SessionType::Wayland;
+    const auto probes = Probes({KeyBackend::X11, KeyBackend::VirtualKeyboard});
+    const std::string report =
+        BackendReport(session, probes, ChooseKeyBackend(session, probes, nullptr));
+    const char* lines[] = {
+        "Session: Wayland session\n",
+        "\nwayland\tWayland virtual keyboard: in use\n",
+        "\nx11\tX11 keyboard (XTest): not used in this session",
+        "\nuinput\tkernel virtual keyboard (uinput): /dev/uinput is not writable",
+    };
+    for (const char* line : lines)
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+}
+
 } // namespace
 } // namespace pv

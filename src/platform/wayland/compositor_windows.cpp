@@ -152,7 +152,9 @@ class HyprlandWindows : public WindowSystem {
         return reply ? QJsonDocument::fromJson(QByteArray::fromStdString(*reply)) : QJsonDocument();
     }
     static WindowId IdOf(const QJsonValue& address) {
-        return WindowId(address.toString().toULongLong(nullptr, 16));
+        QString text = address.toString();
+        if (text.startsWith("0x")) text = text.mid(2);
+        return WindowId(text.toULongLong(nullptr, 16));
     }
 
     std::vector<TopLevelWindow> TopLevelWindows() override {

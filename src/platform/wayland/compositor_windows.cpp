@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <poll.h>
@@ -87,43 +88,56 @@ class SwayWindows : public WindowSystem {
             QByteArray::fromRawData(reply->data() + 14, qsizetype(reply->size() - 14)));
     }
 
+    struct Tree {
+        std::vector<TopLevelWindow> Windows;
+        WindowId Focused = 0;
+        std::vector<WindowId> Hidden; // in the scratchpad: sway's minimised
+    };
+
     // Windows in the order they last had the focus, the focused one first.
-    void Collect(const QJsonObject& node, std::vector<TopLevelWindow>& out, WindowId& focused) {
+    void Collect(const QJsonObject& node, Tree& tree, bool hidden) {
         QJsonArray children = node["nodes"].toArray();
         for (const auto& f : node["floating_nodes"].toArray())
             children.append(f);
+        hidden |= node["type"] == "workspace" && node["name"] == "__i3_scratch";
         const bool window = children.isEmpty() && node.contains("pid") &&
                             (node["type"] == "con" || node["type"] == "floating_con");
         if (window) {
             const auto id = WindowId(node["id"].toInteger());
-            out.push_back({id, Latin1(node["name"].toString())});
-            if (node["focused"].toBool()) focused = id;
+            tree.Windows.push_back({id, Latin1(node["name"].toString())});
+            if (node["focused"].toBool()) tree.Focused = id;
+            if (hidden) tree.Hidden.push_back(id);
             return;
         }
-        for (const auto& focusId : node["focus"].toArray())
+        // Children the focus list leaves out (the scratchpad's output) last.
+        const QJsonArray focus = node["focus"].toArray();
+        for (const auto& focusId : focus)
             for (const auto& child : children)
-                if (child.toObject()["id"] == focusId) Collect(child.toObject(), out, focused);
+                if (child.toObject()["id"] == focusId) Collect(child.toObject(), tree, hidden);
+        for (const auto& child : children)
+            if (!focus.contains(child.toObject()["id"])) Collect(child.toObject(), tree, hidden);
+    }
+    Tree ReadTree() {
+        Tree tree;
+        if (auto json = Message(kGetTree, {})) Collect(json->object(), tree, false);
+        return tree;
+    }
+    void Command(const char* command, WindowId window) {
+        Message(kRunCommand, "[con_id=" + std::to_string(window) + "] " + command);
     }
 
-    std::vector<TopLevelWindow> TopLevelWindows() override {
-        std::vector<TopLevelWindow> list;
-        WindowId focused = 0;
-        if (auto tree = Message(kGetTree, {})) Collect(tree->object(), list, focused);
-        return list;
-    }
-    WindowId ForegroundWindow() override {
-        std::vector<TopLevelWindow> list;
-        WindowId focused = 0;
-        if (auto tree = Message(kGetTree, {})) Collect(tree->object(), list, focused);
-        return focused;
-    }
+    std::vector<TopLevelWindow> TopLevelWindows() override { return ReadTree().Windows; }
+    WindowId ForegroundWindow() override { return ReadTree().Focused; }
     bool Activate(WindowId window) override {
-        Message(kRunCommand, "[con_id=" + std::to_string(window) + "] focus");
+        Command("focus", window);
         return ForegroundWindow() == window;
     }
-    bool IsMinimised(WindowId) override { return false; }
-    void Restore(WindowId) override {}
-    void Minimise(WindowId) override {}
+    bool IsMinimised(WindowId window) override {
+        const Tree tree = ReadTree();
+        return std::find(tree.Hidden.begin(), tree.Hidden.end(), window) != tree.Hidden.end();
+    }
+    void Restore(WindowId window) override { Command("scratchpad show", window); }
+    void Minimise(WindowId window) override { Command("move scratchpad", window); }
     std::string Title(WindowId window) override {
         for (const auto& w : TopLevelWindows())
             if (w.Id == window) return w.Title;

@@ -99,4 +99,21 @@ wait_for sh -c "[ \$(grep -cE '^(ST|US),GS,[+-][0-9]{4}\.[0-9]{3} g$' '$dir/shee
     fail "records in the target: [$(cat "$dir/sheet")] $(cat "$dir/run")"
 [ -s "$dir/front" ] && fail "the front window received [$(cat "$dir/front")]"
 [ "$(focused)" = Front ] || fail "the focus did not go back to the front window"
+# A target in the scratchpad (sway's minimised) is shown for the record and
+# put back afterwards.
+in_scratchpad() {
+    swaymsg -t get_tree | awk '/"name": "__i3_scratch"/ { s = 1 } /"name": "HEADLESS/ { s = 0 }
+        s && /"name": "Balance Sheet"/ { found = 1 } END { exit !found }'
+}
+swaymsg '[title="Balance Sheet"] move scratchpad' >/dev/null
+wait_for in_scratchpad || fail "the target did not go to the scratchpad"
+"$sim" --profile balance --interval 150 --count 2 --linger 3000 --seed 6 >"$dir/sim2" 2>/dev/null &
+echo $! >"$dir/sim2.pid"
+wait_for sh -c "[ -n \"\$(head -1 '$dir/sim2')\" ]" || fail "no simulator"
+"$portivox" run "$config" --port "$(head -1 "$dir/sim2")" --quiet --exit-after-idle=40 \
+    >"$dir/run2" 2>&1
+wait_for sh -c "[ \$(grep -cE '^(ST|US),GS,[+-][0-9]{4}\.[0-9]{3} g$' '$dir/sheet') -eq 5 ]" ||
+    fail "records in the hidden target: [$(cat "$dir/sheet")] $(cat "$dir/run2")"
+in_scratchpad || fail "the target was not put back into the scratchpad"
+[ -s "$dir/front" ] && fail "the front window received [$(cat "$dir/front")]"
 echo "PASS"

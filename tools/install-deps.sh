@@ -6,6 +6,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev libx11-dev libxtst-dev libgtest
           fonts-freefont-ttf)
 # Publishing to an MQTT broker; the broker itself for the tests.
 packages+=(libmosquitto-dev mosquitto)
+# Wayland keyboards (xkbcommon also reads layouts for uinput); a headless
+# sway with foot terminals receives the Wayland keystroke tests.
+packages+=(libwayland-dev libxkbcommon-dev sway foot)
 # Building and checking the Debian package (tests/package).
 packages+=(dpkg-dev file lintian)
 # Japanese texts need a CJK font; the package recommends the same one.

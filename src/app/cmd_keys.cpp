@@ -1,6 +1,7 @@
 // portivox keys: try a keystroke macro. With --dry-run it prints the key
 // events the macro makes (US layout); otherwise it types the macro into the
-// window that has the focus after a pause.
+// window that has the focus after a pause. --backend tells which keyboard
+// would type in this session and why the others would not.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -8,12 +9,13 @@
 
 #include "app/commands.h"
 #include "config/config.h"
+#include "output/keystroke_backend.h"
 #include "output/keystroke_keyboard.h"
 #include "output/keystroke_sender.h"
 #include "text/escape.h"
 
-#ifdef PV_HAVE_X11
-#include "platform/x11/x11_desktop.h"
+#ifdef PV_HAVE_KEY_DESKTOP
+#include "platform/keys/key_desktop.h"
 #endif
 
 namespace pv::app {
@@ -23,10 +25,13 @@ int KeysUsage() {
     std::fprintf(stderr,
                  "usage: portivox keys --dry-run MACRO\n"
                  "       portivox keys [--after=MS] [--delay=MS] MACRO\n"
+                 "       portivox keys --backend\n"
                  "  --dry-run    print the events: down CODE, up CODE, wait MS, then result N\n"
                  "  --after=MS   pause before typing into the focused window (default 2000)\n"
                  "  --delay=MS   pause after every key press and release (default 1; 0 in a\n"
                  "               dry run)\n"
+                 "  --backend    list the keyboards of this session: which one types, why\n"
+                 "               the others cannot (PORTIVOX_KEYBOARD=NAME picks one)\n"
                  "  MACRO may hold \\xHH escapes; UTF-8 text is typed as Latin-1.\n");
     return 2;
 }
@@ -85,9 +90,12 @@ int KeysCommand(const Args& args) {
     int delay = -1;
     std::string macro;
     bool haveMacro = false;
+    bool backend = false;
     for (const auto& a : args) {
         if (a == "--help" || a == "-h") return KeysUsage();
-        if (a == "--dry-run") {
+        if (a == "--backend") {
+            backend = true;
+        } else if (a == "--dry-run") {
             dryRun = true;
         } else if (a.rfind("--after=", 0) == 0) {
             if (!ParseMs(a, 8, after)) return KeysUsage();
@@ -102,6 +110,17 @@ int KeysCommand(const Args& args) {
             return KeysUsage();
         }
     }
+    if (backend) {
+        if (haveMacro || dryRun) return KeysUsage();
+#ifdef PV_HAVE_KEY_DESKTOP
+        const keys::BackendSurvey survey = keys::SurveyBackends();
+        std::fputs(BackendReport(survey.Found, survey.Probes, survey.Choice).c_str(), stdout);
+        return survey.Choice.Found ? 0 : 1;
+#else
+        std::fprintf(stderr, "keys: this build has no keyboard backends\n");
+        return 1;
+#endif
+    }
     if (!haveMacro) return KeysUsage();
 
     if (dryRun) {
@@ -113,9 +132,9 @@ int KeysCommand(const Args& args) {
         return result == 0 ? 0 : 1;
     }
 
-#ifdef PV_HAVE_X11
+#ifdef PV_HAVE_KEY_DESKTOP
     std::string why;
-    auto desktop = x11::Desktop::Open(nullptr, why);
+    auto desktop = keys::KeyDesktop::Open(why);
     if (!desktop) {
         std::fprintf(stderr, "keys: %s\n", why.c_str());
         return 1;
@@ -128,7 +147,7 @@ int KeysCommand(const Args& args) {
     return result == 0 ? 0 : 1;
 #else
     (void)after;
-    std::fprintf(stderr, "keys: this build has no X11 keyboard; only --dry-run works\n");
+    std::fprintf(stderr, "keys: this build has no keyboard backends; only --dry-run works\n");
     return 1;
 #endif
 }

@@ -30,7 +30,7 @@ const SubCommand kCommands[] = {
      "evaluate a math expression over field texts"},
     {"format", pv::app::FormatCommand, "format VALUE|--date DT PATTERN",
      "format a value or a date/time with a pattern"},
-    {"keys", pv::app::KeysCommand, "keys [--dry-run] MACRO",
+    {"keys", pv::app::KeysCommand, "keys [--dry-run] MACRO | --backend",
      "show or type the key events of a keystroke macro"},
     {"dde", pv::app::DdeCommand, "dde execute|request|poke|watch|list|serve ...",
      "talk DDE on the session bus"},

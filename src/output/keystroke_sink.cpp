@@ -23,16 +23,19 @@ void KeystrokeSink::Start(const Config& config) {
 }
 
 Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
-    if (!keyboard_ || !windows_) {
+    // A desktop that keeps its windows to itself types only into the
+    // focused window, and only when no target is named.
+    if (!keyboard_ || (!windows_ && targetSpecified_)) {
         boxes.ShowAllFields(r);
         boxes.CountRecord();
         if (!reported_) {
             reported_ = true;
-            messages_.Show(why_, "Portivox Error", MsgIcon::Exclamation, MsgButtons::Ok);
+            messages_.Show(keyboard_ ? Text(txt::NamedTargetsNeedX11) : why_, "Portivox Error",
+                           MsgIcon::Exclamation, MsgButtons::Ok);
         }
         return Delivery::Done;
     }
-    WindowId back = windows_->ForegroundWindow();
+    WindowId back = windows_ ? windows_->ForegroundWindow() : 0;
     boxes.ShowAllFields(r);
     boxes.CountRecord();
 
@@ -64,7 +67,7 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
     // Keys for "the focused window" while the program itself has the
     // keyboard would land in its own menus and boxes: the record is shown
     // and counted, nothing is typed.
-    const WindowId focus = windows_->ForegroundWindow();
+    const WindowId focus = windows_ ? windows_->ForegroundWindow() : 0;
     if (runningWindow_ != 0 && focus == runningWindow_) return Delivery::Done;
     if (own_ && (own_->Owns(focus) || (target == 0 && own_->HoldKeyboard()))) return Delivery::Done;
 
@@ -76,7 +79,7 @@ Delivery KeystrokeSink::Deliver(const Record& r, RecordBoxes& boxes) {
     sender_->SetInterCharDelay(delay_);
     lastResult_ = sender_->SendKeystrokeText(text);
     if (restored && target) windows_->Minimise(target);
-    if (back) windows_->Activate(back);
+    if (back && windows_) windows_->Activate(back);
     return Delivery::Done;
 }
 

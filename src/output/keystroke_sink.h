@@ -32,8 +32,10 @@ class OwnWindows {
 
 class KeystrokeSink : public RecordSink {
   public:
-    /// `keyboard` and `windows` are null when there is no desktop to type
-    /// on; `whyUnavailable` then says why.
+    /// `keyboard` is null when there is no desktop to type on;
+    /// `whyUnavailable` then says why. `windows` is null too when the desktop
+    /// does not let programs find windows: keys then go to the focused
+    /// window, and a named target is refused once.
     KeystrokeSink(Keyboard* keyboard, WindowSystem* windows, MessageSink& messages,
                   std::string whyUnavailable = {});
 

@@ -165,4 +165,35 @@ constexpr int MqttOk = 9520;
 constexpr int MqttCancel = 9521;
 constexpr int MqttDefault = 9522;
 
+// Keyboard backends (9440-9479).
+constexpr int BackendX11 = 9440;
+constexpr int BackendVirtualKeyboard = 9441;
+constexpr int BackendPortal = 9442;
+constexpr int BackendUinput = 9443;
+constexpr int SessionX11 = 9444;
+constexpr int SessionWayland = 9445;
+constexpr int SessionTty = 9446;
+constexpr int SessionNone = 9447;
+constexpr int KeysNoBackend = 9448;
+constexpr int KeysWhatToDo = 9449;
+constexpr int ForcedBackendUnknown = 9450;
+constexpr int SessionLine = 9451;
+constexpr int InUseWord = 9452;
+constexpr int UsableWord = 9453;
+constexpr int NotForThisSession = 9454;
+constexpr int ReasonNotBuilt = 9455;
+constexpr int ReasonNoDisplay = 9456;
+constexpr int ReasonDisplayFails = 9457;
+constexpr int ReasonNoXTest = 9458;
+constexpr int ReasonNoWaylandDisplay = 9459;
+constexpr int ReasonWaylandFails = 9460;
+constexpr int ReasonNoVirtualKeyboard = 9461;
+constexpr int ReasonNoUinput = 9462;
+constexpr int ReasonUinputDenied = 9463;
+constexpr int ReasonUinputFails = 9464;
+constexpr int KeysThrough = 9465;
+constexpr int KeysNowhere = 9466;
+constexpr int NamedTargetsNeedX11 = 9467;
+constexpr int ReasonNoSeat = 9468;
+
 } // namespace pv::txt

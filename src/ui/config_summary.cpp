@@ -3,6 +3,9 @@
 #include <QTimer>
 
 #include "serial/port.h"
+#ifdef PV_HAVE_KEY_DESKTOP
+#include "platform/keys/key_desktop.h"
+#endif
 #include "text/escape.h"
 #include "text/paths.h"
 #include "text/strings.h"
@@ -70,8 +73,12 @@ ConfigSummary::ConfigSummary(const Config& config, SettingsStore& store, QWidget
 }
 
 void ConfigSummary::Refresh() {
-    const QString text = Q(DeviceAndLine(config_, &store_)) + "\n" + Q(Destination(config_)) +
-                         "\n" + Q(RecordLayout(config_));
+    std::string destination = Destination(config_);
+#ifdef PV_HAVE_KEY_DESKTOP
+    if (config_.OutputMode == SendKeystrokes) destination += "\n" + keys::KeyBackendSummary();
+#endif
+    const QString text = Q(DeviceAndLine(config_, &store_)) + "\n" + Q(destination) + "\n" +
+                         Q(RecordLayout(config_));
     if (text != this->text()) setText(text);
 }
 

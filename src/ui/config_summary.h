@@ -1,7 +1,8 @@
 #pragma once
 // The loaded configuration in a few words, under the setup window's menu
-// bar: device and line ("/dev/ttyUSB0 9600 7-O-1"), where records go, and
-// the record layout. The running window's status line reuses the parts.
+// bar: device and line ("/dev/ttyUSB0 9600 7-O-1"), where records go (and
+// which keyboard types them), and the record layout. The running window's status line reuses the
+// parts.
 #include <QLabel>
 #include <string>
 

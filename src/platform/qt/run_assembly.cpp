@@ -11,8 +11,8 @@
 #include "platform/qt/dde_server.h"
 #include "platform/qt/mqtt_run.h"
 
+#include "platform/keys/key_desktop.h"
 #ifdef PV_HAVE_X11
-#include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_hot_keys.h"
 #endif
 
@@ -185,19 +185,17 @@ uint64_t RunAssembly::BytesRead() const {
 
 KeystrokeSink& RunAssembly::Keystrokes() {
     if (!keySink_) {
-        std::string why = "Keystrokes cannot be sent: this build has no X11 keyboard.";
+        std::string why;
         Keyboard* keyboard = nullptr;
         WindowSystem* windows = nullptr;
-#ifdef PV_HAVE_X11
-        desktop_ = x11::Desktop::Open(nullptr, why);
+        desktop_ = keys::KeyDesktop::Open(why);
         if (desktop_) {
             // Typing waits let the program's events run; the runtime decides
             // what a tick may do meanwhile.
-            desktop_->Keys().SetEventPump([] { QCoreApplication::processEvents(); });
+            desktop_->SetEventPump([] { QCoreApplication::processEvents(); });
             keyboard = &desktop_->Keys();
-            windows = &desktop_->Windows();
+            windows = desktop_->Windows();
         }
-#endif
         keySink_ = std::make_unique<KeystrokeSink>(keyboard, windows, messages_, why);
         keySink_->SetRunningWindow(runningWindow_);
         keySink_->SetOwnWindows(own_);

@@ -40,9 +40,11 @@ class LogSink;
 class MqttRun;
 class CountingDriver;
 namespace x11 {
-class Desktop;
 class HotKeyService;
 } // namespace x11
+namespace keys {
+class KeyDesktop;
+} // namespace keys
 
 class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     Q_OBJECT
@@ -152,7 +154,7 @@ class RunAssembly : public QObject, private SinkProvider, private RuntimeHost {
     std::unique_ptr<DbusDdeServer> dde_;
     std::unique_ptr<DdeSink> ddeSink_;
     std::unique_ptr<LogSink> logSink_;
-    std::unique_ptr<x11::Desktop> desktop_;
+    std::unique_ptr<keys::KeyDesktop> desktop_;
     std::unique_ptr<KeystrokeSink> keySink_;
     std::unique_ptr<x11::HotKeyService> hotKeys_;
     std::unique_ptr<MqttRun> mqtt_;

@@ -317,25 +317,7 @@ TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
         [](Rig& r) { return r.Pending(); });
 }
 
-TEST(DdeCommands, PreparationAndArgumentDecoding) {
-    const struct {
-        const char *name, *text, *cmd, *received;
-    } prepared[] = {
-        {"SquareBrackets", "[beep]", "{BEEP}", "[beep]"},
-        {"BlanksAndTrailingText", "  {Beep}xyz ", "{BEEP}", "{Beep}"},
-        {"LastClosingBracketWins", "{A}b]c", "{A}B}", "{A}b]"},
-        {"NoClosingBracketKeepsAll", "{beep", "{BEEP", "{beep"},
-        {"OnlyBlanksIsEmpty", "    ", "", ""},
-        {"TabsAreNotBlanks", "\t{BEEP}", "\t{BEEP}", "\t{BEEP}"},
-        {"AccentedLettersUppercased", "{push(\xE9t\xE9)}", "{PUSH(\xC9T\xC9)}",
-         "{push(\xE9t\xE9)}"},
-    };
-    for (const auto& r : prepared) {
-        SCOPED_TRACE(r.name);
-        PreparedCommand c = PrepareCommand(r.text);
-        EXPECT_EQ(c.Cmd, r.cmd);
-        EXPECT_EQ(c.Received, r.received);
-    }
+TEST(DdeCommands, ArgumentDecodingAndBrackets) {
     const struct {
         const char *name, *argument, *decoded;
     } decoded[] = {

@@ -68,23 +68,18 @@ const Rule kRules[] = {
          h.Tick();
          EXPECT_EQ(h.Records(), Strings{"2\r"});
      }},
-    {"BeepUsesThePortsSpecialBeep",
-     [](Harness& h) {
-         h.config.BeepOnInput = True;
-         h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
-         h.Start();
-         h.Feed("1\r");
-         h.Tick();
-         EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
-         EXPECT_EQ(h.messages.beeps, 0);
-     }},
-    {"BeepWithoutSpecialBeepIsThePlainOne",
+    {"BeepIsThePortsSpecialBeepOrThePlainOne",
      [](Harness& h) {
          h.config.BeepOnInput = True;
          h.Start();
          h.Feed("1\r2\r");
          h.Tick();
-         EXPECT_TRUE(h.recorder.Sounds.empty());
+         EXPECT_EQ(h.messages.beeps, 2);
+         h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
+         h.Start();
+         h.Feed("1\r");
+         h.Tick();
+         EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
          EXPECT_EQ(h.messages.beeps, 2);
      }},
     {"OptoRsQueriesOnCrAndVoidsTheAnswer",
@@ -202,19 +197,15 @@ const Rule kRules[] = {
          TicksEvery(h, 60, 7);
          EXPECT_EQ(h.driver.Written, "TTT");
      }},
-    {"TimedOutputGoesOnAcrossTheSignedWrap",
+    {"TimedOutputGoesOnAcrossTheSignedAndTheUnsignedWrap",
      [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u);
-         h.Start();
-         TicksEvery(h, 100, 8);
-         EXPECT_EQ(h.driver.Written, "TTTTTTT");
-     }},
-    {"TimedOutputGoesOnAcrossTheUnsignedWrap",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 100, 0xFFFFFF00u);
-         h.Start();
-         TicksEvery(h, 100, 8);
-         EXPECT_EQ(h.driver.Written, "TTTTTTT");
+         for (uint32_t start : {0x7FFFFF00u, 0xFFFFFF00u}) {
+             h.driver.Written.clear();
+             Timed(h, TimerEnableOnStart, 100, start);
+             h.Start();
+             TicksEvery(h, 100, 8);
+             EXPECT_EQ(h.driver.Written, "TTTTTTT") << start;
+         }
      }},
     {"ResumeRestartsTheInterval",
      [](Harness& h) {
@@ -245,17 +236,6 @@ const Rule kRules[] = {
          TicksEvery(h, 100, 4);
          EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "SetBreak(1)"), 0);
      }},
-    {"MenuHiddenWithoutIntervalAndTogglingKeepsItHidden",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 0);
-         Runtime& rt = h.Start();
-         EXPECT_FALSE(h.Snap().TimedOutputOn);
-         rt.SetTimedOutput(true);
-         rt.ToggleTimedOutput();
-         rt.SetTimerInterval(0);
-         EXPECT_FALSE(h.recorder.Menu.Visible);
-         EXPECT_FALSE(h.Snap().TimedOutputMenu.Visible);
-     }},
     {"MenuCaptionNamesTheNextAction",
      [](Harness& h) {
          Timed(h, 0, 500);
@@ -264,19 +244,6 @@ const Rule kRules[] = {
          rt.ToggleTimedOutput();
          EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, true}));
      }},
-    {"NewIntervalEnablesUnlessTheStringToSendIsEmpty",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart | TimerActionString, 500);
-         h.config.TimerString = "";
-         Runtime& rt = h.Start();
-         rt.SetTimerInterval(5);
-         EXPECT_EQ(h.config.TimerInterval, 5);
-         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, true}));
-         rt.SetTimerInterval(0);
-         EXPECT_EQ(h.config.TimerInterval, 0);
-         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, false}));
-     }},
-    // --- Start-up and the window's settings --------------------------------
     {"StartUpNamesTopicAndCaptionAndEstablishesLinks",
      [](Harness& h) {
          h.config.CommPort = 1;

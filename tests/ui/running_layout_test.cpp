@@ -67,35 +67,18 @@ TEST(RunningLayout, EmptyStringsGetNoButtonAndTheRestCloseUp) {
     EXPECT_EQ(l.StringButton[5].Top, 90 + 270 * 2);
 }
 
-struct LineButtonCase {
-    const char* name;
-    int16_t bits;
-    bool dtr, brk;
-    bool narrow;
-};
-
-class LineButtons : public ::testing::TestWithParam<LineButtonCase> {};
-
-TEST_P(LineButtons, VisibilityAndShift) {
-    const auto& p = GetParam();
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, p.bits));
-    EXPECT_EQ(l.DtrButton.Visible, p.dtr);
-    EXPECT_EQ(l.BreakButton.Visible, p.brk);
-    EXPECT_EQ(l.Narrow, p.narrow);
-    int shift = p.narrow ? 1335 : 0;
-    EXPECT_EQ(l.Label1.Left, 1440 - shift);
-    EXPECT_EQ(l.RecordNumber.Left, 3600 - shift);
-    EXPECT_EQ(l.Field[1].Left, 1725 - shift);
-    EXPECT_EQ(l.WindowWidth, 7495 - shift);
+TEST(RunningLayout, LineButtonsShowByTheirBitsAndNoneNarrowsTheWindow) {
+    for (int16_t bits : {0, 1, 2, 3}) {
+        SCOPED_TRACE(bits);
+        RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(3, 0, bits));
+        EXPECT_EQ(l.DtrButton.Visible, (bits & 1) != 0);
+        EXPECT_EQ(l.BreakButton.Visible, (bits & 2) != 0);
+        EXPECT_EQ(l.Narrow, bits == 0);
+        const int shift = bits == 0 ? 1335 : 0; // the boxes move left with the window's edge
+        EXPECT_EQ(l.Field[1].Left, 1725 - shift);
+        EXPECT_EQ(l.WindowWidth, 7495 - shift);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Layout, LineButtons,
-                         ::testing::Values(LineButtonCase{"NoneNarrowsTheWindow", 0, false, false,
-                                                          true},
-                                           LineButtonCase{"DtrOnly", 1, true, false, false},
-                                           LineButtonCase{"BreakOnly", 2, false, true, false},
-                                           LineButtonCase{"Both", 3, true, true, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pv

@@ -168,18 +168,5 @@ TEST(RunningWindow, ClosingStoresThePositionPerPortUnlessMinimized) {
     }
 }
 
-TEST(RunningWindow, FailedOpenShowsNothing) {
-    RunFixture failed;
-    failed.config.RunMode = RunTest;
-    RunSession::Parts parts;
-    auto d = std::make_unique<testing::RecordingDriver>();
-    d->FailOpen = true;
-    parts.Driver = std::move(d);
-    RunSession s(failed.config, failed.store, failed.messages, std::move(parts));
-    EXPECT_FALSE(s.OpenPort());
-    EXPECT_FALSE(s.IsRunning());
-    EXPECT_FALSE(s.Window()->isVisible());
-}
-
 } // namespace
 } // namespace pv

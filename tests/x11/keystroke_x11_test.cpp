@@ -132,8 +132,8 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
          }},
         {"MissingTargetIsLaunched", "Launched Balance", "launch", false, nullptr,
          [&](test::KeyWindow&, test::KeyWindow&) {
-             testing::WaitUntil([&] { return test::ReadWholeFile(launchedFile) == "12.5\r"; });
-             EXPECT_EQ(test::ReadWholeFile(launchedFile), "12.5\r");
+             testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; });
+             EXPECT_EQ(testing::Slurp(launchedFile), "12.5\r");
              if (WindowId w = test::WaitForWindow(Windows(), "Launched Balance Target", 0)) {
                  XKillClient(desktop_->Connection(), Window(w));
                  XSync(desktop_->Connection(), False);
@@ -170,18 +170,6 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
     }
 }
 
-TEST_F(X11Keys, NothingIsTypedIntoTheRunningWindow) {
-    test::KeyWindow running(Windows(), "Portivox - COM1", dir_.File("running"));
-    Config c;
-    c.KeyTargetSpecified = False;
-    KeystrokeSink sink(&Keys(), &Windows(), messages_);
-    sink.SetRunningWindow(running.Id());
-    Deliver(c, sink, "1.000 g\r");
-    sink.SetRunningWindow(0);
-    Deliver(c, sink, "2\r");
-    EXPECT_EQ(running.Received("2\r"), "2\r");
-}
-
 // Every key a macro can name and every key of the hot key list has a keysym
 // and reaches a window as that key.
 TEST_F(X11Keys, NamedAndHotKeyListKeysArriveAsTheirKeysyms) {
@@ -215,7 +203,7 @@ TEST_F(X11Keys, NamedAndHotKeyListKeysArriveAsTheirKeysyms) {
     }
     std::string log;
     testing::WaitUntil([&] {
-        log = test::ReadWholeFile(keysymFile);
+        log = testing::Slurp(keysymFile);
         return size_t(std::count(log.begin(), log.end(), '\n')) >= pressed.size();
     });
     std::istringstream lines(log);
@@ -227,20 +215,10 @@ TEST_F(X11Keys, NamedAndHotKeyListKeysArriveAsTheirKeysyms) {
     }
 }
 
-TEST(X11NoDisplay, TheSinkSaysOnceWhyAndTypesNothing) {
+TEST(X11NoDisplay, OpeningSaysWhichDisplayIsMissing) {
     std::string why;
     EXPECT_EQ(x11::Desktop::Open(":987", why), nullptr);
     EXPECT_NE(why.find(":987"), std::string::npos) << why;
-    testing::RecordingMessages messages;
-    KeystrokeSink sink(nullptr, nullptr, messages, why);
-    struct : RecordBoxes {
-        void ShowField(int) override {}
-        void CountRecord() override {}
-    } boxes;
-    sink.Deliver(Record{}, boxes);
-    sink.Deliver(Record{}, boxes);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, why);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // terminal and types its records into a window found by its title.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <regex>
@@ -23,23 +23,13 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
-// Runs a program to its end; its output goes to `out` (appended).
+// Runs a command line to its end; its output goes to `out` (appended).
 int RunToEnd(const std::vector<std::string>& argv, const std::string& out) {
-    std::vector<char*> args;
+    std::string command;
     for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        command += "'" + a + "' ";
+    const int rc = std::system((command + ">>'" + out + "' 2>&1").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
 TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
@@ -70,7 +60,7 @@ TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
     ASSERT_EQ(std::system(simCmd.c_str()), 0);
     std::string device;
     testing::WaitUntil([&] {
-        const std::string out = test::ReadWholeFile(simOut);
+        const std::string out = testing::Slurp(simOut);
         device = out.find('\n') == out.npos ? "" : out.substr(0, out.find('\n'));
         return !device.empty();
     });
@@ -79,7 +69,7 @@ TEST(RunnerE2E, SimulatedBalanceIsTypedIntoTheTargetWindow) {
     const std::string runLog = dir.File("run");
     RunToEnd({portivox, "run", config, "--port", device, "--quiet", "--exit-after-idle=40"},
              runLog);
-    const std::string said = test::ReadWholeFile(runLog);
+    const std::string said = testing::Slurp(runLog);
     if (said.find("types nothing") != std::string::npos)
         GTEST_SKIP() << "this runner does not type keystrokes: " << said;
 

@@ -203,30 +203,23 @@ TEST(DdeLinks, MissingSourceIsReported) {
 
 // --- The tools themselves -------------------------------------------------------
 
-TEST(DdeTools, ServeKeepsPokedBytesIncludingNul) {
-    Serve target("Bytes", "T");
-    EXPECT_EQ(RunTool({"dde", "poke", "Bytes", "T", "v", "a\\x00b\\xFF"}), 0);
-    std::string out;
-    EXPECT_EQ(RunTool({"dde", "request", "Bytes", "T", "v"}, &out), 0);
-    EXPECT_EQ(out, "a\\x00b\\xFF\n");
-}
-
-TEST(DdeTools, SecondServerOfAServiceIsReachedByItsTopic) {
+TEST(DdeTools, ServersKeepPokedBytesAreReachedByTopicAndUsageErrorsExitWith3) {
     Serve a("Same", "A");
     Serve b("Same", "B");
+    EXPECT_EQ(RunTool({"dde", "poke", "Same", "A", "v", "a\\x00b\\xFF"}), 0);
     std::string out;
+    EXPECT_EQ(RunTool({"dde", "request", "Same", "A", "v"}, &out), 0);
+    EXPECT_EQ(out, "a\\x00b\\xFF\n");
     EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
     EXPECT_EQ(out, "Same A\nSame B\n");
     EXPECT_EQ(RunTool({"dde", "execute", "Same", "B", "{X}"}), 0);
     ASSERT_TRUE(b.child.WaitForOut("execute {X}\n"));
-    EXPECT_EQ(a.child.Out(), "");
-}
-
-TEST(DdeTools, UsageErrors) {
-    EXPECT_EQ(RunTool({"dde"}), 3);
-    EXPECT_EQ(RunTool({"dde", "execute", "A"}), 3);
-    EXPECT_EQ(RunTool({"dde", "frobnicate"}), 3);
-    EXPECT_EQ(RunTool({"dde", "watch", "A", "B", "--count=0"}), 3);
+    EXPECT_EQ(a.child.Out(), "poke v a\\x00b\\xFF\n") << "the execute reached B only";
+    for (const QStringList& wrong : {QStringList{"dde"},
+                                     {"dde", "execute", "A"},
+                                     {"dde", "frobnicate"},
+                                     {"dde", "watch", "A", "B", "--count=0"}})
+        EXPECT_EQ(RunTool(wrong), 3) << wrong.join(' ').toStdString();
 }
 
 } // namespace

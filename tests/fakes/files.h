@@ -1,9 +1,10 @@
 #pragma once
-// Whole files as bytes, for comparing what a run wrote.
+// Whole files and lists as one string, for comparing what a run wrote or did.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace pv::testing {
 
@@ -13,6 +14,14 @@ inline std::string Slurp(const std::filesystem::path& path) {
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+/// The items with `separator` between them.
+inline std::string Join(const std::vector<std::string>& items, const char* separator = " ") {
+    std::string out;
+    for (const auto& item : items)
+        out += (out.empty() ? "" : separator) + item;
+    return out;
 }
 
 } // namespace pv::testing

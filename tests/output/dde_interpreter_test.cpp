@@ -69,8 +69,7 @@ struct Rig : Harness {
 };
 
 struct Row {
-    const char* name;
-    const char* command;
+    const char *name, *command;
     bool accepted;
     const char* expected; // what `observe` gives afterwards
 };
@@ -102,6 +101,10 @@ TEST(DdeCommands, QueueWhatTheArgumentSays) {
             {"SendOutQuoteFlushesDigits", "{SENDOUT(65'x'66)}", true, "AxB"},
             {"SendOutQuotedTextKeepsCase", "{sendout('aB')}", true, "aB"},
             {"SendOutZeroIsNul", "{SENDOUT(0)}", true, "\\x00"},
+            {"SendOutSeparatorsOnly", "{SENDOUT(,, ;)}", true, ""},
+            {"SendOutUnclosedQuoteRunsToTheEnd", "{SENDOUT('ab,13)}", true, "ab,13"},
+            {"SendOutEmptyQuotesAndSignSeparate", "{SENDOUT(''65-66)}", true, "AB"},
+            {"SendOutDecimalPointSplits", "{SENDOUT(65.66)}", true, "AB"},
             {"SendOutWithoutArgumentRefused", "{SENDOUT()}", false, ""},
             {"SendCodeCarriageReturn", "{SENDCODE(13)}", true, "\\x0D"},
             {"SendCodeTextReadsAsZero", "{SENDCODE(abc)}", true, "\\x00"},
@@ -317,24 +320,7 @@ TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
         [](Rig& r) { return r.Pending(); });
 }
 
-TEST(DdeCommands, ArgumentDecodingAndBrackets) {
-    const struct {
-        const char *name, *argument, *decoded;
-    } decoded[] = {
-        {"CodesAndText", "'Hello',13,10", "Hello\\x0D\\x0A"},
-        {"Empty", "", ""},
-        {"OnlySeparators", ",, ;", ""},
-        {"TrailingNumberFlushed", "1,2", "\\x01\\x02"},
-        {"Modulo256", "256,511", "\\x00\\xFF"},
-        {"UnclosedQuoteRunsToTheEnd", "'ab,13", "ab,13"},
-        {"EmptyQuotes", "''65", "A"},
-        {"SignIsASeparator", "-65", "A"},
-        {"DecimalPointSplits", "65.66", "AB"},
-    };
-    for (const auto& r : decoded) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(EscapeBytes(DecodeCommandArgument(r.argument)), r.decoded);
-    }
+TEST(DdeCommands, BracketsCaseAndBlanks) {
     RunRows(
         {{"Braces", "{BEEP}", true, "1"},
          {"SquareBrackets", "[BEEP]", true, "1"},

@@ -9,8 +9,7 @@ namespace pv {
 namespace {
 
 struct LinkRow {
-    const char* name;
-    const char* text;
+    const char *name, *text;
     LinkReference expected;
 };
 

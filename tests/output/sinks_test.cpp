@@ -39,12 +39,7 @@ Record TwoFields(const Config& c) {
 
 TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
     using W = test::FakeWindows;
-    const std::string typed = "d65 u65 d66 u66 d9 u9", launchWait = [] {
-        std::string s;
-        for (int i = 0; i < 20; ++i)
-            s += "w20 ";
-        return s;
-    }();
+    const std::string typed = "d65 u65 d66 u66 d9 u9", launchWait = Join(Strings(20, "w20")) + " ";
     struct Row {
         const char* name;
         std::function<void(Config&, W&)> setup;
@@ -53,49 +48,28 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         const char* message = "";
         const char* targetTitle = "ledger"; // in use after the record
     };
+    // clang-format off
     const Row rows[] = {
-        {"FocusedWindowWithoutTarget", [](Config& c, W&) { c.KeyTargetSpecified = False; }, typed,
-         "activate 10"},
-        {"TargetBehindIsActivatedThenFocusReturns",
-         [](Config&, W& w) {
-             w.stack = {{10, "Editor"}, {20, "Ledger - Sheet"}};
-         },
+        {"FocusedWindowWithoutTarget", [](Config& c, W&) { c.KeyTargetSpecified = False; }, typed, "activate 10"},
+        {"TargetBehindIsActivatedThenFocusReturns", [](Config&, W& w) { w.stack = {{10, "Editor"}, {20, "Ledger - Sheet"}}; },
          typed, "list;activate 20;activate 10"},
-        {"RestoredTargetIsMinimisedAgain",
-         [](Config&, W& w) {
-             w.stack = {{10, "Editor"}, {20, "LEDGER"}};
-             w.minimised = {20};
-         },
+        {"RestoredTargetIsMinimisedAgain", [](Config&, W& w) { w.stack = {{10, "Editor"}, {20, "LEDGER"}}; w.minimised = {20}; },
          typed, "list;restore 20;activate 20;minimise 20;activate 10"},
-        {"RunningWindowFocusedTypesNothing",
-         [](Config& c, W& w) {
-             c.KeyTargetSpecified = False;
-             w.foreground = 99;
-         },
-         "", ""},
+        {"RunningWindowFocusedTypesNothing", [](Config& c, W& w) { c.KeyTargetSpecified = False; w.foreground = 99; }, "", ""},
         {"LaunchFailureIsReportedAndTypesNothing",
-         [](Config& c, W& w) {
-             c.KeyTargetCommand = "ledger --new";
-             w.startResult = {false, "No such file"};
-         },
+         [](Config& c, W& w) { c.KeyTargetCommand = "ledger --new"; w.startResult = {false, "No such file"}; },
          "", "list;list;start ledger --new", "Cannot Run Program: ledger --new\nNo such file"},
         {"LaunchedProgramBecomesTheTarget",
          [](Config& c, W& w) {
              c.KeyTargetCommand = "ledger";
-             w.onStart = [&w] {
-                 w.stack.push_back({30, "Book1 - Sheet"});
-                 w.foreground = 30;
-             };
+             w.onStart = [&w] { w.stack.push_back({30, "Book1 - Sheet"}); w.foreground = 30; };
          },
          typed, "list;list;start ledger;activate 30", "", "BOOK1 - SHEET"},
         {"LaunchedWindowShownWithoutTheFocusIsActivatedAfterAGrace",
-         [](Config& c, W& w) {
-             c.KeyTargetCommand = "ledger";
-             w.onStart = [&w] { w.stack.push_back({30, "Book1 - Sheet"}); };
-         },
-         launchWait + typed, "list;list;start ledger;list;activate 30;activate 30", "",
-         "BOOK1 - SHEET"},
+         [](Config& c, W& w) { c.KeyTargetCommand = "ledger"; w.onStart = [&w] { w.stack.push_back({30, "Book1 - Sheet"}); }; },
+         launchWait + typed, "list;list;start ledger;list;activate 30;activate 30", "", "BOOK1 - SHEET"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Config c;
@@ -116,10 +90,7 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         EXPECT_EQ(sink.Deliver(TwoFields(c), b), Delivery::Done);
         EXPECT_EQ(boxes, (Strings{"show 1", "show 2", "count"}));
         EXPECT_EQ(keyboard.Events(), r.typed);
-        std::string calls;
-        for (const auto& call : windows.calls)
-            calls += (calls.empty() ? "" : ";") + call;
-        EXPECT_EQ(calls, r.windowCalls);
+        EXPECT_EQ(Join(windows.calls, ";"), r.windowCalls);
         EXPECT_EQ(messages.shown.empty() ? "" : messages.shown[0].text, r.message);
         // A launched window whose title lacks the target's takes its place.
         EXPECT_EQ(sink.TargetTitle(), r.targetTitle);
@@ -198,9 +169,9 @@ TEST(DdeSink, CommandsGoAroundTheBoxesInOrderAndOnlyWhenThereAreAny) {
         Boxes b(&client.calls);
         sink.Deliver(TwoFields(c), b);
         sink.Deliver(TwoFields(c), b);
-        std::string calls;
-        for (const auto& call : client.calls)
-            calls += (calls.empty() ? "" : ";") + (call == "connect Ledger Sheet" ? "C" : call);
+        std::string calls = Join(client.calls, ";");
+        for (size_t at; (at = calls.find("connect Ledger Sheet")) != std::string::npos;)
+            calls.replace(at, 20, "C");
         std::string once = std::string(r.first) + (*r.first ? ";" : "") + r.record;
         EXPECT_EQ(calls, once + ";" + r.record);
         sink.Stop();

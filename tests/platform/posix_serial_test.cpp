@@ -213,14 +213,5 @@ TEST_F(PtyPortTest, AFullDeviceQueueKeepsTheTailUntilLater) {
     EXPECT_TRUE(received == data);
 }
 
-TEST_F(PtyPortTest, BusyDeviceIsReportedNotAvailable) {
-    PosixSerialDriver holder;
-    ASSERT_TRUE(holder.Open(pty.path));
-    settings.Name = "COM5";
-    EXPECT_FALSE(port.OpenPort(settings));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text.substr(0, 26), "COM5 Device Not Available.");
-}
-
 } // namespace
 } // namespace pv

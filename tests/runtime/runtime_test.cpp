@@ -51,9 +51,7 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.AckString = "\x06";
          h.config.PreInputTable['!'] = "Void Record";
-         h.Start();
-         h.Feed("1\r!2\r3\r");
-         h.Tick();
+         h.StartAndFeed("1\r!2\r3\r");
          EXPECT_EQ(h.Records(), (Strings{"1\r", "3\r"}));
          EXPECT_EQ(h.Snap().PendingOutput, "\x06\x06\x06");
          EXPECT_EQ(h.Snap().RecordNumber, "2");
@@ -63,40 +61,30 @@ const Rule kRules[] = {
     {"VoidByteBeforeTheStartStartsAndVoidsTheRecord",
      [](Harness& h) {
          h.config.PreInputTable['!'] = "Void Record";
-         h.Start();
-         h.Feed("!1\r2\r");
-         h.Tick();
+         h.StartAndFeed("!1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"2\r"});
      }},
     {"BeepIsThePortsSpecialBeepOrThePlainOne",
      [](Harness& h) {
          h.config.BeepOnInput = True;
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.messages.beeps, 2);
          h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
-         h.Start();
-         h.Feed("1\r");
-         h.Tick();
+         h.StartAndFeed("1\r");
          EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
          EXPECT_EQ(h.messages.beeps, 2);
      }},
     {"OptoRsQueriesOnCrAndVoidsTheAnswer",
      [](Harness& h) {
          h.config.FlowControl = FlowOptoRs;
-         h.Start();
-         h.Feed("12\r34\r56\r");
-         h.Tick();
+         h.StartAndFeed("12\r34\r56\r");
          EXPECT_EQ(h.Snap().PendingOutput, "?\r?\r");
          EXPECT_EQ(h.Records(), (Strings{"12\r", "56\r"}));
      }},
     {"WithoutASinkRecordsAreStillShownAndCounted",
      [](Harness& h) {
          h.recorder.Sink = false;
-         h.Start();
-         h.Feed("7\r");
-         h.Tick();
+         h.StartAndFeed("7\r");
          EXPECT_EQ(h.Snap().Fields[1], "7\r");
          EXPECT_EQ(h.Snap().RecordNumber, "1");
      }},
@@ -154,9 +142,7 @@ const Rule kRules[] = {
     // --- Reset ---------------------------------------------------------------
     {"ResetDropsThePartialRecordAndResumes",
      [](Harness& h) {
-         Runtime& rt = h.Start();
-         h.Feed("1\r23");
-         h.Tick();
+         Runtime& rt = h.StartAndFeed("1\r23");
          rt.Suspend();
          rt.Reset();
          EXPECT_FALSE(h.Snap().Suspended);
@@ -291,9 +277,7 @@ const Rule kRules[] = {
              EXPECT_EQ(h.driver.Written, "A");
              EXPECT_EQ(h.Records().size(), 1u);
          };
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), (Strings{"1\r", "2\r"}));
      }},
     {"ResetDuringADeliveryWaitsForItsEnd",
@@ -302,9 +286,7 @@ const Rule kRules[] = {
              h.runtime->Reset();
              EXPECT_EQ(h.driver.Input, "2\r"); // not purged yet
          };
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"1\r"});
          EXPECT_EQ(h.Snap().RecordNumber, "");
          EXPECT_EQ(h.driver.Input, "");
@@ -312,9 +294,7 @@ const Rule kRules[] = {
     {"FailedDeliveryResetsAndSuspends",
      [](Harness& h) {
          h.recorder.Result = Delivery::Failed;
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"1\r"});
          EXPECT_TRUE(h.Snap().Suspended);
          EXPECT_EQ(h.Snap().RecordNumber, "");
@@ -383,10 +363,7 @@ INSTANTIATE_TEST_SUITE_P(Runtime, RuntimeRules, ::testing::ValuesIn(kRules),
 // --- The conversion chain of one field ------------------------------------
 
 struct Conversion {
-    const char* name;
-    const char* filter;
-    const char* expression;
-    const char* format;
+    const char *name, *filter, *expression, *format;
     const char* input; // ended by CR, which the DDE table drops
     const char* expected;
 };
@@ -414,9 +391,7 @@ TEST(Conversion, ConvertsTheField) {
         h.config.FieldFilter[1] = c.filter;
         h.config.FieldMathExpression[1] = c.expression;
         h.config.FieldFormat[1] = c.format;
-        h.Start();
-        h.Feed(c.input);
-        h.Tick();
+        h.StartAndFeed(c.input);
         EXPECT_EQ(h.Records(), Strings{c.expected});
     }
     SetLanguage(Language::English);

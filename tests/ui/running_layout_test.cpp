@@ -17,11 +17,7 @@ Config WithFieldsAndButtons(int fields, int buttons, int16_t lineButtons = 0) {
 
 struct RowCase {
     const char* name;
-    int fields;
-    int buttons;
-    int rowsPerColumn;
-    int columns;
-    int rowsInUse;
+    int fields, buttons, rowsPerColumn, columns, rowsInUse;
 };
 
 class RowRules : public ::testing::TestWithParam<RowCase> {};

@@ -242,17 +242,6 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().WindowTitle, "Portivox - COM2");
          EXPECT_EQ(h.recorder.Calls, (Strings{"sink 2", "command link", "hot keys"}));
      }},
-    {"NamedTopicAndLinkRequestsAtTheNextTick",
-     [](Harness& h) {
-         h.config.DDETopicName = "Scale";
-         Runtime& rt = h.Start();
-         EXPECT_EQ(rt.DdeTopic(), "Scale");
-         rt.RequestBufferLink();
-         rt.RequestCommandLink();
-         h.recorder.Calls.clear();
-         h.Tick(2);
-         EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
-     }},
     {"DateTimeBoxChangesOnlyWhenTheTimeDoes",
      [](Harness& h) {
          h.config.ShowDateTime = True;

@@ -74,31 +74,17 @@ TEST(DdeRun, NamedTopicIsServed) {
     EXPECT_TRUE(run.child.WaitForOut(">> k\n"));
 }
 
-TEST(DdeRun, PreambleAndPostamblesReachTheTargetInOrder) {
-    Serve target("Target", "Sheet");
-    Headless run(MakeConfig("commands", kDdeServer + QStringList{
-                                                         "DDECommandApp=Target",
-                                                         "DDECommandTopic=Sheet",
-                                                         "RecordPreamble=[NEW]",
-                                                         "FieldPostamble(1)=[F1]",
-                                                         "FieldPostamble(2)=[F2]",
-                                                     }));
-    run.child.Write("1,2\r3,4\r");
-    ASSERT_TRUE(
-        target.child.WaitForOut("execute [F2]\nexecute [NEW]\nexecute [F1]\nexecute [F2]\n"))
-        << target.child.Out();
-    EXPECT_EQ(target.child.Lines(),
-              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [F2]",
-                                        "execute [NEW]", "execute [F1]", "execute [F2]"}));
-}
-
-TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
-    QStringList settings = kDdeServer + QStringList{"DDECommandApp=Target", "DDECommandTopic=Sheet",
-                                                    "FieldPostamble(2)=[REC]"};
+TEST(DdeRun, CommandsReachTheTargetInOrderAndARestartedTargetGetsTheNextRecords) {
+    QStringList settings =
+        kDdeServer + QStringList{"DDECommandApp=Target", "DDECommandTopic=Sheet",
+                                 "RecordPreamble=[NEW]", "FieldPostamble(1)=[F1]",
+                                 "FieldPostamble(2)=[REC]"};
     auto first = std::make_unique<Serve>("Target", "Sheet");
     Headless run(MakeConfig("restart", settings));
     run.child.Write("1,2\r");
     ASSERT_TRUE(first->child.WaitForOut("execute [REC]\n"));
+    EXPECT_EQ(first->child.Lines(),
+              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [REC]"}));
     first.reset();
     ASSERT_TRUE(PumpUntil([] {
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -109,7 +95,8 @@ TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
     Serve second("Target", "Sheet");
     run.child.Write("5,6\r");
     ASSERT_TRUE(second.child.WaitForOut("execute [REC]\n")) << run.child.Err();
-    EXPECT_EQ(second.child.Lines(), (std::vector<std::string>{"execute [REC]"}));
+    EXPECT_EQ(second.child.Lines(),
+              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [REC]"}));
 }
 
 TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {

@@ -126,15 +126,14 @@ TEST_P(PosixBadLine, IsRefusedAndChangesNothing) {
     EXPECT_EQ(after.ospeed, before.ospeed);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Values, PosixBadLine,
-                         ::testing::Values(BadLine{"NineDataBits", {9600, 9, 0, 0, 0}},
-                                           BadLine{"FourDataBits", {9600, 4, 0, 0, 0}},
-                                           BadLine{"ParityFive", {9600, 8, 5, 0, 0}},
-                                           BadLine{"StopBitsThree", {9600, 8, 0, 3, 0}},
-                                           BadLine{"FlowFour", {9600, 8, 0, 0, 4}},
-                                           BadLine{"ZeroRate", {0, 8, 0, 0, 0}},
+                         ::testing::Values(BadLine{"NineDataBits", {9600, 9, 0, 0, 0}}, BadLine{"FourDataBits", {9600, 4, 0, 0, 0}},
+                                           BadLine{"ParityFive", {9600, 8, 5, 0, 0}}, BadLine{"StopBitsThree", {9600, 8, 0, 3, 0}},
+                                           BadLine{"FlowFour", {9600, 8, 0, 0, 4}}, BadLine{"ZeroRate", {0, 8, 0, 0, 0}},
                                            BadLine{"NegativeRate", {-9600, 8, 0, 0, 0}}),
                          [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // ------------------------------------------------------------- bytes
 

@@ -43,8 +43,6 @@ TEST(SetupWindowTest, SavePromptAsksAndActsOnTheAnswer) {
         const bool goOn = f.window->SavePrompt();
         ASSERT_EQ(f.messages.shown.size(), 1u);
         EXPECT_EQ(f.messages.shown[0].text, Text(r.question));
-        EXPECT_EQ(f.messages.shown[0].title, "Portivox");
-        EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Question);
         EXPECT_EQ(f.messages.shown[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(!goOn, r.cancelled);
         EXPECT_EQ(IsSet(f.config.ConfigChanged), r.stillChanged);
@@ -67,7 +65,6 @@ TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfigurationElseResetsIt) 
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
     EXPECT_FALSE(IsSet(f.config.ConfigChanged));
     EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
-    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     EXPECT_FALSE(f.window->Action("PortControl")->isChecked());
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup (Untitled)");
 }

@@ -79,11 +79,10 @@ TEST(PortSetupTest, OkStoresTheChoicesAndMarksOnlyAChangeCancelDropsThem) {
     d.Fill();
     EXPECT_EQ(d.BuffSize()->text(), "4096");
     EXPECT_EQ(d.Group("BaudFrame")->checkedId(), f.config.BaudRate);
-    for (const auto& [group, id] : {std::pair{"BaudFrame", 11},
-                                    {"ParityFrame", 0},
-                                    {"DataBitsFrame", 3},
-                                    {"StopBitsFrame", 2},
-                                    {"FlowCtrlFrame", 3}})
+    // clang-format off
+    for (const auto& [group, id] : {std::pair{"BaudFrame", 11}, {"ParityFrame", 0}, {"DataBitsFrame", 3},
+                                    {"StopBitsFrame", 2}, {"FlowCtrlFrame", 3}})
+        // clang-format on
         d.Group(group)->button(id)->setChecked(true);
     d.PortList()->setCurrentRow(4);
     d.Ok();
@@ -177,8 +176,6 @@ TEST(AppSelectTest, UnchangedIsNoChangeDelayTakesDigitsBrowseQuotesBlanks) {
     d.Browse();
     EXPECT_EQ(d.AppCmd()->text(), "\"/opt/my tools/scale\"");
 }
-
-// --- Resource texts ---------------------------------------------------------------------------
 
 } // namespace
 } // namespace pv::test

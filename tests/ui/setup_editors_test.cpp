@@ -170,26 +170,24 @@ struct Editor {
 
 TEST(TransTbl, AnEditLandsInTheTableOfItsKindAtItsCode) {
     EnsureApp();
+    using K = TranslationKind;
     struct Row {
         const char* rule;
         OutputModes mode;
-        TranslationKind kind;
+        K kind;
         int code;
         const char* pick;
         int modifiers;
         std::string stored;
         const char* line;
     };
-    for (const Row& r :
-         {Row{"KeystrokeMacro", SendKeystrokes, TranslationKind::Keystrokes, 65, "F2", 2, "^{F2}",
-              "^{F2}"},
-          Row{"LogTable", LogToDisk, TranslationKind::Characters, 65, "B", 0, "B", "ASCII 66"},
-          Row{"DdeTableInDdeMode", DdeServer, TranslationKind::Characters, 13, "32", 0, " ",
-              "ASCII 32"},
-          Row{"PreInputKeywordLosesItsBlank", LogToDisk, TranslationKind::PreInput, 10, "", 0,
-              "Ignore", "Ignore"},
-          Row{"PreInputNul", LogToDisk, TranslationKind::PreInput, 7, "nul", 0, "\0"s,
-              "ASCII 0"}}) {
+    // clang-format off
+    for (const Row& r : {Row{"KeystrokeMacro", SendKeystrokes, K::Keystrokes, 65, "F2", 2, "^{F2}", "^{F2}"},
+                         Row{"LogTable", LogToDisk, K::Characters, 65, "B", 0, "B", "ASCII 66"},
+                         Row{"DdeTableInDdeMode", DdeServer, K::Characters, 13, "32", 0, " ", "ASCII 32"},
+                         Row{"PreInputKeywordLosesItsBlank", LogToDisk, K::PreInput, 10, "", 0, "Ignore", "Ignore"},
+                         Row{"PreInputNul", LogToDisk, K::PreInput, 7, "nul", 0, "\0"s, "ASCII 0"}}) {
+        // clang-format on
         SCOPED_TRACE(r.rule);
         Editor e;
         e.config.OutputMode = r.mode;

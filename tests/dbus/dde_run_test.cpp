@@ -180,14 +180,6 @@ TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLfUntilTerminated) {
         << "a lone CR LF queues nothing; a terminated link takes no text";
 }
 
-TEST(DdeLinks, MissingSourceIsReported) {
-    Headless run(MakeConfig("missing",
-                            kDdeServer + QStringList{"CmdLinkApp=Nobody", "CmdLinkTopic=T",
-                                                     "CmdLinkItem=A1", "CmdLinkOnActivation=-1"}));
-    EXPECT_TRUE(run.child.WaitForErr("Cannot Establish DDE Command Link With: Nobody,T,A1"))
-        << run.child.Err();
-}
-
 // --- The tools themselves -------------------------------------------------------
 
 TEST(DdeTools, ServersKeepPokedBytesAreReachedByTopicAndUsageErrorsExitWith3) {

@@ -99,17 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST_F(PosixDriverTest, SetsRawNonBlockingMode) {
-    ASSERT_TRUE(driver.SetState({9600, 8, 0, 0, 0}));
-    LineProbe p = Probe();
-    EXPECT_EQ(p.lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-    EXPECT_EQ(p.iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXON), 0u);
-    EXPECT_EQ(p.oflag & OPOST, 0u);
-    EXPECT_EQ(p.cflag & (CREAD | CLOCAL), static_cast<unsigned>(CREAD | CLOCAL));
-    EXPECT_EQ(p.vmin, 0);
-    EXPECT_EQ(p.vtime, 0);
-}
-
 struct BadLine {
     const char* name;
     LineSettings line;

@@ -20,16 +20,12 @@ TEST(ByteTextTest, OneCaseRuleTrimAndIntegers) {
     EXPECT_EQ(LowerCase("AB\xC9\xD7"s), "ab\xE9\xD7"s);
     EXPECT_TRUE(EqualsIgnoreCase("Caf\xE9"s, "CAF\xC9"s));
     EXPECT_EQ(Trim(" \t a b \t"), "a b");
+    const auto none = std::nullopt;
+    // clang-format off
     const std::pair<const char*, std::optional<int64_t>> rows[] = {
-        {" 42 ", 42},
-        {"-7", -7},
-        {"+3", 3},
-        {"- 5", -5},
-        {"", std::nullopt},
-        {"-", std::nullopt},
-        {"4a", std::nullopt},
-        {"32768", std::nullopt},
-        {"99999999999999999999", std::nullopt}};
+        {" 42 ", 42}, {"-7", -7}, {"+3", 3}, {"- 5", -5}, {"", none}, {"-", none}, {"4a", none},
+        {"32768", none}, {"99999999999999999999", none}};
+    // clang-format on
     for (auto [text, expected] : rows)
         EXPECT_EQ(ParseInteger(text, -32768, 32767), expected) << text;
 }

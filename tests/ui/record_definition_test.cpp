@@ -118,14 +118,12 @@ TEST(RecordWalkDialogs, FixedLengthFieldsThroughTheEditorsWidgets) {
         d->Ok();
     });
     w.steps["RecDefs"] = Do<ui::FieldEditorDialog>([](ui::FieldEditorDialog* d) {
-        d->SetSample("M01  0012.34V\r\n");
         d->NextButton()->click(); // a field without length is refused
         d->Length()->setText("3");
         d->NextButton()->click();
         EXPECT_EQ(d->FieldName()->text(), "2");
         d->Length()->setText("9");
         d->Filter()->setCurrentIndex(2);
-        d->Expression()->setText("val(field(2)) / 0");
         d->Format()->setCurrentIndex(1);
         QFocusEvent in(QEvent::FocusIn);
         QApplication::sendEvent(d->Postamble(), &in);
@@ -136,9 +134,6 @@ TEST(RecordWalkDialogs, FixedLengthFieldsThroughTheEditorsWidgets) {
         EXPECT_FALSE(d->NextButton()->isEnabled());
         d->PrevButton()->click();
         EXPECT_EQ(d->Filter()->currentIndex(), 2);
-        EXPECT_EQ(d->ExpressionFault()->text().toStdString(), FaultText(4108, 14));
-        ASSERT_EQ(d->PreviewList()->topLevelItemCount(), 3);
-        EXPECT_EQ(d->PreviewList()->topLevelItem(1)->text(1), "0012.34");
         d->Ok();
     });
     w.Run();

@@ -60,12 +60,12 @@ std::string AllBytes() {
     return s;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, ByteValues,
-                         ::testing::Values(std::string("/dev/serial/by-id/usb-FTDI_A1-if00"),
-                                           std::string(""), std::string("  padded  "),
-                                           std::string("a=b;c,\"q\"\\#"),
-                                           std::string("line\r\nnext\0nul", 15),
-                                           std::string("\xe9\xff\x80"), AllBytes()));
+                         ::testing::Values(std::string("/dev/serial/by-id/usb-FTDI_A1-if00"), std::string(""),
+                                           std::string("  padded  "), std::string("a=b;c,\"q\"\\#"),
+                                           std::string("line\r\nnext\0nul", 15), std::string("\xe9\xff\x80"), AllBytes()));
+// clang-format on
 
 TEST(QtSettingsStore, KeysAreKeptApartRemovedAndMapComNumbersToDevices) {
     QtSettingsStore store(Ini("keys.ini"));

@@ -113,19 +113,6 @@ TEST_F(RunTest, VirtualInputFromAFileAndAcknowledgementsOnStdout) {
     EXPECT_EQ(Slurp(log), "12.5\r\r\n7\r\r\n");
 }
 
-TEST_F(RunTest, LinesWaitInOrderWhileTheLogCannotBeWritten) {
-    log = (dir / "later" / "t.log").string();
-    Configure("'PreInputTable(10)=Ignore'");
-    StartOnPty("--exit-after-idle=40");
-    pty.Send("1\r\n2\r\n");
-    pv::testing::WaitUntil([&] { return !Slurp(dir / "stderr").empty(); });
-    fs::create_directories(dir / "later");
-    pty.Send("3\r\n");
-    EXPECT_EQ(Finish(), 0);
-    EXPECT_EQ(Slurp(log), "1\r\r\n2\r\r\n3\r\r\n");
-    EXPECT_NE(Slurp(dir / "stderr").find("retrying"), std::string::npos);
-}
-
 TEST_F(RunTest, BadArgumentsAndFilesFail) {
     EXPECT_EQ(Shell(std::string(PORTIVOX_BIN) + " run 2>/dev/null"), 2);
     EXPECT_EQ(Shell(std::string(PORTIVOX_BIN) + " run x.PV3 --bogus 2>/dev/null"), 2);

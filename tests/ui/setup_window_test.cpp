@@ -140,7 +140,6 @@ TEST(SetupWindowTest, SendKeystrokesChangesOnlyWhenNotMarkedAndOpensTheTargetDia
     f.config.OutputMode = DdeServer;
     emit f.window->Menu("XferMethod")->aboutToShow();
     EXPECT_TRUE(f.window->Action("UseDDE")->isChecked());
-    EXPECT_FALSE(f.window->Action("SaveToFile")->isChecked());
     f.window->Action("SendKeystrokes")->trigger();
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);

@@ -44,7 +44,7 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         const char* name;
         std::function<void(Config&, W&)> setup;
         std::string typed;       // the keyboard's events, "" when nothing was typed
-        const char* windowCalls; // separated by ';'
+        std::string windowCalls; // separated by ';'
         const char* message = "";
         const char* targetTitle = "ledger"; // in use after the record
     };
@@ -68,6 +68,8 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         {"LaunchedWindowShownWithoutTheFocusIsActivatedAfterAGrace",
          [](Config& c, W& w) { c.KeyTargetCommand = "ledger"; w.onStart = [&w] { w.stack.push_back({30, "Book1 - Sheet"}); }; },
          launchWait + typed, "list;list;start ledger;list;activate 30;activate 30", "", "BOOK1 - SHEET"},
+        {"LaunchedProgramWithoutAWindowIsWaitedForUntilTheTimeout", [](Config& c, W&) { c.KeyTargetCommand = "ledger"; },
+         Join(Strings(50, "w20")) + " " + typed, "list;list;start ledger;" + Join(Strings(50, "list"), ";") + ";activate 10", "", ""},
     };
     // clang-format on
     for (const Row& r : rows) {
@@ -84,6 +86,7 @@ TEST(KeystrokeSink, FindsOrStartsTheTargetTypesAndGivesTheFocusBack) {
         KeystrokeSink sink(&keyboard, &windows, messages);
         sink.SetRunningWindow(99);
         sink.SetLaunchSettleMs(0);
+        sink.SetLaunchTimeoutMs(1000); // then the keys go where the focus is
         sink.Start(c);
         Strings boxes;
         Boxes b(&boxes);
@@ -247,6 +250,7 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
         }
         const std::string path = r.file[0] == '~' ? (dir / (r.file + 2)).string() : c.LogFileName;
         EXPECT_EQ(Slurp(path), r.written);
+        sink.Stop(); // nothing left waiting: nothing to report
         EXPECT_EQ(messages.shown.size(), r.messages);
     }
 }

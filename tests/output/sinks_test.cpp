@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "fakes/files.h"
 #include "fakes/keystroke_fakes.h"
@@ -225,6 +226,8 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
          1},
     };
     setenv("HOME", dir.c_str(), 1);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Config c;
@@ -250,6 +253,10 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
         }
         const std::string path = r.file[0] == '~' ? (dir / (r.file + 2)).string() : c.LogFileName;
         EXPECT_EQ(Slurp(path), r.written);
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666u & ~mask,
+                  0666u & ~mask)
+            << "made like any file the user creates";
         sink.Stop(); // nothing left waiting: nothing to report
         EXPECT_EQ(messages.shown.size(), r.messages);
     }

@@ -157,9 +157,10 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.ActivateSuspended = True;
          Runtime& rt = h.Start();
-         rt.Resume();
+         rt.ResumeForOneRecord();
          rt.Reset();
          EXPECT_TRUE(h.Snap().Suspended);
+         EXPECT_FALSE(h.Snap().OneRecordMode);
          EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "Purge()"), 1);
      }},
     // --- Timed output ------------------------------------------------------

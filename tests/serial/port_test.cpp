@@ -199,6 +199,7 @@ TEST(PortSignals, CountdownsEndBreakAndDtrPulseOnLaterTicks) {
          "SetBreak(1) SetBreak(1) - SetBreak(0)"},
         {"DtrPulseLastsAtLeast155MsAcrossTheWrap", "W P t154 - t1 -", "SetDtr(0) - SetDtr(1) -"},
         {"RaisingDtrEndsAPulse", "P R t200", "SetDtr(0) SetDtr(1)"},
+        {"LoweringDtrEndsAPulse", "P L t200", "SetDtr(0) SetDtr(0)"},
         {"LinesPurgeAndClose", "L r s U C C",
          "SetDtr(0) SetRts(1) SetRts(0) Purge() SetDtr(0) SetRts(0) Close()"},
     };

@@ -292,13 +292,15 @@ TEST(DdeCommands, ClipboardLinksAndTheLinkMenuItems) {
          {"RefreshCommandLinksAtTheTick", "{REFRESH-COMMAND}", true,
           "App|Topic!Item  cmd=Item command link"},
          {"TerminateBuffer", "{TERMINATE-BUFFER}", true,
-          "App|Topic!Item  terminate buffer cmd=Item"}},
+          "App|Topic!Item  terminate buffer cmd=Item"},
+         {"TerminateCommand", "{TERMINATE-COMMAND}", true,
+          "App|Topic!Item  terminate command cmd=Item"}},
         [](Rig& r) {
             r.Begin();
             r.clipboard.SetLink("App|Topic!Item", "");
             r.config.CmdLinkApp = r.config.CmdLinkTopic = "x";
             r.config.CmdLinkItem = "Item";
-            r.links.buffer = true;
+            r.links.buffer = r.links.command = true;
         },
         clipboard);
 }

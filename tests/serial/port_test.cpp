@@ -249,6 +249,14 @@ TEST(VirtualDevice, PlaysTheDeviceWithoutLines) {
     EXPECT_EQ(byte, 'x');
     port.PurgePort();
     EXPECT_FALSE(port.ReadPortByte(byte));
+    device.Push("abcd");
+    for (int i = 0; i < 3; ++i)
+        port.ReadPortByte(byte);
+    device.Push("ef"); // makes room by dropping what was read
+    std::string rest;
+    while (port.ReadPortByte(byte))
+        rest += char(byte);
+    EXPECT_EQ(rest, "def");
     EXPECT_EQ(MaskNuls(std::string("\0a\xFF", 3)), "\xFF"
                                                    "a\xFF");
 }

@@ -2,7 +2,9 @@
 // in Log to disk mode, the log file compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -102,15 +104,19 @@ TEST_F(RunTest, TenThousandRecordsReachTheLogUnaltered) {
                got.begin();
 }
 
-TEST_F(RunTest, VirtualInputFromAFileAndAcknowledgementsOnStdout) {
-    Configure("'AckString=\\x06\\x00'");
+TEST_F(RunTest, VirtualInputFromAFileAcknowledgementsOnStdoutAndTodaysDate) {
+    Configure("'AckString=\\x06\\x00' 'RecordPreamble={YEAR}{MONTH}-'");
     std::ofstream(dir / "in.txt", std::ios::binary) << "12.5\r7\r";
     ASSERT_EQ(Shell(std::string(PORTIVOX_BIN) + " run '" + config +
                     "' --virtual=" + (dir / "in.txt").string() + " --exit-after-idle=3 >'" +
                     (dir / "stdout").string() + "'"),
               0);
     EXPECT_EQ(Slurp(dir / "stdout"), "1\t12.5\\x0D\n2\t7\\x0D\n>> \\x06\\xFF\\x06\\xFF\n");
-    EXPECT_EQ(Slurp(log), "12.5\r\r\n7\r\r\n");
+    char today[8];
+    const time_t now = time(nullptr);
+    tm local{};
+    strftime(today, sizeof today, "%y%m-", localtime_r(&now, &local));
+    EXPECT_EQ(Slurp(log), today + std::string("12.5\r\r\n") + today + "7\r\r\n");
 }
 
 TEST_F(RunTest, BadArgumentsAndFilesFail) {

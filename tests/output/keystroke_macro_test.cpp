@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, MacroParse,
     testing::Values(
         ParseCase{"LowerCaseLetters", "abz", 0, {65, 66, 90}},
-        ParseCase{"UpperCaseWrapsEachInShift", "ABC", 0, {16, 65, 16, 16, 66, 16, 16, 67, 16}},
+        ParseCase{"UpperCaseWrapsEachInShift", "ABZ", 0, {16, 65, 16, 16, 66, 16, 16, 90, 16}},
         ParseCase{"ShiftTakesOneItem", "+abc", 0, {16, 65, 16, 66, 67}},
         ParseCase{"ShiftOverGroup", "+(abc)", 0, {16, 65, 66, 67, 16}},
         ParseCase{"CtrlAndAlt", "^c%f", 0, {17, 67, 17, 18, 70, 18}},

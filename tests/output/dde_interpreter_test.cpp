@@ -94,6 +94,7 @@ TEST(DdeCommands, QueueWhatTheArgumentSays) {
             {"SendDropsBlanksAndTrailingText", "  {send(x y)}junk  ", true, "x y"},
             {"SendKeepsInnerClosingBrace", "{SEND(a}b)}", true, "a}b"},
             {"UnclosedSendStillLosesItsLastTwo", "{SEND(abc)", true, "ab"},
+            {"UnclosedSendLosesItsLastTwoAfterTheBlanksGo", "  {SEND(abc)  ", true, "ab"},
             {"SendOutCodesAndQuotedText", "{SENDOUT('AB',13,10)}", true, "AB\\x0D\\x0A"},
             {"SendOutTakesLowEightBits", "{SENDOUT(321)}", true, "A"},
             {"SendOutHugeNumberLowEightBits", "{SENDOUT(99999999999999999999)}", true, "\\xFF"},

@@ -387,6 +387,15 @@ TEST(Conversion, ConvertsTheField) {
     SetLanguage(Language::English);
 }
 
+TEST(Conversion, FieldsPastTheLastShareOneSpillSlot) {
+    Harness h;
+    Delimited(h.config, 40);
+    h.config.FieldMathExpression[1] = "field(42)";
+    h.StartAndFeed(std::string(41, ',') + "x,y\r");
+    ASSERT_EQ(h.Records().size(), 1u);
+    EXPECT_EQ(h.Records()[0], std::string(39, '|')) << "nothing beyond the spill slot";
+}
+
 TEST(Conversion, LowerFieldsConvertedHigherRawThenTranslated) {
     Harness h;
     h.config.OutputMode = LogToDisk;

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -13,6 +12,7 @@
 #include "config/config_file.h"
 #include "config/file_io.h"
 #include "config/settings_table.h"
+#include "fakes/files.h"
 #include "fakes/recording_messages.h"
 
 namespace pv {
@@ -30,19 +30,12 @@ struct TempDir {
     static inline int next = 0;
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::string Data(const std::string& name) {
-    return ReadFile(PORTIVOX_SOURCE_DIR "/" + name);
+    return testing::Slurp(PORTIVOX_SOURCE_DIR "/" + name);
 }
 
 std::string Show(const Settings& s) {
@@ -174,7 +167,7 @@ TEST(ConfigFileTest, SaveReplacesTheFileKeepingItsPermissionsOrFailsSayingWhy) {
             EXPECT_NE(m.shown[0].text.find(why), std::string::npos);
         }
     }
-    EXPECT_EQ(ReadFile(dir.File("a.PV3")), SerializeConfig(Settings{}));
+    EXPECT_EQ(testing::Slurp(dir.File("a.PV3")), SerializeConfig(Settings{}));
     struct stat st {};
     ::stat(dir.File("a.PV3").c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -195,7 +188,7 @@ TEST(ConfigFileTest, FullDiskKeepsTheOldFileByteForByte) {
     c.ConfigFileName = disk + "/a.PV3";
     RecordingMessages m;
     ASSERT_TRUE(WriteConfigFile(c, m));
-    const std::string old = ReadFile(c.ConfigFileName);
+    const std::string old = testing::Slurp(c.ConfigFileName);
     {
         std::ofstream filler(disk + "/filler", std::ios::binary);
         std::string block(4096, 'f');
@@ -204,7 +197,7 @@ TEST(ConfigFileTest, FullDiskKeepsTheOldFileByteForByte) {
     }
     c.HotKeyString[0] = std::string(30000, 'x');
     EXPECT_FALSE(WriteConfigFile(c, m));
-    EXPECT_EQ(ReadFile(c.ConfigFileName), old);
+    EXPECT_EQ(testing::Slurp(c.ConfigFileName), old);
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_NE(m.shown[0].text.find("No space left"), std::string::npos) << m.shown[0].text;
     EXPECT_EQ(std::distance(fs::directory_iterator(disk), fs::directory_iterator{}), 2);

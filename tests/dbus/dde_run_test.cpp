@@ -2,10 +2,7 @@
 // their changes, the command language, the command client and the links.
 #include "dbus/bus_harness.h"
 
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
+#include "platform/pty_pair.h"
 #include "platform/qt/dde_link.h"
 
 namespace pv::test {
@@ -39,45 +36,30 @@ void Ready(Headless& run) {
     EXPECT_TRUE(run.child.WaitForOut(">> ready\n"));
 }
 
-TEST(DdeRun, WatcherSeesEveryRecordsItemsInOrder) {
-    Headless run(MakeConfig("watch", kDdeServer));
-    Child watch({"dde", "watch", "Portivox", "COM1", "--count=9"});
+TEST(DdeRun, ItemsAreWatchedAndRequestedCommandsQueuedAndAppExitEndsTheRun) {
+    Headless run(MakeConfig("items", kDdeServer));
+    Child watch({"dde", "watch", "Portivox", "COM1", "--count=6"});
     ASSERT_TRUE(watch.WaitForErr("watching"));
-    run.child.Write("1,2\r3,4\r5,6\r");
+    run.child.Write("1,2\r12.5,kg\r");
     ASSERT_TRUE(watch.WaitForExit()) << watch.Out();
     EXPECT_EQ(watch.Lines(),
               (std::vector<std::string>{"Field(1)\t1", "Field(2)\t2", "RecordNumber\t1",
-                                        "Field(1)\t3", "Field(2)\t4", "RecordNumber\t2",
-                                        "Field(1)\t5", "Field(2)\t6", "RecordNumber\t3"}));
-}
-
-TEST(DdeRun, ItemsAnswerRequestsAndListTheFields) {
-    Headless run(MakeConfig("request", kDdeServer));
-    run.child.Write("12.5,kg\r");
-    ASSERT_TRUE(run.child.WaitForOut("12.5"));
+                                        "Field(1)\t12.5", "Field(2)\tkg", "RecordNumber\t2"}));
     std::string out;
     EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "Field(1)"}, &out), 0);
     EXPECT_EQ(out, "12.5\n");
     EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "recordnumber"}, &out), 0);
-    EXPECT_EQ(out, "1\n");
+    EXPECT_EQ(out, "2\n");
     EXPECT_EQ(RunTool({"dde", "request", "Portivox", "COM1", "Field(3)"}), 1)
         << "a field past FieldCount is no item";
     EXPECT_EQ(RunTool({"dde", "poke", "Portivox", "COM1", "Field(1)", "x"}), 1);
     EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
     EXPECT_EQ(out, "Portivox COM1\n");
-}
-
-TEST(DdeRun, ExecuteQueuesOutputAndRefusesUnknownCommands) {
-    Headless run(MakeConfig("execute", kDdeServer));
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SENDOUT('AB',13,10)}"}), 0);
     EXPECT_TRUE(run.child.WaitForOut(">> AB\\x0D\\x0A\n")) << run.child.Out();
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{NOSUCHCOMMAND}"}), 1);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM2", "{BEEP}"}), 2);
     EXPECT_EQ(RunTool({"dde", "execute", "Nobody", "COM1", "{BEEP}"}), 2);
-}
-
-TEST(DdeRun, AppExitEndsTheRun) {
-    Headless run(MakeConfig("appexit", kDdeServer));
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "[APPEXIT]"}), 0);
     ASSERT_TRUE(run.child.WaitForExit(3000));
     EXPECT_EQ(run.child.ExitCode(), 0);
@@ -92,31 +74,17 @@ TEST(DdeRun, NamedTopicIsServed) {
     EXPECT_TRUE(run.child.WaitForOut(">> k\n"));
 }
 
-TEST(DdeRun, PreambleAndPostamblesReachTheTargetInOrder) {
-    Serve target("Target", "Sheet");
-    Headless run(MakeConfig("commands", kDdeServer + QStringList{
-                                                         "DDECommandApp=Target",
-                                                         "DDECommandTopic=Sheet",
-                                                         "RecordPreamble=[NEW]",
-                                                         "FieldPostamble(1)=[F1]",
-                                                         "FieldPostamble(2)=[F2]",
-                                                     }));
-    run.child.Write("1,2\r3,4\r");
-    ASSERT_TRUE(
-        target.child.WaitForOut("execute [F2]\nexecute [NEW]\nexecute [F1]\nexecute [F2]\n"))
-        << target.child.Out();
-    EXPECT_EQ(target.child.Lines(),
-              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [F2]",
-                                        "execute [NEW]", "execute [F1]", "execute [F2]"}));
-}
-
-TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
-    QStringList settings = kDdeServer + QStringList{"DDECommandApp=Target", "DDECommandTopic=Sheet",
-                                                    "FieldPostamble(2)=[REC]"};
+TEST(DdeRun, CommandsReachTheTargetInOrderAndARestartedTargetGetsTheNextRecords) {
+    QStringList settings =
+        kDdeServer + QStringList{"DDECommandApp=Target", "DDECommandTopic=Sheet",
+                                 "RecordPreamble=[NEW]", "FieldPostamble(1)=[F1]",
+                                 "FieldPostamble(2)=[REC]"};
     auto first = std::make_unique<Serve>("Target", "Sheet");
     Headless run(MakeConfig("restart", settings));
     run.child.Write("1,2\r");
     ASSERT_TRUE(first->child.WaitForOut("execute [REC]\n"));
+    EXPECT_EQ(first->child.Lines(),
+              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [REC]"}));
     first.reset();
     ASSERT_TRUE(PumpUntil([] {
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -127,7 +95,8 @@ TEST(DdeRun, RestartedTargetGetsTheNextRecordsCommands) {
     Serve second("Target", "Sheet");
     run.child.Write("5,6\r");
     ASSERT_TRUE(second.child.WaitForOut("execute [REC]\n")) << run.child.Err();
-    EXPECT_EQ(second.child.Lines(), (std::vector<std::string>{"execute [REC]"}));
+    EXPECT_EQ(second.child.Lines(),
+              (std::vector<std::string>{"execute [NEW]", "execute [F1]", "execute [REC]"}));
 }
 
 TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
@@ -150,24 +119,17 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecord) {
 }
 
 TEST(DdeRun, ConfigurationSwitchedToKeystrokesTypesTheNextRecord) {
-    int master = -1, slave = -1;
-    char name[128];
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    termios raw{};
-    tcgetattr(master, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(master, TCSANOW, &raw);
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
     const std::string keys = MakeConfig("tokeys", {"OutputMode=0", "KeyTargetSpecified=0"});
     qunsetenv("DISPLAY"); // the keystroke sink then says why it cannot type
-    Child run({"run", Path(MakeConfig("fromlog", kDdeServer)), "--port", name});
+    Child run({"run", Path(MakeConfig("fromlog", kDdeServer)), "--port", Path(pty.path)});
     ASSERT_TRUE(WaitForName("org.portivox.dde.Portivox")) << run.Err();
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", Path("{CONFIG(" + keys + ")}")}), 0);
-    ASSERT_EQ(write(master, "7\r", 2), 2);
+    pty.Send("7\r");
     EXPECT_TRUE(run.WaitForErr("Keystrokes cannot be sent")) << run.Err();
     EXPECT_TRUE(run.WaitForOut("1\t7")) << run.Out();
     run.Stop();
-    close(master);
-    close(slave);
 }
 
 // --- The two client links -----------------------------------------------------
@@ -195,7 +157,7 @@ TEST(DdeLinks, CommandSourcesCurrentTextRunsWhenLinked) {
     ASSERT_TRUE(run.child.WaitForOut(">> now\n"));
 }
 
-TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLf) {
+TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLfUntilTerminated) {
     Serve source("Sheet", "Cells");
     Headless run(MakeConfig(
         "buflink", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
@@ -207,16 +169,6 @@ TEST(DdeLinks, OutputBufferQueuesTextWithAndWithoutCrLf) {
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{STRIPCRLF-OFF}"}), 0);
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "34\\x0D\\x0A"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> 34\\x0D\\x0A\n"));
-    EXPECT_EQ(run.child.Out(), ">> ready\n>> 12\n>> 34\\x0D\\x0A\n")
-        << "a lone CR LF queues nothing";
-}
-
-TEST(DdeLinks, TerminatedLinkTakesNoMoreText) {
-    Serve source("Sheet", "Cells");
-    Headless run(MakeConfig(
-        "terminate", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
-                                              "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
-    Ready(run);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 0);
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 1)
         << "nothing left to terminate";
@@ -224,43 +176,29 @@ TEST(DdeLinks, TerminatedLinkTakesNoMoreText) {
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{REFRESH-BUFFER}"}), 0);
     // The next tick links again and reads the current text.
     ASSERT_TRUE(run.child.WaitForOut(">> lost\n"));
-    EXPECT_EQ(run.child.Out(), ">> ready\n>> lost\n");
-}
-
-TEST(DdeLinks, MissingSourceIsReported) {
-    Headless run(MakeConfig("missing",
-                            kDdeServer + QStringList{"CmdLinkApp=Nobody", "CmdLinkTopic=T",
-                                                     "CmdLinkItem=A1", "CmdLinkOnActivation=-1"}));
-    EXPECT_TRUE(run.child.WaitForErr("Cannot Establish DDE Command Link With: Nobody,T,A1"))
-        << run.child.Err();
+    EXPECT_EQ(run.child.Out(), ">> ready\n>> 12\n>> 34\\x0D\\x0A\n>> lost\n")
+        << "a lone CR LF queues nothing; a terminated link takes no text";
 }
 
 // --- The tools themselves -------------------------------------------------------
 
-TEST(DdeTools, ServeKeepsPokedBytesIncludingNul) {
-    Serve target("Bytes", "T");
-    EXPECT_EQ(RunTool({"dde", "poke", "Bytes", "T", "v", "a\\x00b\\xFF"}), 0);
-    std::string out;
-    EXPECT_EQ(RunTool({"dde", "request", "Bytes", "T", "v"}, &out), 0);
-    EXPECT_EQ(out, "a\\x00b\\xFF\n");
-}
-
-TEST(DdeTools, SecondServerOfAServiceIsReachedByItsTopic) {
+TEST(DdeTools, ServersKeepPokedBytesAreReachedByTopicAndUsageErrorsExitWith3) {
     Serve a("Same", "A");
     Serve b("Same", "B");
+    EXPECT_EQ(RunTool({"dde", "poke", "Same", "A", "v", "a\\x00b\\xFF"}), 0);
     std::string out;
+    EXPECT_EQ(RunTool({"dde", "request", "Same", "A", "v"}, &out), 0);
+    EXPECT_EQ(out, "a\\x00b\\xFF\n");
     EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
     EXPECT_EQ(out, "Same A\nSame B\n");
     EXPECT_EQ(RunTool({"dde", "execute", "Same", "B", "{X}"}), 0);
     ASSERT_TRUE(b.child.WaitForOut("execute {X}\n"));
-    EXPECT_EQ(a.child.Out(), "");
-}
-
-TEST(DdeTools, UsageErrors) {
-    EXPECT_EQ(RunTool({"dde"}), 3);
-    EXPECT_EQ(RunTool({"dde", "execute", "A"}), 3);
-    EXPECT_EQ(RunTool({"dde", "frobnicate"}), 3);
-    EXPECT_EQ(RunTool({"dde", "watch", "A", "B", "--count=0"}), 3);
+    EXPECT_EQ(a.child.Out(), "poke v a\\x00b\\xFF\n") << "the execute reached B only";
+    for (const QStringList& wrong : {QStringList{"dde"},
+                                     {"dde", "execute", "A"},
+                                     {"dde", "frobnicate"},
+                                     {"dde", "watch", "A", "B", "--count=0"}})
+        EXPECT_EQ(RunTool(wrong), 3) << wrong.join(' ').toStdString();
 }
 
 } // namespace

@@ -7,9 +7,7 @@ namespace pv::dde {
 namespace {
 
 struct NameRow {
-    const char* name;
-    const char* given;
-    const char* escaped;
+    const char *name, *given, *escaped;
 };
 
 class NameEscaping : public testing::TestWithParam<NameRow> {};

@@ -3,29 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+#include "fakes/files.h"
 #include "fakes/wait.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+using pv::testing::Slurp;
 
 // kB of a /proc/PID/status line such as "VmHWM:".
 long StatusKb(pid_t pid, const std::string& key) {

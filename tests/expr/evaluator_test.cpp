@@ -12,8 +12,7 @@ namespace {
 // Expressions that follow one rule, and what `portivox eval` prints for
 // each: ok or error, the kind, and the value's text.
 struct EvalRow {
-    const char* name;
-    const char* expected;
+    const char *name, *expected;
     std::vector<const char*> exprs;
 };
 
@@ -208,8 +207,7 @@ TEST(Expression, FaultsKeepThePartialValue) {
 TEST(Expression, ErrorsNameTheirTextAndPlace) {
     using E = ExprErrorText;
     struct Row {
-        const char* name;
-        const char* expr;
+        const char *name, *expr;
         E text;
         uint32_t position;
     } rows[] = {

@@ -20,8 +20,7 @@ Value S(const char* t) {
 struct FormatRow {
     const char* name;
     Value value;
-    const char* pattern;
-    const char* expected;
+    const char *pattern, *expected;
 };
 
 // Each row through the one-off call and through one compiled format used
@@ -162,9 +161,7 @@ TEST(Format, SeparatorsAndCurrencyFollowTheLocale) {
 // Friday 2024-01-05 14:07:09.
 TEST(Format, DateTimePatterns) {
     struct Row {
-        const char* name;
-        const char* pattern;
-        const char* expected;
+        const char *name, *pattern, *expected;
     } rows[] = {
         // clang-format off
         {"EmptyIsGeneralDate", "", "1/5/2024 2:07:09 PM"},
@@ -239,9 +236,7 @@ TEST(Format, GeneralText) {
 TEST(DateTime, PlaceholdersExpandOnce) {
     const DateTime now{2024, 3, 7, 9, 5, 2};
     struct Row {
-        const char* name;
-        const char* text;
-        const char* expected;
+        const char *name, *text, *expected;
     } rows[] = {
         // clang-format off
         {"Empty", "", ""}, {"NoPlaceholder", "abc", "abc"},

@@ -13,8 +13,7 @@ namespace {
 
 TEST(LeadingNumber, ReadsWhatTheFrontOfTheTextHolds) {
     struct Row {
-        const char* name;
-        const char* text;
+        const char *name, *text;
         double expected;
     } rows[] = {
         // clang-format off
@@ -52,8 +51,7 @@ TEST(LeadingNumber, WholeTextAsNumber) {
     NumericLocale de;
     de.DecimalPoint = ",";
     struct Row {
-        const char* name;
-        const char* text;
+        const char *name, *text;
         bool ok;
         double expected;
         bool german = false;

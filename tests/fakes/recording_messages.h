@@ -15,7 +15,7 @@ struct ShownMessage {
 };
 
 class RecordingMessages : public MessageSink {
-public:
+  public:
     MsgResult Show(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override {
         shown.push_back({text, title, icon, buttons});

@@ -164,6 +164,13 @@ struct Harness {
         return *runtime;
     }
     void Feed(const std::string& bytes) { driver.Input += bytes; }
+    /// Start, then the device sends `bytes` before the first tick.
+    Runtime& StartAndFeed(const std::string& bytes) {
+        Start();
+        Feed(bytes);
+        Tick();
+        return *runtime;
+    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i)
             runtime->PollTick();

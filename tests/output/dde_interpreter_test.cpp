@@ -69,8 +69,7 @@ struct Rig : Harness {
 };
 
 struct Row {
-    const char* name;
-    const char* command;
+    const char *name, *command;
     bool accepted;
     const char* expected; // what `observe` gives afterwards
 };
@@ -95,6 +94,7 @@ TEST(DdeCommands, QueueWhatTheArgumentSays) {
             {"SendDropsBlanksAndTrailingText", "  {send(x y)}junk  ", true, "x y"},
             {"SendKeepsInnerClosingBrace", "{SEND(a}b)}", true, "a}b"},
             {"UnclosedSendStillLosesItsLastTwo", "{SEND(abc)", true, "ab"},
+            {"UnclosedSendLosesItsLastTwoAfterTheBlanksGo", "  {SEND(abc)  ", true, "ab"},
             {"SendOutCodesAndQuotedText", "{SENDOUT('AB',13,10)}", true, "AB\\x0D\\x0A"},
             {"SendOutTakesLowEightBits", "{SENDOUT(321)}", true, "A"},
             {"SendOutHugeNumberLowEightBits", "{SENDOUT(99999999999999999999)}", true, "\\xFF"},
@@ -102,6 +102,10 @@ TEST(DdeCommands, QueueWhatTheArgumentSays) {
             {"SendOutQuoteFlushesDigits", "{SENDOUT(65'x'66)}", true, "AxB"},
             {"SendOutQuotedTextKeepsCase", "{sendout('aB')}", true, "aB"},
             {"SendOutZeroIsNul", "{SENDOUT(0)}", true, "\\x00"},
+            {"SendOutSeparatorsOnly", "{SENDOUT(,, ;)}", true, ""},
+            {"SendOutUnclosedQuoteRunsToTheEnd", "{SENDOUT('ab,13)}", true, "ab,13"},
+            {"SendOutEmptyQuotesAndSignSeparate", "{SENDOUT(''65-66)}", true, "AB"},
+            {"SendOutDecimalPointSplits", "{SENDOUT(65.66)}", true, "AB"},
             {"SendOutWithoutArgumentRefused", "{SENDOUT()}", false, ""},
             {"SendCodeCarriageReturn", "{SENDCODE(13)}", true, "\\x0D"},
             {"SendCodeTextReadsAsZero", "{SENDCODE(abc)}", true, "\\x00"},
@@ -289,13 +293,15 @@ TEST(DdeCommands, ClipboardLinksAndTheLinkMenuItems) {
          {"RefreshCommandLinksAtTheTick", "{REFRESH-COMMAND}", true,
           "App|Topic!Item  cmd=Item command link"},
          {"TerminateBuffer", "{TERMINATE-BUFFER}", true,
-          "App|Topic!Item  terminate buffer cmd=Item"}},
+          "App|Topic!Item  terminate buffer cmd=Item"},
+         {"TerminateCommand", "{TERMINATE-COMMAND}", true,
+          "App|Topic!Item  terminate command cmd=Item"}},
         [](Rig& r) {
             r.Begin();
             r.clipboard.SetLink("App|Topic!Item", "");
             r.config.CmdLinkApp = r.config.CmdLinkTopic = "x";
             r.config.CmdLinkItem = "Item";
-            r.links.buffer = true;
+            r.links.buffer = r.links.command = true;
         },
         clipboard);
 }
@@ -317,42 +323,7 @@ TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
         [](Rig& r) { return r.Pending(); });
 }
 
-TEST(DdeCommands, PreparationAndArgumentDecoding) {
-    const struct {
-        const char *name, *text, *cmd, *received;
-    } prepared[] = {
-        {"SquareBrackets", "[beep]", "{BEEP}", "[beep]"},
-        {"BlanksAndTrailingText", "  {Beep}xyz ", "{BEEP}", "{Beep}"},
-        {"LastClosingBracketWins", "{A}b]c", "{A}B}", "{A}b]"},
-        {"NoClosingBracketKeepsAll", "{beep", "{BEEP", "{beep"},
-        {"OnlyBlanksIsEmpty", "    ", "", ""},
-        {"TabsAreNotBlanks", "\t{BEEP}", "\t{BEEP}", "\t{BEEP}"},
-        {"AccentedLettersUppercased", "{push(\xE9t\xE9)}", "{PUSH(\xC9T\xC9)}",
-         "{push(\xE9t\xE9)}"},
-    };
-    for (const auto& r : prepared) {
-        SCOPED_TRACE(r.name);
-        PreparedCommand c = PrepareCommand(r.text);
-        EXPECT_EQ(c.Cmd, r.cmd);
-        EXPECT_EQ(c.Received, r.received);
-    }
-    const struct {
-        const char *name, *argument, *decoded;
-    } decoded[] = {
-        {"CodesAndText", "'Hello',13,10", "Hello\\x0D\\x0A"},
-        {"Empty", "", ""},
-        {"OnlySeparators", ",, ;", ""},
-        {"TrailingNumberFlushed", "1,2", "\\x01\\x02"},
-        {"Modulo256", "256,511", "\\x00\\xFF"},
-        {"UnclosedQuoteRunsToTheEnd", "'ab,13", "ab,13"},
-        {"EmptyQuotes", "''65", "A"},
-        {"SignIsASeparator", "-65", "A"},
-        {"DecimalPointSplits", "65.66", "AB"},
-    };
-    for (const auto& r : decoded) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(EscapeBytes(DecodeCommandArgument(r.argument)), r.decoded);
-    }
+TEST(DdeCommands, BracketsCaseAndBlanks) {
     RunRows(
         {{"Braces", "{BEEP}", true, "1"},
          {"SquareBrackets", "[BEEP]", true, "1"},

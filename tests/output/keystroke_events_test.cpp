@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fakes/files.h"
 #include "fakes/keystroke_fakes.h"
 #include "output/keystroke_sender.h"
 
@@ -22,7 +23,7 @@ void PrintTo(const PlayCase& c, std::ostream* os) {
     *os << c.rule << " [" << c.text << "]";
 }
 
-class Play : public testing::TestWithParam<PlayCase> {};
+class Play : public ::testing::TestWithParam<PlayCase> {};
 
 TEST_P(Play, Events) {
     const auto& c = GetParam();
@@ -35,7 +36,7 @@ TEST_P(Play, Events) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, Play,
-    testing::Values(
+    ::testing::Values(
         PlayCase{"PressThenRelease", "abc", 0, "d65 u65 d66 u66 d67 u67"},
         PlayCase{"ShiftHeldForOneItem", "+ab", 0, "d16 d65 u65 u16 d66 u66"},
         PlayCase{"BackslashKeyShiftedIsBar", "\\|", 0, "d220 u220 d16 d220 u220 u16"},
@@ -67,26 +68,19 @@ TEST(Play, AltPauseEndsAtTheSecondAfterNext) {
     EXPECT_EQ(keyboard.Events(), "d18 d65 u65 u18 w1700");
 }
 
-TEST(Play, CapsLockIsSwitchedOffAroundTheMacroAndBackOn) {
-    test::RecordingKeyboard keyboard;
-    keyboard.state[kCapsLockCode] = 1;
-    KeystrokeSender sender(keyboard);
-    sender.SetInterCharDelay(0);
-    sender.SendMacro("ab");
-    const std::vector<std::string> want{"clear", "d20", "u20",     "d65", "u65",
-                                        "d66",   "u66", "restore", "d20", "u20"};
-    EXPECT_EQ(keyboard.log, want);
-}
-
-TEST(Play, HeldKeysAreClearedAndRestored) {
-    test::RecordingKeyboard keyboard;
-    keyboard.state[kShiftCode] = 0x80;
-    KeystrokeSender sender(keyboard);
-    sender.SetInterCharDelay(0);
-    sender.SendMacro("a");
-    const std::vector<std::string> want{"clear", "d65", "u65", "restore"};
-    EXPECT_EQ(keyboard.log, want);
-    EXPECT_TRUE(keyboard.finished);
+TEST(Play, CapsLockAndHeldKeysAreClearedAroundTheMacroAndRestored) {
+    for (auto [key, value, log] :
+         {std::tuple{kCapsLockCode, 1, "clear d20 u20 d65 u65 restore d20 u20"},
+          std::tuple{kShiftCode, 0x80, "clear d65 u65 restore"}}) {
+        SCOPED_TRACE(log);
+        test::RecordingKeyboard keyboard;
+        keyboard.state[key] = uint8_t(value);
+        KeystrokeSender sender(keyboard);
+        sender.SetInterCharDelay(0);
+        sender.SendMacro("a");
+        EXPECT_EQ(testing::Join(keyboard.log), log);
+        EXPECT_TRUE(keyboard.finished);
+    }
 }
 
 TEST(Play, ResetThenEventsOfAGroupUnderCtrl) {
@@ -112,17 +106,14 @@ TEST(TargetWindow, FoundByPartOfItsUpperCasedTitleFromTheTop) {
         WindowId found;
         std::vector<std::string> calls;
     } rows[] = {
+        // clang-format off
         {"TopmostIsReturnedWithoutActivation", "portivox", false, 1, {"list"}},
         {"MatchBehindIsActivated", "  editor ", false, 2, {"list", "activate 2"}},
-        {"Latin1ComparedInUpperCase",
-         "gr\xF6\xDF"
-         "E",
-         false,
-         3,
-         {"list", "activate 3"}},
+        {"Latin1ComparedInUpperCase", "gr\xF6\xDF" "E", false, 3, {"list", "activate 3"}},
         {"MinimisedIsRestoredAndReported", "calc", true, 3, {"list", "restore 3", "activate 3"}},
         {"NoMatch", "spreadsheet", false, 0, {"list"}},
         {"BlankTitleLooksForNothing", "   ", false, 0, {}},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

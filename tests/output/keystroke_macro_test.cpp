@@ -40,8 +40,8 @@ constexpr int kDirect = kDirectChar;
 INSTANTIATE_TEST_SUITE_P(
     Rules, MacroParse,
     testing::Values(
-        ParseCase{"LowerCaseLetters", "abc", 0, {65, 66, 67}},
-        ParseCase{"UpperCaseWrapsEachInShift", "ABC", 0, {16, 65, 16, 16, 66, 16, 16, 67, 16}},
+        ParseCase{"LowerCaseLetters", "abz", 0, {65, 66, 90}},
+        ParseCase{"UpperCaseWrapsEachInShift", "ABZ", 0, {16, 65, 16, 16, 66, 16, 16, 90, 16}},
         ParseCase{"ShiftTakesOneItem", "+abc", 0, {16, 65, 16, 66, 67}},
         ParseCase{"ShiftOverGroup", "+(abc)", 0, {16, 65, 66, 67, 16}},
         ParseCase{"CtrlAndAlt", "^c%f", 0, {17, 67, 17, 18, 70, 18}},
@@ -149,9 +149,9 @@ TEST_P(KeyNames, LookUp) {
 INSTANTIATE_TEST_SUITE_P(Rules, KeyNames,
                          testing::Values(NameCase{"BS", 8}, NameCase{"f10", 121},
                                          NameCase{"  home ", 36}, NameCase{"F16", 127},
-                                         NameCase{"F17", 0}, NameCase{"", 0}, NameCase{"ENTERX", 0},
-                                         NameCase{"+", 0x1BB}, NameCase{"a", 65},
-                                         NameCase{" ", 32}));
+                                         NameCase{"F17", 0}, NameCase{"XS", 0}, NameCase{"", 0},
+                                         NameCase{"ENTERX", 0}, NameCase{"+", 0x1BB},
+                                         NameCase{"a", 65}, NameCase{" ", 32}));
 
 } // namespace
 } // namespace pv

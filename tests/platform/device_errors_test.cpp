@@ -41,6 +41,7 @@ TEST(DeviceErrors, FailedOpenNamesTheDeviceTheCauseAndTheRemedy) {
             ::chmod(path.c_str(), 0);
         }
         ASSERT_FALSE(driver.Open(path));
+        EXPECT_EQ(driver.Write("x", 1), -1) << "a driver that did not open takes nothing";
         for (const auto& part : row.says)
             EXPECT_NE(driver.WhyNotOpen().find(part), std::string::npos) << driver.WhyNotOpen();
     }

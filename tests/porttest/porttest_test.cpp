@@ -21,34 +21,20 @@ TEST(AnalyzeInput, GuessesTheLayoutAndOnlyYesConfiguresIt) {
         std::string delimiter;
     };
     const std::string no = "unchanged";
+    const std::string crEnd = " and Cr or CrLf at end of record.";
+    // clang-format off
     const Row rows[] = {
-        {"CommaDelimitedWithCr", "12,34,56\r\n12,34,56\r\n", MsgResult::Yes,
-         "Comma delimited records with  3 fields and Cr or CrLf at end of record.", EndOnCr,
-         DelimitedFields, 3, 9, ","},
-        {"NoDelimiterNoCrIsTimeDelay", "ABC", MsgResult::Yes,
-         "Single Field Records with time delay between records.", EndOnTimeDelay, SingleField, 1, 3,
-         no},
-        {"DelimiterWithoutCrIsFixedLength", "1,2", MsgResult::Yes,
-         " 3 byte fixed length records with  3 field(s).", EndOnByteCount, FixedLengthFields, 3, 3,
-         no},
-        {"CrFirstIsSingleFieldOfLengthOne", "\r12,34", MsgResult::Yes,
-         "Single Field Records with Cr or CrLf at end of record.", EndOnCr, SingleField, 1, 1, no},
-        {"CommaBeatsSpaceAndRunOfBlanksIsOne", "1  2,3 4\r", MsgResult::Yes,
-         "Comma delimited records with  2 fields and Cr or CrLf at end of record.", EndOnCr,
-         DelimitedFields, 2, 9, ","},
-        {"SpaceBeatsTab", "1  2\t  3\r", MsgResult::Yes,
-         "Space delimited records with  3 fields and Cr or CrLf at end of record.", EndOnCr,
-         DelimitedFields, 3, 9, " "},
-        {"TabBeatsAsterisk", "a*b\tc\r", MsgResult::Yes,
-         "Tab delimited records with  2 fields and Cr or CrLf at end of record.", EndOnCr,
-         DelimitedFields, 2, 6, "\t"},
-        {"FieldsCapAtForty", std::string(50, '*') + "\r", MsgResult::Yes,
-         "Asterisk delimited records with  40 fields and Cr or CrLf at end of record.", EndOnCr,
-         DelimitedFields, 40, 51, "*"},
-        {"NoChangesNothing", "12,34,56\r", MsgResult::No,
-         "Comma delimited records with  3 fields and Cr or CrLf at end of record.", EndOnCr,
-         SingleField, 1, 0, no},
+        {"CommaDelimitedWithCr", "12,34,56\r\n12,34,56\r\n", MsgResult::Yes, "Comma delimited records with  3 fields" + crEnd, EndOnCr, DelimitedFields, 3, 9, ","},
+        {"NoDelimiterNoCrIsTimeDelay", "ABC", MsgResult::Yes, "Single Field Records with time delay between records.", EndOnTimeDelay, SingleField, 1, 3, no},
+        {"DelimiterWithoutCrIsFixedLength", "1,2", MsgResult::Yes, " 3 byte fixed length records with  3 field(s).", EndOnByteCount, FixedLengthFields, 3, 3, no},
+        {"CrFirstIsSingleFieldOfLengthOne", "\r12,34", MsgResult::Yes, "Single Field Records with Cr or CrLf at end of record.", EndOnCr, SingleField, 1, 1, no},
+        {"CommaBeatsSpaceAndRunOfBlanksIsOne", "1  2,3 4\r", MsgResult::Yes, "Comma delimited records with  2 fields" + crEnd, EndOnCr, DelimitedFields, 2, 9, ","},
+        {"SpaceBeatsTab", "1  2\t  3\r", MsgResult::Yes, "Space delimited records with  3 fields" + crEnd, EndOnCr, DelimitedFields, 3, 9, " "},
+        {"TabBeatsAsterisk", "a*b\tc\r", MsgResult::Yes, "Tab delimited records with  2 fields" + crEnd, EndOnCr, DelimitedFields, 2, 6, "\t"},
+        {"FieldsCapAtForty", std::string(50, '*') + "\r", MsgResult::Yes, "Asterisk delimited records with  40 fields" + crEnd, EndOnCr, DelimitedFields, 40, 51, "*"},
+        {"NoChangesNothing", "12,34,56\r", MsgResult::No, "Comma delimited records with  3 fields" + crEnd, EndOnCr, SingleField, 1, 0, no},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Config config;

@@ -172,27 +172,19 @@ TEST(RecordPreview, CutsAndConvertsASampleAsARunWould) {
         c.FieldFilter[2] = "N";
         c.FieldMathExpression[2] = "val(field(2)) / 0";
     };
+    auto faulty = [&](Config& c) {
+        balance(c);
+        c.FieldMathExpression[3] = "1 +";
+    };
+    // clang-format off
     const Row rows[] = {
-        {"DelimitedBalanceRecord",
-         balance,
-         "ST,GS,+0012.345 g\r\n",
-         true,
-         {{"ST", "ST", ""}, {"GS", "GS", ""}, {"0012.345", "0.012345", ""}}},
-        {"FixedLengthMeterWithFaultyExpression",
-         meter,
-         "M01  0012.34V\r\n",
-         true,
+        {"DelimitedBalanceRecord", balance, "ST,GS,+0012.345 g\r\n", true, {{"ST", "ST", ""}, {"GS", "GS", ""}, {"0012.345", "0.012345", ""}}},
+        {"FixedLengthMeterWithFaultyExpression", meter, "M01  0012.34V\r\n", true,
          {{"M01", "M01", ""}, {"0012.34", "", FaultText(4108, 14)}, {"V", "V", ""}}},
         {"NoEndNoRecord", balance, "ST,GS", false, {}},
-        {"CompileFaultIsReported",
-         [&](Config& c) {
-             balance(c);
-             c.FieldMathExpression[3] = "1 +";
-         },
-         "a,b,c\r",
-         true,
-         {{"a", "a", ""}, {"b", "b", ""}, {"", "1.000000", FaultText(4101, 3)}}},
+        {"CompileFaultIsReported", faulty, "a,b,c\r", true, {{"a", "a", ""}, {"b", "b", ""}, {"", "1.000000", FaultText(4101, 3)}}},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         Config c;

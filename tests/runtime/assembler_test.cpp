@@ -35,176 +35,65 @@ void Fixed(Config& c, std::vector<int16_t> lengths) {
         c.FieldLength[i + 1] = lengths[i];
 }
 
+using C = Config&;
+// clang-format off
 const AssemblerCase kCases[] = {
-    {"CrEndsSingleField", [](Config&) {}, {{"12.5\r", 1, 1}}, {"12.5\r"}},
-    {"CrLfLeavesLfAsFirstByteOfNextRecord", [](Config&) {}, {{"A\r\nB\r", 1, 2}}, {"A\r", "\nB\r"}},
-    {"RecordWithoutEndKeepsGrowingAcrossTicks",
-     [](Config&) {},
-     {{"12", 1, 0}, {"34", 3, 0}, {"\r", 1, 1}},
-     {"1234\r"}},
-    {"TwoRecordsInOneTickBothDelivered", [](Config&) {}, {{"1\r2\r", 1, 2}}, {"1\r", "2\r"}},
+    {"CrEndsSingleField", [](C) {}, {{"12.5\r", 1, 1}}, {"12.5\r"}},
+    {"CrLfLeavesLfAsFirstByteOfNextRecord", [](C) {}, {{"A\r\nB\r", 1, 2}}, {"A\r", "\nB\r"}},
+    {"RecordWithoutEndKeepsGrowingAcrossTicks", [](C) {}, {{"12", 1, 0}, {"34", 3, 0}, {"\r", 1, 1}}, {"1234\r"}},
+    {"TwoRecordsInOneTickBothDelivered", [](C) {}, {{"1\r2\r", 1, 2}}, {"1\r", "2\r"}},
     {"NumericStartWithCommaSeparatorStartsAtComma",
-     [](Config& c) {
-         c.StartOfRecordEvent = StartOnNumeric;
-         c.DecimalSeparator = ",";
-     },
-     {{"ABC,12\r", 1, 1}},
-     {",12\r"}},
+     [](C c) { c.StartOfRecordEvent = StartOnNumeric; c.DecimalSeparator = ","; }, {{"ABC,12\r", 1, 1}}, {",12\r"}},
     {"PrintableStartDropsLeadingControlBytes",
-     [](Config& c) { c.StartOfRecordEvent = StartOnAlphaNumeric; },
-     {{"\x02\x03"
-       "AB\r",
-       1, 1}},
-     {"AB\r"}},
-    {"SpecialStartCharacters",
-     [](Config& c) {
-         c.StartOfRecordEvent = StartOnSpecialChars;
-         c.StartOfRecordChars = "$#";
-     },
-     {{"xx\r$1\rzz#2\r", 1, 2}},
-     {"$1\r", "#2\r"}},
-    {"SpecialEndCharacters",
-     [](Config& c) {
-         c.EndOfRecordEvent = EndOnSpecialChars;
-         c.EndOfRecordChars = "#!";
-     },
-     {{"12\r#34!", 1, 2}},
-     {"12\r#", "34!"}},
-    {"SpaceDelimiterRunsCountOnce",
-     [](Config& c) { Delimited(c, 3, " "); },
-     {{"1  2   3\r", 1, 1}},
-     {"1|2|3\r"}},
-    {"CommaDelimiterKeepsEmptyField",
-     [](Config& c) { Delimited(c, 3, ","); },
-     {{"1,,3\r", 1, 1}},
-     {"1||3\r"}},
-    {"ExtraFieldsGoToSpillSlotsAndAreDropped",
-     [](Config& c) { Delimited(c, 2, ","); },
-     {{"a,b,c,d\r", 1, 1}, {"e,f\r", 1, 2}},
-     {"a|b", "e|f\r"}},
-    {"MoreThanFortyDelimitersStayInSpillSlot",
-     [](Config& c) { Delimited(c, 40, ","); },
-     {{std::string(60, ',') + "x\r", 1, 1}, {"y\r", 1, 2}},
-     {std::string(39, '|'), "y\r" + std::string(39, '|')}},
+     [](C c) { c.StartOfRecordEvent = StartOnAlphaNumeric; }, {{"\x02\x03" "AB\r", 1, 1}}, {"AB\r"}},
+    {"SpecialStartCharacters", [](C c) { c.StartOfRecordEvent = StartOnSpecialChars; c.StartOfRecordChars = "$#"; },
+     {{"xx\r$1\rzz#2\r", 1, 2}}, {"$1\r", "#2\r"}},
+    {"SpecialEndCharacters", [](C c) { c.EndOfRecordEvent = EndOnSpecialChars; c.EndOfRecordChars = "#!"; },
+     {{"12\r#34!", 1, 2}}, {"12\r#", "34!"}},
+    {"SpaceDelimiterRunsCountOnce", [](C c) { Delimited(c, 3, " "); }, {{"1  2   3\r", 1, 1}}, {"1|2|3\r"}},
+    {"CommaDelimiterKeepsEmptyField", [](C c) { Delimited(c, 3, ","); }, {{"1,,3\r", 1, 1}}, {"1||3\r"}},
+    {"ExtraFieldsGoToSpillSlotsAndAreDropped", [](C c) { Delimited(c, 2, ","); },
+     {{"a,b,c,d\r", 1, 1}, {"e,f\r", 1, 2}}, {"a|b", "e|f\r"}},
+    {"MoreThanFortyDelimitersStayInSpillSlot", [](C c) { Delimited(c, 40, ","); },
+     {{std::string(60, ',') + "x\r", 1, 1}, {"y\r", 1, 2}}, {std::string(39, '|'), "y\r" + std::string(39, '|')}},
     {"DelimiterThatIsEndCharEndsOnlyAfterLastField",
-     [](Config& c) {
-         Delimited(c, 2, ";");
-         c.EndOfRecordEvent = EndOnSpecialChars;
-         c.EndOfRecordChars = ";";
-     },
-     {{"a;", 1, 0}, {"b;", 1, 1}},
-     {"a|b"}},
-    {"SingleFieldKeepsDelimiterAsData", [](Config&) {}, {{"1,2\r", 1, 1}}, {"1,2\r"}},
-    {"ByteCountSplitsFieldsAndRecords",
-     [](Config& c) {
-         Fixed(c, {2, 3});
-         c.EndOfRecordEvent = EndOnByteCount;
-         c.RecordLength = 5;
-     },
-     {{"ABCDE123", 1, 1}, {"45", 1, 2}},
-     {"AB|CDE", "12|345"}},
+     [](C c) { Delimited(c, 2, ";"); c.EndOfRecordEvent = EndOnSpecialChars; c.EndOfRecordChars = ";"; },
+     {{"a;", 1, 0}, {"b;", 1, 1}}, {"a|b"}},
+    {"SingleFieldKeepsDelimiterAsData", [](C) {}, {{"1,2\r", 1, 1}}, {"1,2\r"}},
+    {"ByteCountSplitsFieldsAndRecords", [](C c) { Fixed(c, {2, 3}); c.EndOfRecordEvent = EndOnByteCount; c.RecordLength = 5; },
+     {{"ABCDE123", 1, 1}, {"45", 1, 2}}, {"AB|CDE", "12|345"}},
     {"ByteCountShorterThanFieldsDoesNotShiftNextRecord",
-     [](Config& c) {
-         Fixed(c, {2, 3});
-         c.EndOfRecordEvent = EndOnByteCount;
-         c.RecordLength = 3;
-     },
-     {{"ABCDEF", 1, 2}},
-     {"AB|C", "DE|F"}},
-    {"TimeDelayEndsOnThirdIdleTick",
-     [](Config& c) {
-         c.EndOfRecordEvent = EndOnTimeDelay;
-         c.RecordDelayTicks = 3;
-     },
-     {{"AB", 1, 0}, {"", 2, 0}, {"", 1, 1}},
-     {"AB"}},
+     [](C c) { Fixed(c, {2, 3}); c.EndOfRecordEvent = EndOnByteCount; c.RecordLength = 3; },
+     {{"ABCDEF", 1, 2}}, {"AB|C", "DE|F"}},
+    {"TimeDelayEndsOnThirdIdleTick", [](C c) { c.EndOfRecordEvent = EndOnTimeDelay; c.RecordDelayTicks = 3; },
+     {{"AB", 1, 0}, {"", 2, 0}, {"", 1, 1}}, {"AB"}},
     {"TimeDelayRestartsWhenByteArrivesOnSecondIdleTick",
-     [](Config& c) {
-         c.EndOfRecordEvent = EndOnTimeDelay;
-         c.RecordDelayTicks = 3;
-     },
-     {{"A", 1, 0}, {"", 2, 0}, {"B", 1, 0}, {"", 2, 0}, {"", 1, 1}},
-     {"AB"}},
-    {"TimeDelayIdleWithoutRecordDeliversNothing",
-     [](Config& c) { c.EndOfRecordEvent = EndOnTimeDelay; },
-     {{"", 10, 0}},
-     {}},
-    {"DelimitedTimeRule",
-     [](Config& c) {
-         Delimited(c, 2, " ");
-         c.EndOfRecordEvent = EndOnTimeDelay;
-         c.RecordDelayTicks = 2;
-     },
-     {{"1   2", 1, 0}, {"", 2, 1}},
-     {"1|2"}},
-    {"FixedLengthTimeRule",
-     [](Config& c) {
-         Fixed(c, {2, 2});
-         c.EndOfRecordEvent = EndOnTimeDelay;
-         c.RecordDelayTicks = 1;
-     },
-     {{"ABCDE", 1, 0}, {"", 1, 1}, {"XY", 2, 2}},
-     {"AB|CD", "XY|"}},
-    {"FixedLengthWithEndCharacter",
-     [](Config& c) {
-         Fixed(c, {2, 3});
-     },
-     {{"AB12\rCD", 1, 1}, {"345\r", 1, 2}},
-     {"AB|12\r", "CD|345"}},
+     [](C c) { c.EndOfRecordEvent = EndOnTimeDelay; c.RecordDelayTicks = 3; },
+     {{"A", 1, 0}, {"", 2, 0}, {"B", 1, 0}, {"", 2, 0}, {"", 1, 1}}, {"AB"}},
+    {"TimeDelayIdleWithoutRecordDeliversNothing", [](C c) { c.EndOfRecordEvent = EndOnTimeDelay; }, {{"", 10, 0}}, {}},
+    {"DelimitedTimeRule", [](C c) { Delimited(c, 2, " "); c.EndOfRecordEvent = EndOnTimeDelay; c.RecordDelayTicks = 2; },
+     {{"1   2", 1, 0}, {"", 2, 1}}, {"1|2"}},
+    {"FixedLengthTimeRule", [](C c) { Fixed(c, {2, 2}); c.EndOfRecordEvent = EndOnTimeDelay; c.RecordDelayTicks = 1; },
+     {{"ABCDE", 1, 0}, {"", 1, 1}, {"XY", 2, 2}}, {"AB|CD", "XY|"}},
+    {"FixedLengthWithEndCharacter", [](C c) { Fixed(c, {2, 3}); },
+     {{"AB12\rCD", 1, 1}, {"345\r", 1, 2}}, {"AB|12\r", "CD|345"}},
     {"VoidRecordByteBeforeStartStartsAndVoidsRecord",
-     [](Config& c) {
-         c.PreInputTable[2] = "Void Record";
-         c.StartOfRecordEvent = StartOnAlphaNumeric;
-     },
-     {{"\x02"
-       "12\r",
-       1, 0},
-      {"34\r", 1, 1}},
-     {"34\r"}},
+     [](C c) { c.PreInputTable[2] = "Void Record"; c.StartOfRecordEvent = StartOnAlphaNumeric; },
+     {{"\x02" "12\r", 1, 0}, {"34\r", 1, 1}}, {"34\r"}},
     {"VoidRecordByteBecomesFirstDigitOfItsCode",
-     [](Config& c) {
-         c.PreInputTable[13] = "Void Record";
-         c.EndOfRecordEvent = EndOnSpecialChars;
-         c.EndOfRecordChars = "#1";
-     },
-     {{"a\r", 1, 0}, {"b#", 1, 1}},
-     {"b#"}},
-    {"IgnoredBytesAreDropped",
-     [](Config& c) { c.PreInputTable['x'] = "Ignore"; },
-     {{"1x2x\r", 1, 1}},
-     {"12\r"}},
-    {"PreInputTranslationActsAsDelimiter",
-     [](Config& c) {
-         Delimited(c, 2, ",");
-         c.PreInputTable[';'] = ",";
-     },
-     {{"1;2\r", 1, 1}},
-     {"1|2\r"}},
-    {"FilterNumericKeepsSignDigitsAndSeparator",
-     [](Config& c) { c.FieldFilter[1] = "N"; },
-     {{"-12.5 kg\r", 1, 1}},
-     {"-12.5"}},
-    {"FilterBinaryGivesHexPairs",
-     [](Config& c) { c.FieldFilter[1] = "B"; },
-     {{"\x01\xFF\r", 1, 1}},
-     {"01FF0D"}},
-    {"FilterIgnoreEmptiesField",
-     [](Config& c) {
-         Delimited(c, 2, ",");
-         c.FieldFilter[1] = "I";
-     },
-     {{"abc,d\r", 1, 1}},
-     {"|d\r"}},
-    {"DdeModeTranslationDropsControlCharacters",
-     [](Config& c) { c.OutputMode = DdeServer; },
-     {{"1\t2\r", 1, 1}},
-     {"12"}},
-    {"LogModeKeepsControlCharacters", [](Config&) {}, {{"1\t2\r", 1, 1}}, {"1\t2\r"}},
-    {"NulByteIsData",
-     [](Config&) {},
-     {{std::string("a\0b\r", 4), 1, 1}},
-     {std::string("a\0b\r", 4)}},
+     [](C c) { c.PreInputTable[10] = "Void Record"; c.EndOfRecordEvent = EndOnSpecialChars; c.EndOfRecordChars = "#1"; },
+     {{"a\n", 1, 0}, {"b#", 1, 1}}, {"b#"}},
+    {"IgnoredBytesAreDropped", [](C c) { c.PreInputTable['x'] = "Ignore"; }, {{"1x2x\r", 1, 1}}, {"12\r"}},
+    {"PreInputTranslationActsAsDelimiter", [](C c) { Delimited(c, 2, ","); c.PreInputTable[';'] = ","; },
+     {{"1;2\r", 1, 1}}, {"1|2\r"}},
+    {"FilterNumericKeepsSignDigitsAndSeparator", [](C c) { c.FieldFilter[1] = "N"; }, {{"-12.5 kg\r", 1, 1}}, {"-12.5"}},
+    {"FilterBinaryGivesHexPairs", [](C c) { c.FieldFilter[1] = "B"; }, {{"\x01\xFF\r", 1, 1}}, {"01FF0D"}},
+    {"FilterIgnoreEmptiesField", [](C c) { Delimited(c, 2, ","); c.FieldFilter[1] = "I"; }, {{"abc,d\r", 1, 1}}, {"|d\r"}},
+    {"DdeModeTranslationDropsControlCharacters", [](C c) { c.OutputMode = DdeServer; }, {{"1\t2\r", 1, 1}}, {"12"}},
+    {"LogModeKeepsControlCharacters", [](C) {}, {{"1\t2\r", 1, 1}}, {"1\t2\r"}},
+    {"NulByteIsData", [](C) {}, {{std::string("a\0b\r", 4), 1, 1}}, {std::string("a\0b\r", 4)}},
 };
+// clang-format on
 
 class AssemblerTest : public ::testing::TestWithParam<AssemblerCase> {};
 

@@ -10,9 +10,7 @@ std::string FirstRecordOfANewRun(const char* expression) {
     Harness h;
     h.config.OutputMode = DdeServer;
     h.config.FieldMathExpression[1] = expression;
-    h.Start();
-    h.Feed("x\r");
-    h.Tick();
+    h.StartAndFeed("x\r");
     return h.Records().empty() ? std::string() : h.Records().front();
 }
 

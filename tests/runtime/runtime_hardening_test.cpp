@@ -78,15 +78,16 @@ const Bound kBounds[] = {
          EXPECT_EQ(h.Snap().PendingOutput, before);
          EXPECT_TRUE(h.messages.shown.empty());
      }},
-    {"OtherOutputMakesRoomByDroppingTimedOutput",
+    {"OtherOutputMakesRoomByDroppingTimedOutputAcrossItsRuns",
      [](Harness& h) {
          TimedEveryTick(h);
          h.Start();
-         TimedTicks(h, 11);
-         EXPECT_TRUE(
-             h.runtime->QueueOutput(std::string(kPendingOutputLimit - 2 * kTimed.size(), 'x')));
-         EXPECT_EQ(h.Snap().PendingOutput,
-                   Times(2, kTimed) + std::string(kPendingOutputLimit - 2 * kTimed.size(), 'x'));
+         TimedTicks(h, 5); // four timed strings, "A", six more
+         h.runtime->QueueOutput("A");
+         TimedTicks(h, 6);
+         const std::string other(kPendingOutputLimit - 2 * kTimed.size() - 1, 'x');
+         EXPECT_TRUE(h.runtime->QueueOutput(other));
+         EXPECT_EQ(h.Snap().PendingOutput, "A" + Times(2, kTimed) + other);
          EXPECT_EQ(h.messages.shown.size(), 1u);
      }},
     {"TimedOutputPartlySentGoesOutWholeAndTheReportRearms",

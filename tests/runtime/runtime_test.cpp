@@ -51,9 +51,7 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.AckString = "\x06";
          h.config.PreInputTable['!'] = "Void Record";
-         h.Start();
-         h.Feed("1\r!2\r3\r");
-         h.Tick();
+         h.StartAndFeed("1\r!2\r3\r");
          EXPECT_EQ(h.Records(), (Strings{"1\r", "3\r"}));
          EXPECT_EQ(h.Snap().PendingOutput, "\x06\x06\x06");
          EXPECT_EQ(h.Snap().RecordNumber, "2");
@@ -63,45 +61,30 @@ const Rule kRules[] = {
     {"VoidByteBeforeTheStartStartsAndVoidsTheRecord",
      [](Harness& h) {
          h.config.PreInputTable['!'] = "Void Record";
-         h.Start();
-         h.Feed("!1\r2\r");
-         h.Tick();
+         h.StartAndFeed("!1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"2\r"});
      }},
-    {"BeepUsesThePortsSpecialBeep",
+    {"BeepIsThePortsSpecialBeepOrThePlainOne",
      [](Harness& h) {
          h.config.BeepOnInput = True;
+         h.StartAndFeed("1\r2\r");
+         EXPECT_EQ(h.messages.beeps, 2);
          h.store.Set("Portivox - COM1/Settings", "SpecialBeep", "48");
-         h.Start();
-         h.Feed("1\r");
-         h.Tick();
+         h.StartAndFeed("1\r");
          EXPECT_EQ(h.recorder.Sounds, std::vector<int>{48});
-         EXPECT_EQ(h.messages.beeps, 0);
-     }},
-    {"BeepWithoutSpecialBeepIsThePlainOne",
-     [](Harness& h) {
-         h.config.BeepOnInput = True;
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
-         EXPECT_TRUE(h.recorder.Sounds.empty());
          EXPECT_EQ(h.messages.beeps, 2);
      }},
     {"OptoRsQueriesOnCrAndVoidsTheAnswer",
      [](Harness& h) {
          h.config.FlowControl = FlowOptoRs;
-         h.Start();
-         h.Feed("12\r34\r56\r");
-         h.Tick();
+         h.StartAndFeed("12\r34\r56\r");
          EXPECT_EQ(h.Snap().PendingOutput, "?\r?\r");
          EXPECT_EQ(h.Records(), (Strings{"12\r", "56\r"}));
      }},
     {"WithoutASinkRecordsAreStillShownAndCounted",
      [](Harness& h) {
          h.recorder.Sink = false;
-         h.Start();
-         h.Feed("7\r");
-         h.Tick();
+         h.StartAndFeed("7\r");
          EXPECT_EQ(h.Snap().Fields[1], "7\r");
          EXPECT_EQ(h.Snap().RecordNumber, "1");
      }},
@@ -159,9 +142,7 @@ const Rule kRules[] = {
     // --- Reset ---------------------------------------------------------------
     {"ResetDropsThePartialRecordAndResumes",
      [](Harness& h) {
-         Runtime& rt = h.Start();
-         h.Feed("1\r23");
-         h.Tick();
+         Runtime& rt = h.StartAndFeed("1\r23");
          rt.Suspend();
          rt.Reset();
          EXPECT_FALSE(h.Snap().Suspended);
@@ -176,9 +157,10 @@ const Rule kRules[] = {
      [](Harness& h) {
          h.config.ActivateSuspended = True;
          Runtime& rt = h.Start();
-         rt.Resume();
+         rt.ResumeForOneRecord();
          rt.Reset();
          EXPECT_TRUE(h.Snap().Suspended);
+         EXPECT_FALSE(h.Snap().OneRecordMode);
          EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "Purge()"), 1);
      }},
     // --- Timed output ------------------------------------------------------
@@ -202,19 +184,15 @@ const Rule kRules[] = {
          TicksEvery(h, 60, 7);
          EXPECT_EQ(h.driver.Written, "TTT");
      }},
-    {"TimedOutputGoesOnAcrossTheSignedWrap",
+    {"TimedOutputGoesOnAcrossTheSignedAndTheUnsignedWrap",
      [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 100, 0x7FFFFF00u);
-         h.Start();
-         TicksEvery(h, 100, 8);
-         EXPECT_EQ(h.driver.Written, "TTTTTTT");
-     }},
-    {"TimedOutputGoesOnAcrossTheUnsignedWrap",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 100, 0xFFFFFF00u);
-         h.Start();
-         TicksEvery(h, 100, 8);
-         EXPECT_EQ(h.driver.Written, "TTTTTTT");
+         for (uint32_t start : {0x7FFFFF00u, 0xFFFFFF00u}) {
+             h.driver.Written.clear();
+             Timed(h, TimerEnableOnStart, 100, start);
+             h.Start();
+             TicksEvery(h, 100, 8);
+             EXPECT_EQ(h.driver.Written, "TTTTTTT") << start;
+         }
      }},
     {"ResumeRestartsTheInterval",
      [](Harness& h) {
@@ -245,17 +223,6 @@ const Rule kRules[] = {
          TicksEvery(h, 100, 4);
          EXPECT_EQ(std::count(h.driver.Log.begin(), h.driver.Log.end(), "SetBreak(1)"), 0);
      }},
-    {"MenuHiddenWithoutIntervalAndTogglingKeepsItHidden",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart, 0);
-         Runtime& rt = h.Start();
-         EXPECT_FALSE(h.Snap().TimedOutputOn);
-         rt.SetTimedOutput(true);
-         rt.ToggleTimedOutput();
-         rt.SetTimerInterval(0);
-         EXPECT_FALSE(h.recorder.Menu.Visible);
-         EXPECT_FALSE(h.Snap().TimedOutputMenu.Visible);
-     }},
     {"MenuCaptionNamesTheNextAction",
      [](Harness& h) {
          Timed(h, 0, 500);
@@ -264,19 +231,6 @@ const Rule kRules[] = {
          rt.ToggleTimedOutput();
          EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, true, true}));
      }},
-    {"NewIntervalEnablesUnlessTheStringToSendIsEmpty",
-     [](Harness& h) {
-         Timed(h, TimerEnableOnStart | TimerActionString, 500);
-         h.config.TimerString = "";
-         Runtime& rt = h.Start();
-         rt.SetTimerInterval(5);
-         EXPECT_EQ(h.config.TimerInterval, 5);
-         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, true}));
-         rt.SetTimerInterval(0);
-         EXPECT_EQ(h.config.TimerInterval, 0);
-         EXPECT_EQ(h.recorder.Menu, (TimedOutputMenuState{true, false, false}));
-     }},
-    // --- Start-up and the window's settings --------------------------------
     {"StartUpNamesTopicAndCaptionAndEstablishesLinks",
      [](Harness& h) {
          h.config.CommPort = 1;
@@ -288,17 +242,6 @@ const Rule kRules[] = {
          EXPECT_EQ(h.Snap().DdeTopic, "COM2");
          EXPECT_EQ(h.Snap().WindowTitle, "Portivox - COM2");
          EXPECT_EQ(h.recorder.Calls, (Strings{"sink 2", "command link", "hot keys"}));
-     }},
-    {"NamedTopicAndLinkRequestsAtTheNextTick",
-     [](Harness& h) {
-         h.config.DDETopicName = "Scale";
-         Runtime& rt = h.Start();
-         EXPECT_EQ(rt.DdeTopic(), "Scale");
-         rt.RequestBufferLink();
-         rt.RequestCommandLink();
-         h.recorder.Calls.clear();
-         h.Tick(2);
-         EXPECT_EQ(h.recorder.Calls, (Strings{"command link", "buffer link"}));
      }},
     {"DateTimeBoxChangesOnlyWhenTheTimeDoes",
      [](Harness& h) {
@@ -324,9 +267,7 @@ const Rule kRules[] = {
              EXPECT_EQ(h.driver.Written, "A");
              EXPECT_EQ(h.Records().size(), 1u);
          };
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), (Strings{"1\r", "2\r"}));
      }},
     {"ResetDuringADeliveryWaitsForItsEnd",
@@ -335,9 +276,7 @@ const Rule kRules[] = {
              h.runtime->Reset();
              EXPECT_EQ(h.driver.Log, Strings{}); // not purged yet
          };
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"1\r"});
          EXPECT_EQ(h.Snap().RecordNumber, "");
          h.Tick(); // "2\r", read with "1\r", went with the purge
@@ -346,9 +285,7 @@ const Rule kRules[] = {
     {"FailedDeliveryResetsAndSuspends",
      [](Harness& h) {
          h.recorder.Result = Delivery::Failed;
-         h.Start();
-         h.Feed("1\r2\r");
-         h.Tick();
+         h.StartAndFeed("1\r2\r");
          EXPECT_EQ(h.Records(), Strings{"1\r"});
          EXPECT_TRUE(h.Snap().Suspended);
          EXPECT_EQ(h.Snap().RecordNumber, "");
@@ -417,10 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Runtime, RuntimeRules, ::testing::ValuesIn(kRules),
 // --- The conversion chain of one field ------------------------------------
 
 struct Conversion {
-    const char* name;
-    const char* filter;
-    const char* expression;
-    const char* format;
+    const char *name, *filter, *expression, *format;
     const char* input; // ended by CR, which the DDE table drops
     const char* expected;
 };
@@ -448,12 +382,19 @@ TEST(Conversion, ConvertsTheField) {
         h.config.FieldFilter[1] = c.filter;
         h.config.FieldMathExpression[1] = c.expression;
         h.config.FieldFormat[1] = c.format;
-        h.Start();
-        h.Feed(c.input);
-        h.Tick();
+        h.StartAndFeed(c.input);
         EXPECT_EQ(h.Records(), Strings{c.expected});
     }
     SetLanguage(Language::English);
+}
+
+TEST(Conversion, FieldsPastTheLastShareOneSpillSlot) {
+    Harness h;
+    Delimited(h.config, 40);
+    h.config.FieldMathExpression[1] = "field(42)";
+    h.StartAndFeed(std::string(41, ',') + "x,y\r");
+    ASSERT_EQ(h.Records().size(), 1u);
+    EXPECT_EQ(h.Records()[0], std::string(39, '|')) << "nothing beyond the spill slot";
 }
 
 TEST(Conversion, LowerFieldsConvertedHigherRawThenTranslated) {

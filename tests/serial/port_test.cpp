@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <unistd.h>
 
+#include "fakes/files.h"
 #include "fakes/run_fakes.h"
 #include "serial/virtual_driver.h"
 
@@ -31,41 +34,30 @@ TEST(PortOpen, ConfiguresTheDriverInOrderOrReportsTheFailingStep) {
     struct Row {
         const char* name;
         void (*fail)(RecordingDriver&);
-        Strings log;
+        const char* log;     // the driver's calls after Open, without "Open(/dev/ttyUSB0)"
         std::string message; // "" when opened
     };
+    using D = RecordingDriver&;
+    // clang-format off
     const Row rows[] = {
-        {"Opened",
-         [](RecordingDriver&) {},
-         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
-          "SetState(14400,7,3,2,3)"},
-         ""},
-        {"DeviceMissing",
-         [](RecordingDriver& d) { d.FailOpen = true; },
-         {"Open(/dev/ttyUSB0)"},
-         "COM3 Device Not Available."},
-        {"TimeoutsRefused",
-         [](RecordingDriver& d) { d.FailTimeouts = true; },
-         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "Close()"},
+        {"Opened", [](D) {}, "SetQueueSizes(8192,512) SetTimeouts() GetState() SetState(14400,7,3,2,3)", ""},
+        {"DeviceMissing", [](D d) { d.FailOpen = true; }, "", "COM3 Device Not Available."},
+        {"TimeoutsRefused", [](D d) { d.FailTimeouts = true; }, "SetQueueSizes(8192,512) SetTimeouts() Close()",
          "SetComTimeouts failed"},
-        {"StateUnreadable",
-         [](RecordingDriver& d) { d.FailGetState = true; },
-         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
-          "Close()"},
+        {"StateUnreadable", [](D d) { d.FailGetState = true; }, "SetQueueSizes(8192,512) SetTimeouts() GetState() Close()",
          "GetComState failed"},
-        {"StateRefused",
-         [](RecordingDriver& d) { d.FailSetState = true; },
-         {"Open(/dev/ttyUSB0)", "SetQueueSizes(8192,512)", "SetTimeouts()", "GetState()",
-          "SetState(14400,7,3,2,3)", "Close()"},
-         "SetComState failed"},
+        {"StateRefused", [](D d) { d.FailSetState = true; },
+         "SetQueueSizes(8192,512) SetTimeouts() GetState() SetState(14400,7,3,2,3) Close()", "SetComState failed"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         PortFixture f;
         r.fail(f.driver);
         bool opened = f.port.OpenPort({"COM3", "/dev/ttyUSB0", {14400, 7, 3, 2, 3}, 8192, 512});
         EXPECT_EQ(opened, r.message.empty());
-        EXPECT_EQ(f.driver.Log, r.log);
+        EXPECT_EQ(Join(f.driver.Log),
+                  "Open(/dev/ttyUSB0)" + std::string(*r.log ? " " : "") + r.log);
         ASSERT_EQ(f.messages.shown.size(), r.message.empty() ? 0u : 1u);
         if (!r.message.empty()) {
             EXPECT_EQ(f.messages.shown[0].text, r.message);
@@ -196,70 +188,41 @@ TEST(PortOutput, QueueFileRespectsTheBoundOnQueuedOutput) {
         EXPECT_FALSE(f.port.QueueFile(unreadable)) << unreadable;
 }
 
+// Steps: B break, P pulse DTR, R raise DTR, L lower DTR, r/s raise/lower RTS,
+// U purge, C close, W clock just before the wrap, tN a tick N ms later, - a mark.
 TEST(PortSignals, CountdownsEndBreakAndDtrPulseOnLaterTicks) {
-    struct Row {
-        const char* name;
-        std::function<void(PortFixture&)> act;
-        Strings log;
+    const struct {
+        const char *name, *steps, *log;
+    } rows[] = {
+        {"BreakEndsOnTheSecondTick", "B t50 - t50 t50", "SetBreak(1) - SetBreak(0)"},
+        {"SecondBreakRestartsTheCountdown", "B t50 B t50 - t50",
+         "SetBreak(1) SetBreak(1) - SetBreak(0)"},
+        {"DtrPulseLastsAtLeast155MsAcrossTheWrap", "W P t154 - t1 -", "SetDtr(0) - SetDtr(1) -"},
+        {"RaisingDtrEndsAPulse", "P R t200", "SetDtr(0) SetDtr(1)"},
+        {"LoweringDtrEndsAPulse", "P L t200", "SetDtr(0) SetDtr(0)"},
+        {"LinesPurgeAndClose", "L r s U C C",
+         "SetDtr(0) SetRts(1) SetRts(0) Purge() SetDtr(0) SetRts(0) Close()"},
     };
-    auto tick = [](PortFixture& f, uint32_t ms) {
-        f.clock.Ticks += ms;
-        f.port.Tick();
-    };
-    const Row rows[] = {
-        {"BreakEndsOnTheSecondTick",
-         [&](PortFixture& f) {
-             f.port.Signal(LineSignal::Break);
-             tick(f, 50);
-             f.driver.Log.push_back("-");
-             tick(f, 50);
-             tick(f, 50);
-         },
-         {"SetBreak(1)", "-", "SetBreak(0)"}},
-        {"SecondBreakRestartsTheCountdown",
-         [&](PortFixture& f) {
-             f.port.Signal(LineSignal::Break);
-             tick(f, 50);
-             f.port.Signal(LineSignal::Break);
-             tick(f, 50);
-             f.driver.Log.push_back("-");
-             tick(f, 50);
-         },
-         {"SetBreak(1)", "SetBreak(1)", "-", "SetBreak(0)"}},
-        {"DtrPulseLastsAtLeast155MsAcrossTheWrap",
-         [&](PortFixture& f) {
-             f.clock.Ticks = 0xFFFFFFF0u;
-             f.port.Signal(LineSignal::PulseDtr);
-             tick(f, 154);
-             f.driver.Log.push_back("-");
-             tick(f, 1);
-             f.driver.Log.push_back("+");
-         },
-         {"SetDtr(0)", "-", "SetDtr(1)", "+"}},
-        {"RaisingDtrEndsAPulse",
-         [&](PortFixture& f) {
-             f.port.Signal(LineSignal::PulseDtr);
-             f.port.Signal(LineSignal::RaiseDtr);
-             tick(f, 200);
-         },
-         {"SetDtr(0)", "SetDtr(1)"}},
-        {"LinesPurgeAndClose",
-         [&](PortFixture& f) {
-             f.port.Signal(LineSignal::LowerDtr);
-             f.port.Signal(LineSignal::RaiseRts);
-             f.port.Signal(LineSignal::LowerRts);
-             f.port.PurgePort();
-             f.port.ClosePort();
-             f.port.ClosePort();
-         },
-         {"SetDtr(0)", "SetRts(1)", "SetRts(0)", "Purge()", "SetDtr(0)", "SetRts(0)", "Close()"}},
-    };
-    for (const Row& r : rows) {
+    const std::map<char, LineSignal> signals{
+        {'B', LineSignal::Break},    {'P', LineSignal::PulseDtr}, {'R', LineSignal::RaiseDtr},
+        {'L', LineSignal::LowerDtr}, {'r', LineSignal::RaiseRts}, {'s', LineSignal::LowerRts}};
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         PortFixture f;
         f.Open();
-        r.act(f);
-        EXPECT_EQ(f.driver.Log, r.log);
+        std::istringstream steps(r.steps);
+        for (std::string step; steps >> step;) {
+            if (signals.count(step[0])) f.port.Signal(signals.at(step[0]));
+            if (step == "W") f.clock.Ticks = 0xFFFFFFF0u;
+            if (step == "U") f.port.PurgePort();
+            if (step == "C") f.port.ClosePort();
+            if (step == "-") f.driver.Log.push_back("-");
+            if (step[0] == 't') {
+                f.clock.Ticks += std::stoul(step.substr(1));
+                f.port.Tick();
+            }
+        }
+        EXPECT_EQ(Join(f.driver.Log), r.log);
     }
 }
 
@@ -286,6 +249,14 @@ TEST(VirtualDevice, PlaysTheDeviceWithoutLines) {
     EXPECT_EQ(byte, 'x');
     port.PurgePort();
     EXPECT_FALSE(port.ReadPortByte(byte));
+    device.Push("abcd");
+    for (int i = 0; i < 3; ++i)
+        port.ReadPortByte(byte);
+    device.Push("ef"); // makes room by dropping what was read
+    std::string rest;
+    while (port.ReadPortByte(byte))
+        rest += char(byte);
+    EXPECT_EQ(rest, "def");
     EXPECT_EQ(MaskNuls(std::string("\0a\xFF", 3)), "\xFF"
                                                    "a\xFF");
 }

@@ -53,12 +53,6 @@ TEST(StringsTest, EveryLanguageCarriesTheEnglishNumbersConsistently) {
     }
 }
 
-TEST(StringsTest, NamedTextsAreTheirRoles) {
-    EXPECT_EQ(Text(txt::FormatNameGeneralNumber, Language::English), "General Number");
-    EXPECT_EQ(Text(txt::NotAConfigFile, Language::English),
-              "File is not a valid configuration file.");
-}
-
 struct EnvRow {
     const char* name;
     const char *language, *lcAll, *lcMessages, *lang;

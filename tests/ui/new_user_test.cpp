@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(PortDevices, RefreshedWhilePluggedAndChosenForTheSelectedCom) {
+TEST(PortDevices, NinetyNinePortsTheirDevicesAndAPluggedAdapterChosenForTheSelectedCom) {
     test::EnsureApp();
     const fs::path root = fs::path(::testing::TempDir()) / "pv-devs";
     fs::create_directories(root / "dev");
@@ -31,7 +32,12 @@ TEST(PortDevices, RefreshedWhilePluggedAndChosenForTheSelectedCom) {
     d.SetDeviceRoot(root.string());
     d.Fill();
     d.show();
+    EXPECT_EQ(d.PortList()->count(), 99);
+    EXPECT_EQ(d.PortList()->item(98)->text(), "COM99");
     EXPECT_EQ(d.Device()->text(), "/dev/pts/1") << "opens on the device COM2 maps to now";
+    d.PortList()->setCurrentRow(0);
+    EXPECT_EQ(d.Device()->text(), "/dev/ttyS0");
+    d.PortList()->setCurrentRow(1);
     QComboBox* choice = d.DeviceChoice();
     std::ofstream(root / "dev/ttyACM0");
     QElapsedTimer t;
@@ -41,6 +47,7 @@ TEST(PortDevices, RefreshedWhilePluggedAndChosenForTheSelectedCom) {
     emit choice->activated(0);
     d.Ok();
     EXPECT_EQ(store.Get("Ports", "COM2"), "/dev/ttyACM0");
+    EXPECT_EQ(store.values.count("Ports/COM1"), 0u) << "the default device is not stored";
     fs::remove_all(root);
 }
 

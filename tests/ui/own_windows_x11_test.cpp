@@ -54,8 +54,7 @@ TEST(OwnWindowsX11, FocusedWindowTargetTypesNothingIntoTheProgramsDialog) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return run.Active(dialog) && box->hasFocus(); }, 5000));
     run.driver->Input = "ab\r";
     run.Tick(2);
-    EXPECT_EQ(run.Run().Snapshot().RecordNumber, "1");
-    EXPECT_TRUE(run.Window().FieldBox(1)->text().startsWith("ab"));
+    EXPECT_TRUE(run.Window().FieldBox(1)->text().startsWith("ab")) << "the record was taken";
     QApplication::processEvents();
     EXPECT_EQ(box->text(), "") << "the record was typed into the dialog";
 }

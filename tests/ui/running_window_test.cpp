@@ -65,30 +65,6 @@ TEST(RunningWindow, SuspendMenuCaptionAndResume1FollowTheRun) {
     }
 }
 
-TEST(RunningWindow, ResetClearsTheBoxesAndLeavesTheSuspendState) {
-    const bool rows[][3] = {// ActivateSuspended, suspended before, suspended after
-                            {false, false, false},
-                            {false, true, false},
-                            {true, true, true},
-                            {true, false, true}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(std::to_string(r[0]) + std::to_string(r[1]));
-        RunFixture f;
-        f.config.FieldCount = 2;
-        f.config.RecordStructure = DelimitedFields;
-        ASSERT_TRUE(f.Start());
-        f.driver->Input = "4,5\r";
-        f.Tick();
-        ASSERT_EQ(f.Window().RecordNumberBox()->text(), "1");
-        f.config.ActivateSuspended = r[0] ? True : False;
-        if (r[1]) f.Window().SuspendAction()->trigger();
-        f.Window().ResetAction()->trigger();
-        EXPECT_EQ(f.Window().FieldBox(1)->text() + f.Window().FieldBox(2)->text(), "");
-        EXPECT_EQ(f.Window().RecordNumberBox()->text(), "");
-        EXPECT_EQ(f.Run().Suspended(), r[2]);
-    }
-}
-
 TEST(RunningWindow, ButtonsActOnlyOnALeftReleaseInside) {
     RunFixture f;
     f.config.OutputStringCaption[2] = "Tare";
@@ -166,19 +142,6 @@ TEST(RunningWindow, ClosingStoresThePositionPerPortUnlessMinimized) {
         EXPECT_EQ(left("COM1"), r.left1);
         EXPECT_EQ(left("COM2"), r.left2);
     }
-}
-
-TEST(RunningWindow, FailedOpenShowsNothing) {
-    RunFixture failed;
-    failed.config.RunMode = RunTest;
-    RunSession::Parts parts;
-    auto d = std::make_unique<testing::RecordingDriver>();
-    d->FailOpen = true;
-    parts.Driver = std::move(d);
-    RunSession s(failed.config, failed.store, failed.messages, std::move(parts));
-    EXPECT_FALSE(s.OpenPort());
-    EXPECT_FALSE(s.IsRunning());
-    EXPECT_FALSE(s.Window()->isVisible());
 }
 
 } // namespace

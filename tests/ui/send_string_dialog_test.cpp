@@ -87,21 +87,5 @@ TEST(SendStringDialog, IntervalAndTimerFlagsWaitForOk) {
     }
 }
 
-// Button stacking is covered by the running layout's own table.
-TEST(SendStringDialog, TimedOutputFirstActsOneIntervalAfterActivation) {
-    RunFixture f;
-    f.config.TimerInterval = 1000;
-    f.config.TimerFlags = 1 + 2;
-    f.config.TimerString = "T";
-    ASSERT_TRUE(f.Start());
-    f.Tick(); // the schedule starts
-    const uint32_t start = f.clock->Ticks;
-    while (f.clock->Ticks - start < 1000) {
-        EXPECT_EQ(f.driver->Written, "") << f.clock->Ticks - start << " ms";
-        f.Tick();
-    }
-    EXPECT_EQ(f.driver->Written, "T");
-}
-
 } // namespace
 } // namespace pv::test

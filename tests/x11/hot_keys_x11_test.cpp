@@ -80,7 +80,7 @@ TEST_F(HotKeysX11, GrabbedKeysActAndNeverReachTheFocusedWindow) {
         desktop_->Keys().KeyEvent('M', false);
         std::string got;
         ASSERT_TRUE(ServeUntil(hook, [&] {
-            got = test::ReadWholeFile(dir.File("keys"));
+            got = testing::Slurp(dir.File("keys"));
             return got.find('m') != std::string::npos;
         }));
         EXPECT_EQ(got.substr(0, got.find('m')), row.Window);

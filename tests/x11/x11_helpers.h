@@ -9,11 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 
+#include "fakes/files.h"
 #include "fakes/wait.h"
 #include "output/keystroke_sender.h"
 #include "platform/x11/x11_windows.h"
@@ -21,13 +19,6 @@
 extern char** environ;
 
 namespace pv::test {
-
-inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 /// A scratch directory removed with its files at the end.
 class TempDir {
@@ -63,8 +54,10 @@ inline bool WaitForActive(x11::X11Windows& windows, WindowId window, int ms = 30
     Clock::time_point since{};
     return testing::WaitUntil(
         [&] {
-            if (!windows.IsActive(window)) since = {};
-            else if (since == Clock::time_point{}) since = Clock::now();
+            if (!windows.IsActive(window))
+                since = {};
+            else if (since == Clock::time_point{})
+                since = Clock::now();
             return since != Clock::time_point{} &&
                    Clock::now() - since >= std::chrono::milliseconds(100);
         },
@@ -100,7 +93,7 @@ class KeyWindow {
     /// What the window received, once it holds `expected` or after `ms`.
     std::string Received(const std::string& expected, int ms = 3000) const {
         std::string got;
-        testing::WaitUntil([&] { return (got = ReadWholeFile(file_)).size() >= expected.size(); },
+        testing::WaitUntil([&] { return (got = testing::Slurp(file_)).size() >= expected.size(); },
                            ms);
         return got;
     }
@@ -113,7 +106,7 @@ class KeyWindow {
         marker.SetInterCharDelay(0);
         marker.SendKeystrokeText("#");
         std::string got;
-        testing::WaitUntil([&] { return (got = ReadWholeFile(file_)).find('#') != got.npos; });
+        testing::WaitUntil([&] { return (got = testing::Slurp(file_)).find('#') != got.npos; });
         return got.substr(0, got.find('#'));
     }
 

@@ -60,43 +60,30 @@ std::string AllBytes() {
     return s;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, ByteValues,
-                         ::testing::Values(std::string("/dev/serial/by-id/usb-FTDI_A1-if00"),
-                                           std::string(""), std::string("  padded  "),
-                                           std::string("a=b;c,\"q\"\\#"),
-                                           std::string("line\r\nnext\0nul", 15),
-                                           std::string("\xe9\xff\x80"), AllBytes()));
+                         ::testing::Values(std::string("/dev/serial/by-id/usb-FTDI_A1-if00"), std::string(""),
+                                           std::string("  padded  "), std::string("a=b;c,\"q\"\\#"),
+                                           std::string("line\r\nnext\0nul", 15), std::string("\xe9\xff\x80"), AllBytes()));
+// clang-format on
 
-TEST(QtSettingsStore, MissingKeyGivesFallbackAndRemoveForgets) {
-    QtSettingsStore store(Ini("remove.ini"));
+TEST(QtSettingsStore, KeysAreKeptApartRemovedAndMapComNumbersToDevices) {
+    QtSettingsStore store(Ini("keys.ini"));
     EXPECT_EQ(store.Get("Ports", "COM2", "none"), "none");
-    store.Set("Ports", "COM2", "/dev/pts/3");
-    EXPECT_EQ(store.Get("Ports", "COM2", "none"), "/dev/pts/3");
-    store.Remove("Ports", "COM2");
-    EXPECT_EQ(store.Get("Ports", "COM2", "none"), "none");
-    EXPECT_TRUE(store.Saved());
-}
-
-TEST(QtSettingsStore, AFolderInPlaceOfTheFileIsNotSaved) {
-    fs::create_directories(Ini("folder.ini"));
-    QtSettingsStore store(Ini("folder.ini"));
-    store.Set("Ports", "COM1", "/dev/ttyUSB0");
-    EXPECT_FALSE(store.Saved());
-}
-
-TEST(QtSettingsStore, SlashesDoNotOpenNewSections) {
-    QtSettingsStore store(Ini("slash.ini"));
-    store.Set("A/B", "k", "1");
+    store.Set("Ports", "COM3", "/dev/ttyACM0");
+    EXPECT_EQ(DevicePathFor(2, &store), "/dev/ttyACM0");
+    EXPECT_EQ(DevicePathFor(1, &store), "/dev/ttyS1");
+    store.Remove("Ports", "COM3");
+    EXPECT_EQ(store.Get("Ports", "COM3", "none"), "none");
+    store.Set("A/B", "k", "1"); // a slash opens no new section
     store.Set("A", "B/k", "2");
     EXPECT_EQ(store.Get("A/B", "k"), "1");
     EXPECT_EQ(store.Get("A", "B/k"), "2");
-}
-
-TEST(QtSettingsStore, MapsComNumbersToDevices) {
-    QtSettingsStore store(Ini("ports.ini"));
-    store.Set("Ports", "COM3", "/dev/ttyACM0");
-    EXPECT_EQ(DevicePathFor(2, &store), "/dev/ttyACM0");
-    EXPECT_EQ(DevicePathFor(3, &store), "/dev/ttyS3");
+    EXPECT_TRUE(store.Saved());
+    fs::create_directories(Ini("folder.ini"));
+    QtSettingsStore folder(Ini("folder.ini"));
+    folder.Set("Ports", "COM1", "/dev/ttyUSB0");
+    EXPECT_FALSE(folder.Saved()) << "a folder in place of the file";
 }
 
 } // namespace

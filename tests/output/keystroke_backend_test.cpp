@@ -2,6 +2,7 @@
 // none can.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "output/keystroke_backend.h"
@@ -17,21 +18,17 @@ struct SessionRow {
 };
 
 TEST(KeyBackend, SessionFromEnvironment) {
+    // clang-format off
     const SessionRow rows[] = {
-        {"SessionTypeWins",
-         {{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}},
-         SessionType::Wayland},
+        {"SessionTypeWins", {{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}}, SessionType::Wayland},
         {"X11SessionType", {{"XDG_SESSION_TYPE", "x11"}}, SessionType::X11},
-        {"WaylandDisplayBeforeXWayland",
-         {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}},
-         SessionType::Wayland},
+        {"WaylandDisplayBeforeXWayland", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, SessionType::Wayland},
         {"DisplayAloneIsX11", {{"DISPLAY", ":0"}}, SessionType::X11},
-        {"TtyWithDisplayFollowsDisplay",
-         {{"XDG_SESSION_TYPE", "tty"}, {"DISPLAY", ":1"}},
-         SessionType::X11},
+        {"TtyWithDisplayFollowsDisplay", {{"XDG_SESSION_TYPE", "tty"}, {"DISPLAY", ":1"}}, SessionType::X11},
         {"ConsoleIsTty", {{"XDG_SESSION_TYPE", "tty"}}, SessionType::Tty},
         {"NothingSetIsNone", {}, SessionType::None},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
         const Session s = SessionFromEnvironment([&](const char* name) -> const char* {
@@ -54,54 +51,29 @@ struct ChoiceRow {
 
 std::vector<BackendProbe> Probes(const std::vector<KeyBackend>& usable) {
     std::vector<BackendProbe> probes;
-    for (KeyBackend b : kAllKeyBackends) {
-        bool ok = false;
-        for (KeyBackend u : usable)
-            ok |= u == b;
-        probes.push_back({b, ok ? 0 : txt::ReasonUinputDenied, {}});
-    }
+    for (KeyBackend b : kAllKeyBackends)
+        probes.push_back({b, std::ranges::count(usable, b) ? 0 : txt::ReasonUinputDenied, {}});
     return probes;
 }
 
 TEST(KeyBackend, Choice) {
     using B = KeyBackend;
     using S = SessionType;
+    // clang-format off
     const ChoiceRow rows[] = {
         {"X11SessionTypesThroughXTest", S::X11, {B::X11, B::Uinput}, nullptr, true, B::X11},
         {"X11WithoutXTestFallsToUinput", S::X11, {B::Uinput}, nullptr, true, B::Uinput},
-        {"WaylandPrefersVirtualKeyboard",
-         S::Wayland,
-         {B::VirtualKeyboard, B::Uinput, B::X11},
-         nullptr,
-         true,
-         B::VirtualKeyboard},
+        {"WaylandPrefersVirtualKeyboard", S::Wayland, {B::VirtualKeyboard, B::Uinput, B::X11}, nullptr, true, B::VirtualKeyboard},
         {"WaylandPortalBeforeUinput", S::Wayland, {B::Portal, B::Uinput}, nullptr, true, B::Portal},
-        {"WaylandNeverPicksXWayland",
-         S::Wayland,
-         {B::X11},
-         nullptr,
-         false,
-         B::X11,
-         "not used in this session"},
-        {"NoneUsableSaysWhatToDo",
-         S::Wayland,
-         {},
-         nullptr,
-         false,
-         B::X11,
-         "group input for /dev/uinput"},
+        {"WaylandNeverPicksXWayland", S::Wayland, {B::X11}, nullptr, false, B::X11, "not used in this session"},
+        {"NoneUsableSaysWhatToDo", S::Wayland, {}, nullptr, false, B::X11, "group input for /dev/uinput"},
         {"NoneUsableNamesTheSession", S::Wayland, {}, nullptr, false, B::X11, "Wayland session"},
         {"ConsoleTypesThroughUinput", S::Tty, {B::Uinput}, nullptr, true, B::Uinput},
         {"ForcedUsableBackendWins", S::Wayland, {B::VirtualKeyboard, B::X11}, "X11", true, B::X11},
-        {"ForcedUnusableSaysWhy",
-         S::Wayland,
-         {B::VirtualKeyboard},
-         "uinput",
-         false,
-         B::X11,
-         "/dev/uinput is not writable"},
+        {"ForcedUnusableSaysWhy", S::Wayland, {B::VirtualKeyboard}, "uinput", false, B::X11, "/dev/uinput is not writable"},
         {"ForcedUnknownNameIsNamed", S::X11, {B::X11}, "xtest", false, B::X11, "=xtest"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
         Session session;

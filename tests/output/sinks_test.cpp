@@ -107,9 +107,8 @@ TEST(KeystrokeSink, TypesWithTheConfiguredDelayAndExpandsDatesAndSaysOnceWhyItCa
     c.InterCharDelay = 7;
     c.RecordPreamble = "{year}{MONTH}";
     test::RecordingKeyboard keyboard;
-    test::FakeWindows windows;
     RecordingMessages messages;
-    KeystrokeSink sink(&keyboard, &windows, messages);
+    KeystrokeSink sink(&keyboard, nullptr, messages); // no window layer: the focused window
     sink.Start(c);
     Strings boxes;
     Boxes b(&boxes);
@@ -122,7 +121,18 @@ TEST(KeystrokeSink, TypesWithTheConfiguredDelayAndExpandsDatesAndSaysOnceWhyItCa
     none.Deliver(r, b);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "no display");
-    EXPECT_EQ(boxes, (Strings{"count", "count", "count"}));
+    // Without a window layer a named target is refused once and nothing typed.
+    c.KeyTargetSpecified = -1;
+    c.KeyTargetTitle = "Sheet";
+    test::RecordingKeyboard refused;
+    KeystrokeSink blind(&refused, nullptr, messages);
+    blind.Start(c);
+    blind.Deliver(r, b);
+    blind.Deliver(r, b);
+    EXPECT_EQ(refused.Events(), "");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].text.find("X11 session"), std::string::npos);
+    EXPECT_EQ(boxes, Strings(5, "count"));
 }
 
 class RecordingClient : public DdeCommandClient {
@@ -198,33 +208,15 @@ TEST(LogSink, AppendsOneLinePerRecordAndHandlesFailureByPolicy) {
         size_t messages;
     };
     using P = LogSink::OnFailure;
+    // clang-format off
     const Row rows[] = {
-        {"LineWithCrLfAndExpandedPostamble",
-         "a.log",
-         "<{year}>",
-         P::AskUser,
-         {},
-         true,
-         "a1b<24>\r\n",
-         0},
+        {"LineWithCrLfAndExpandedPostamble", "a.log", "<{year}>", P::AskUser, {}, true, "a1b<24>\r\n", 0},
         {"HomeRelativePath", "~/b.log", "", P::AskUser, {}, true, "a1b\r\n", 0},
-        {"RetryThenCancelFailsTheDelivery",
-         "missing/c.log",
-         "",
-         P::AskUser,
-         {MsgResult::Retry, MsgResult::Cancel},
-         false,
-         "",
-         2},
-        {"QueuedLineIsCountedAndWrittenOnceTheFileCanBe",
-         "missing/d.log",
-         "",
-         P::QueueAndRetry,
-         {},
-         true,
-         "a1b\r\n",
-         2}, // the failure, then the recovery
+        {"RetryThenCancelFailsTheDelivery", "missing/c.log", "", P::AskUser, {MsgResult::Retry, MsgResult::Cancel}, false, "", 2},
+        // the failure, then the recovery
+        {"QueuedLineIsCountedAndWrittenOnceTheFileCanBe", "missing/d.log", "", P::QueueAndRetry, {}, true, "a1b\r\n", 2},
     };
+    // clang-format on
     setenv("HOME", dir.c_str(), 1);
     const mode_t mask = ::umask(0);
     ::umask(mask);

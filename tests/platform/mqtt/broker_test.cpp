@@ -15,11 +15,11 @@
 #include <mutex>
 #include <pwd.h>
 #include <regex>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "fakes/files.h"
 #include "fakes/wait.h"
 
 namespace {
@@ -27,34 +27,19 @@ namespace {
 namespace fs = std::filesystem;
 using pv::testing::WaitUntil;
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+using pv::testing::Slurp;
 
-bool Accepts(int port) {
+// Port 0 binds a free port and gives its number; any other tells whether it
+// accepts connections.
+int Loopback(int port) {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
-
-int FreePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    auto* sa = reinterpret_cast<sockaddr*>(&a);
+    int got = port ? ::connect(fd, sa, len) == 0
+                   : (::bind(fd, sa, len), ::getsockname(fd, sa, &len), ntohs(a.sin_port));
     ::close(fd);
-    return ntohs(a.sin_port);
+    return got;
 }
 
 pid_t Spawn(const std::string& command, int stdinFd = -1) {
@@ -80,7 +65,7 @@ int Reap(pid_t pid, int ms) {
 // A broker that keeps sessions over its restarts.
 struct Broker {
     fs::path dir;
-    int port = FreePort();
+    int port = Loopback(0);
     pid_t pid = -1;
     void Start() {
         // Run as root, the broker would switch to its own user and could not
@@ -91,7 +76,7 @@ struct Broker {
             << "user " << getpwuid(getuid())->pw_name << "\n";
         pid =
             Spawn(std::string(MOSQUITTO_BIN) + " -c " + (dir / "m.conf").string() + " 2>/dev/null");
-        ASSERT_TRUE(WaitUntil([&] { return Accepts(port); }));
+        ASSERT_TRUE(WaitUntil([&] { return Loopback(port); }));
     }
     void Stop() {
         if (pid > 0) ::kill(pid, SIGTERM), Reap(pid, 5000);
@@ -232,30 +217,6 @@ class BrokerTest : public ::testing::Test {
     std::string config;
 };
 
-TEST_F(BrokerTest, RecordsArriveInOrderWithTheirPayload) {
-    broker.Start();
-    Subscriber sub(broker.port, "lab/s1/#");
-    int feed = -1;
-    pid_t pid = Run(feed);
-    std::string records = "12.5,\xC2\xB5g\r\xFF\xFE,x\r";
-    ASSERT_EQ(::write(feed, records.data(), records.size()), 14);
-    ::close(feed);
-    EXPECT_EQ(Reap(pid, 20000), 0);
-    auto got = sub.On("lab/s1/record");
-    ASSERT_EQ(got.size(), 2u);
-    std::regex time(R"("time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d")");
-    const std::string head = "\"device\":\"virtual\",\"config\":\"" + config + "\",";
-    EXPECT_EQ(std::regex_replace(got[0].payload, time, "T"),
-              "{\"record\":1,T," + head + "\"fields\":[\"12.5\",\"\xC2\xB5g\\r\"]}");
-    EXPECT_EQ(std::regex_replace(got[1].payload, time, "T"),
-              "{\"record\":2,T," + head +
-                  "\"fields\":[\"\xC3\xBF\xC3\xBE\",\"x\\r\"],\"raw\":{\"1\":\"//4=\"}}");
-    auto states = sub.On("lab/s1/state");
-    ASSERT_FALSE(states.empty());
-    EXPECT_EQ(states.front().payload, "running");
-    EXPECT_EQ(states.back().payload, "offline");
-}
-
 // QoS 1 is "at least once": a record whose acknowledgement was lost with
 // the broker comes again. Each arrives, and the first arrivals keep order.
 TEST_F(BrokerTest, NothingIsLostWhileTheBrokerIsAwayOrTheProgramRestarts) {
@@ -308,7 +269,8 @@ TEST_F(BrokerTest, NothingIsLostWhileTheBrokerIsAwayOrTheProgramRestarts) {
     }
 }
 
-TEST_F(BrokerTest, CommandsComeBackWithTheirCorrelationData) {
+// Each run also sends two records, whose payloads must arrive whole.
+TEST_F(BrokerTest, RecordsAndCommandResultsArriveWithTheirPayload) {
     struct Row {
         const char* name;
         const char* settings;
@@ -344,9 +306,21 @@ TEST_F(BrokerTest, CommandsComeBackWithTheirCorrelationData) {
             EXPECT_TRUE(
                 WaitUntil([&] { return Slurp(dir / "out").find(">> AB") != std::string::npos; }));
         }
+        std::string records = "12.5,\xC2\xB5g\r\xFF\xFE,x\r";
+        ASSERT_EQ(::write(feed, records.data(), records.size()), 14);
         ::close(feed);
         EXPECT_EQ(Reap(pid, 20000), 0);
         EXPECT_EQ(Slurp(dir / "out").find(">> AB") != std::string::npos, row.sent);
+        auto got = sub.On("lab/s1/record");
+        ASSERT_GE(got.size(), 2u);
+        std::regex time(R"("time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d")");
+        const std::string head = "\"device\":\"virtual\",\"config\":\"" + config + "\",";
+        EXPECT_EQ(std::regex_replace(got[got.size() - 2].payload, time, "T"),
+                  "{\"record\":1,T," + head + "\"fields\":[\"12.5\",\"\xC2\xB5g\\r\"]}");
+        EXPECT_EQ(std::regex_replace(got.back().payload, time, "T"),
+                  "{\"record\":2,T," + head +
+                      "\"fields\":[\"\xC3\xBF\xC3\xBE\",\"x\\r\"],\"raw\":{\"1\":\"//4=\"}}");
+        EXPECT_EQ(sub.On("lab/s1/state").back().payload, "offline");
         sub.Publish("lab/s1/state", "", ""); // the next run's "running" is its own
     }
 }

@@ -22,19 +22,15 @@ struct PayloadRow {
 };
 
 TEST(MqttPayload, FieldsAreLosslessAndTimeHasItsOffset) {
+    // clang-format off
     const PayloadRow rows[] = {
         {"utf8_fields_pass_unchanged", {"12.5", "\xC2\xB5g"}, R"("fields":["12.5","µg"]})"},
-        {"invalid_utf8_shows_latin1_and_base64_raw",
-         {"ok", std::string("\xFF\0A", 3)},
-         R"("fields":["ok","ÿ\u0000A"],"raw":{"2":"/wBB"}})"},
-        {"quotes_backslash_and_controls_are_escaped",
-         {"a\"b\\c\x01\x7F\r\n\t"},
-         R"("fields":["a\"b\\c\u0001\u007f\r\n\t"]})"},
+        {"invalid_utf8_shows_latin1_and_base64_raw", {"ok", std::string("\xFF\0A", 3)}, R"("fields":["ok","ÿ\u0000A"],"raw":{"2":"/wBB"}})"},
+        {"quotes_backslash_and_controls_are_escaped", {"a\"b\\c\x01\x7F\r\n\t"}, R"("fields":["a\"b\\c\u0001\u007f\r\n\t"]})"},
         {"overlong_form_is_not_utf8", {"\xC0\xAF"}, R"("fields":["À¯"],"raw":{"1":"wK8="}})"},
-        {"surrogate_is_not_utf8",
-         {"\xED\xA0\x80"},
-         "\"fields\":[\"\xC3\xAD\xC2\xA0\xC2\x80\"],\"raw\":{\"1\":\"7aCA\"}}"},
+        {"surrogate_is_not_utf8", {"\xED\xA0\x80"}, "\"fields\":[\"\xC3\xAD\xC2\xA0\xC2\x80\"],\"raw\":{\"1\":\"7aCA\"}}"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Record r;
@@ -62,12 +58,14 @@ TEST(MqttSettings, BrokerUrlDecidesTlsHostAndPort) {
         const char* host;
         int port;
     };
+    // clang-format off
     const Row rows[] = {{"mqtt://lab", true, false, "lab", 1883},
                         {"mqtts://lab", true, true, "lab", 8883},
                         {"mqtts://[::1]:9000/", true, true, "::1", 9000},
                         {"MQTTS://lab", false, false, "", 0},
                         {"mqtt://lab:0", false, false, "", 0},
                         {"mqtt://:1883", false, false, "", 0}};
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
         BrokerAddress b;
@@ -113,53 +111,31 @@ TEST_F(QueueTest, WaitingEntriesSurviveEveryWayOfEnding) {
             ASSERT_EQ(q.Append(l), RecordQueue::Added::Queued);
     };
     const std::string big(RecordQueue::kCompactBytes / 4, 'x');
+    // clang-format off
     const Row rows[] = {
-        {"entries_come_back_in_order",
-         [&](auto& q, auto&) {
-             add(q, {"a", "b", "c"});
-         },
-         {"a", "b", "c"}},
-        {"dropped_entries_stay_dropped",
-         [&](auto& q, auto&) {
-             add(q, {"a", "b", "c"});
-             q.Drop(2);
-         },
-         {"c"}},
-        {"a_torn_last_line_is_cut_off",
-         [&](auto& q, auto& p) {
-             add(q, {"a"});
-             std::ofstream(p, std::ios::app) << "{\"record\":2";
-         },
-         {"a"}},
+        {"entries_come_back_in_order", [&](auto& q, auto&) { add(q, {"a", "b", "c"}); }, {"a", "b", "c"}},
+        {"dropped_entries_stay_dropped", [&](auto& q, auto&) { add(q, {"a", "b", "c"}); q.Drop(2); }, {"c"}},
+        {"a_torn_last_line_is_cut_off", [&](auto& q, auto& p) { add(q, {"a"}); std::ofstream(p, std::ios::app) << "{\"record\":2"; }, {"a"}},
         {"a_full_queue_refuses_and_keeps_what_it_has",
          [&](auto& q, auto&) {
-             for (int i = 0; i < 10; ++i)
-                 q.Append(std::to_string(i));
+             for (int i = 0; i < 10; ++i) q.Append(std::to_string(i));
              EXPECT_EQ(q.Append("x"), RecordQueue::Added::Full);
              EXPECT_EQ(q.Append("y\nz"), RecordQueue::Added::Failed);
              q.Drop(9);
-         },
-         {"9"}},
+         }, {"9"}},
         {"compaction_keeps_the_waiting_rest",
          [&](auto& q, auto& p) {
-             for (int i = 0; i < 5; ++i)
-                 q.Append(big);
+             for (int i = 0; i < 5; ++i) q.Append(big);
              q.Append("last");
              q.Drop(5);
              std::string why;
              EXPECT_TRUE(q.Commit(why)) << why;
              EXPECT_LT(fs::file_size(p), 100u);
-         },
-         {"last"}},
+         }, {"last"}},
         {"a_head_of_another_file_reads_from_the_start",
-         [&](auto& q, auto& p) {
-             add(q, {"a", "b"});
-             q.Drop(1);
-             q.Close();
-             std::ofstream(p + ".head") << "1 2\n";
-         },
-         {"a", "b"}},
+         [&](auto& q, auto& p) { add(q, {"a", "b"}); q.Drop(1); q.Close(); std::ofstream(p + ".head") << "1 2\n"; }, {"a", "b"}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         fs::remove_all(dir);

@@ -2,6 +2,7 @@
 // command queues, switches, reaches or refuses, one row per rule.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -160,13 +161,11 @@ TEST(DdeCommands, LineCommandsReachTheDriverUnlessThereIsNoDevice) {
         rows, [](Rig& r) { r.Begin(); }, observe);
     // The virtual device has no lines and takes no line changes: nothing
     // happens, and only the two pushes are refused.
-    std::vector<Row> virtualRows;
-    for (const Row& r : rows)
-        virtualRows.push_back({r.name, r.command,
-                               r.accepted &&
-                                   std::string(r.command).find("PUSH") == std::string::npos &&
-                                   std::string(r.command).find("push") == std::string::npos,
-                               ""});
+    std::vector<Row> virtualRows = rows;
+    for (Row& r : virtualRows) {
+        r.accepted = r.accepted && !strcasestr(r.command, "push");
+        r.expected = "";
+    }
     RunRows(
         virtualRows,
         [](Rig& r) {
@@ -323,14 +322,11 @@ TEST(DdeCommands, SendFileQueuesTheRawBytesWithinTheBound) {
         [](Rig& r) { return r.Pending(); });
 }
 
+// Square brackets, case, blanks and unclosed commands: see the SEND rows.
 TEST(DdeCommands, BracketsCaseAndBlanks) {
     RunRows(
-        {{"Braces", "{BEEP}", true, "1"},
-         {"SquareBrackets", "[BEEP]", true, "1"},
-         {"LowerCase", "{beep}", true, "1"},
-         {"MixedBrackets", "[BEEP}", true, "1"},
-         {"BlanksAndTrailingText", "   {BEEP}xyz", true, "1"},
-         {"Unclosed", "{BEEP", false, "0"},
+        {{"Beep", "{BEEP}", true, "1"},
+         {"MixedBrackets", "[beep}", true, "1"},
          {"InnerBlank", "{ BEEP}", false, "0"}},
         [](Rig& r) { r.Begin(); }, [](Rig& r) { return std::to_string(r.messages.beeps); });
 }

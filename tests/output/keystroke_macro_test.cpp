@@ -19,10 +19,6 @@ struct ParseCase {
     Codes codes; // checked only when result is 0
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) {
-    *os << c.rule << " [" << c.macro << "]";
-}
-
 class MacroParse : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(MacroParse, QueuesCodes) {

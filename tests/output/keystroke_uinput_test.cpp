@@ -107,24 +107,14 @@ struct NamesRow {
     const char* variant;
 };
 
-TEST(LayoutNames, Read) {
+// Rows without environment read a desktop's settings when the text is one.
+TEST(LayoutNames, FromEnvironmentFileOrDesktopSettings) {
     const NamesRow rows[] = {
         {"EnvironmentWins", "de,us", "nodeadkeys", "XKBLAYOUT=fr\n", "de", "nodeadkeys"},
         {"FileQuotedValues", nullptr, nullptr, "# x\nXKBLAYOUT=\"fr,us\"\nXKBVARIANT=\"oss\"\n",
          "fr", "oss"},
         {"CommentedLineIgnored", "", nullptr, "#XKBLAYOUT=de\n XKBLAYOUT='ch'\r\n", "ch", ""},
         {"NothingKnown", nullptr, nullptr, "", "", ""},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.rule);
-        const LayoutNames n = ReadLayoutNames(row.envLayout, row.envVariant, row.file);
-        EXPECT_EQ(n.Layout, row.layout);
-        EXPECT_EQ(n.Variant, row.variant);
-    }
-}
-
-TEST(LayoutNames, FromDesktopSettings) {
-    const NamesRow rows[] = {
         {"GnomeFirstXkbSourceWithVariant", nullptr, nullptr,
          "[('ibus', 'mozc-jp'), ('xkb', 'de+nodeadkeys'), ('xkb', 'us')]\n", "de", "nodeadkeys"},
         {"GnomeWithoutXkbSource", nullptr, nullptr, "[('ibus', 'anthy')]", "", ""},
@@ -134,8 +124,10 @@ TEST(LayoutNames, FromDesktopSettings) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
         const std::string_view text = row.file;
-        const LayoutNames n = text.find("Layout]") != text.npos ? LayoutFromKdeConfig(text)
-                                                                : LayoutFromGnomeSources(text);
+        const LayoutNames n = text.starts_with("[(") ? LayoutFromGnomeSources(text)
+                              : text.starts_with("[Layout]")
+                                  ? LayoutFromKdeConfig(text)
+                                  : ReadLayoutNames(row.envLayout, row.envVariant, row.file);
         EXPECT_EQ(n.Layout, row.layout);
         EXPECT_EQ(n.Variant, row.variant);
     }

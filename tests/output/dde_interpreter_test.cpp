@@ -18,15 +18,13 @@ namespace {
 class FakeClipboard : public DdeClipboard {
   public:
     std::string link, text;
-    bool has = false;
     void SetLink(const std::string& l, const std::string& t) override {
         link = l;
         text = t;
-        has = true;
     }
     bool GetLink(std::string& l) override {
-        if (has) l = link;
-        return has;
+        l = link;
+        return !link.empty();
     }
 };
 

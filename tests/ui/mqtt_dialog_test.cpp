@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <sys/stat.h>
+#include <tuple>
 
 #include "fakes/recording_messages.h"
 #include "output/mqtt_settings.h"
@@ -14,34 +15,29 @@ namespace pv::test {
 namespace {
 
 TEST(MqttDialog, OkSavesValidSettingsAndKeepsThePasswordOutOfThem) {
-    struct Row {
-        const char* name;
-        const char* url;
-        bool saved;
-    };
-    const Row rows[] = {{"a_url_without_mqtt_scheme_is_refused", "http://broker:1883", false},
-                        {"a_tls_url_is_saved_with_a_user_only_password", "mqtts://b:8883", true}};
     EnsureApp();
     // No desktop secret store here: the password goes to the file.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (auto [name, url, saved] :
+         {std::tuple{"a_url_without_mqtt_scheme_is_refused", "http://broker:1883", false},
+          std::tuple{"a_tls_url_is_saved_with_a_user_only_password", "mqtts://b:8883", true}}) {
+        SCOPED_TRACE(name);
         QTemporaryDir home;
         qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
         MemorySettingsStore store;
         testing::RecordingMessages messages;
         ui::MqttDialog dialog(store, messages);
         dialog.Fill();
-        dialog.Url()->setText(row.url);
+        dialog.Url()->setText(url);
         dialog.findChild<QLineEdit*>("Password")->setText("s3cret");
         dialog.Ok();
-        EXPECT_EQ(messages.shown.size(), row.saved ? 0u : 1u);
-        EXPECT_EQ(store.Get("Mqtt", "Url"), row.saved ? row.url : "");
+        EXPECT_EQ(messages.shown.size(), saved ? 0u : 1u);
+        EXPECT_EQ(store.Get("Mqtt", "Url"), saved ? url : "");
         for (const auto& [key, value] : store.values)
             EXPECT_EQ(value.find("s3cret"), std::string::npos) << key;
         struct stat st {};
         bool file = ::stat(PasswordFile().c_str(), &st) == 0;
-        EXPECT_EQ(file, row.saved);
+        EXPECT_EQ(file, saved);
         if (file) {
             EXPECT_EQ(st.st_mode & 0777, 0600u);
         }

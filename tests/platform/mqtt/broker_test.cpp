@@ -89,8 +89,7 @@ struct Message {
 };
 
 // A subscriber whose session outlives broker restarts (QoS 1, expiry 1 h).
-class Subscriber {
-  public:
+struct Subscriber {
     Subscriber(int port, const std::string& topic) : topic_(topic) {
         mosquitto_lib_init();
         m_ = mosquitto_new("pv-test-subscriber", false, this);
@@ -140,7 +139,6 @@ class Subscriber {
                              payload.data(), 1, false, props);
         mosquitto_property_free_all(&props);
     }
-    int Subscriptions() const { return subscribed_; }
     std::vector<Message> On(const std::string& topic) {
         std::lock_guard lock(mutex_);
         std::vector<Message> out;
@@ -148,8 +146,6 @@ class Subscriber {
             if (m.topic == topic) out.push_back(m);
         return out;
     }
-
-  private:
     mosquitto* m_;
     std::string topic_;
     std::atomic<int> subscribed_{0};
@@ -220,12 +216,8 @@ class BrokerTest : public ::testing::Test {
 // QoS 1 is "at least once": a record whose acknowledgement was lost with
 // the broker comes again. Each arrives, and the first arrivals keep order.
 TEST_F(BrokerTest, NothingIsLostWhileTheBrokerIsAwayOrTheProgramRestarts) {
-    struct Row {
-        const char* name;
-        bool restartProgram; // else the broker goes away mid-run
-    };
-    for (Row row : {Row{"broker_stopped_mid_run", false}, Row{"program_restarted", true}}) {
-        SCOPED_TRACE(row.name);
+    for (bool restartProgram : {false, true}) {
+        SCOPED_TRACE(restartProgram ? "program_restarted" : "broker_stopped_mid_run");
         fs::remove_all(dir / "state");
         fs::remove(dir / "out");
         broker.Start();
@@ -237,16 +229,16 @@ TEST_F(BrokerTest, NothingIsLostWhileTheBrokerIsAwayOrTheProgramRestarts) {
         broker.Stop();
         Feed(feed, 21, 60);
         ASSERT_TRUE(WaitUntil([&] { return Printed() >= 60; }, 20000));
-        if (row.restartProgram) {
+        if (restartProgram) {
             ::close(feed);
             EXPECT_EQ(Reap(pid, 20000), 0);
             std::string status = (std::string(PORTIVOX_BIN) + " mqtt status --timeout 500 >" +
                                   (dir / "status").string());
             EXPECT_EQ(std::system(status.c_str()) >> 8, 1) << "broker down: exit code 1";
             EXPECT_NE(Slurp(dir / "status").find("40 record(s) waiting"), std::string::npos);
-            int before = sub->Subscriptions();
+            int before = sub->subscribed_;
             broker.Start();
-            ASSERT_TRUE(WaitUntil([&] { return sub->Subscriptions() > before; }));
+            ASSERT_TRUE(WaitUntil([&] { return sub->subscribed_ > before; }));
             pid = Run(feed);
         } else {
             broker.Start();

@@ -44,8 +44,11 @@ TEST(UinputKeyboard, SameSequenceAsX11OnUsLayout) {
             EvdevKeyboard uinput(
                 KeyLayout::Us(), out, [&](int ms) { out.Add("w" + std::to_string(ms)); },
                 [] { return 0; });
+            uinput.SetFirstUseSettle(300); // only the first macro waits for the desktop
             Play(uinput, macro, delay);
-            EXPECT_EQ(out.stream, AsEvdev(x11.Events()));
+            Play(uinput, macro, delay);
+            const std::string once = AsEvdev(x11.Events());
+            EXPECT_EQ(out.stream, "w300 " + once + " " + once);
         }
     }
 }
@@ -86,16 +89,6 @@ TEST(UinputKeyboard, FollowsTheLayout) {
         EXPECT_EQ(out.stream, row.stream);
         EXPECT_EQ(keyboard.Dropped(), row.dropped);
     }
-}
-
-TEST(UinputKeyboard, FirstMacroWaitsForTheDesktop) {
-    test::RecordingEventWriter out;
-    EvdevKeyboard keyboard(
-        KeyLayout::Us(), out, [&](int ms) { out.Add("w" + std::to_string(ms)); }, [] { return 0; });
-    keyboard.SetFirstUseSettle(300);
-    Play(keyboard, "a", 0);
-    Play(keyboard, "a", 0);
-    EXPECT_EQ(out.stream, "w300 30+ 30- 30+ 30-");
 }
 
 struct NamesRow {

@@ -94,10 +94,8 @@ TEST(TargetWindow, FoundByPartOfItsUpperCasedTitleFromTheTop) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         test::FakeWindows windows;
-        windows.stack = {{1, "Portivox - COM1"},
-                         {2, "Notes - Editor"},
-                         {3, "Gr\xF6\xDF"
-                             "e - Calc"}};
+        windows.stack = {
+            {1, "Portivox - COM1"}, {2, "Notes - Editor"}, {3, "Gr\xF6\xDF\x65 - Calc"}};
         windows.foreground = 1;
         if (r.minimised) windows.minimised = {3};
         const auto found = ActivateTargetWindow(windows, r.title);

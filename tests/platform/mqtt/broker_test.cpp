@@ -264,9 +264,7 @@ TEST_F(BrokerTest, NothingIsLostWhileTheBrokerIsAwayOrTheProgramRestarts) {
 // Each run also sends two records, whose payloads must arrive whole.
 TEST_F(BrokerTest, RecordsAndCommandResultsArriveWithTheirPayload) {
     struct Row {
-        const char* name;
-        const char* settings;
-        const char* result;
+        const char *name, *settings, *result;
         bool sent;
     };
     const Row rows[] = {

@@ -80,9 +80,7 @@ TEST(KeyBackend, Choice) {
         session.Type = row.session;
         const BackendChoice c = ChooseKeyBackend(session, Probes(row.usable), row.forced);
         EXPECT_EQ(c.Found, row.found);
-        if (row.found) {
-            EXPECT_EQ(c.Backend, row.backend);
-        }
+        EXPECT_EQ(row.found ? c.Backend : row.backend, row.backend);
         EXPECT_NE(c.Message.find(row.messageHas), std::string::npos) << c.Message;
     }
 }

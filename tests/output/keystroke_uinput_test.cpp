@@ -17,12 +17,9 @@ std::string AsEvdev(const std::string& events) {
     std::string item, out;
     while (in >> item) {
         if (!out.empty()) out += ' ';
-        if (item[0] == 'w') {
-            out += item;
-            continue;
-        }
-        out +=
-            std::to_string(EvdevCodeOfVk(std::stoi(item.substr(1)))) + (item[0] == 'd' ? "+" : "-");
+        out += item[0] == 'w' ? item
+                              : std::to_string(EvdevCodeOfVk(std::stoi(item.substr(1)))) +
+                                    (item[0] == 'd' ? "+" : "-");
     }
     return out;
 }

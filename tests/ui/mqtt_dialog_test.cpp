@@ -38,9 +38,7 @@ TEST(MqttDialog, OkSavesValidSettingsAndKeepsThePasswordOutOfThem) {
         struct stat st {};
         bool file = ::stat(PasswordFile().c_str(), &st) == 0;
         EXPECT_EQ(file, saved);
-        if (file) {
-            EXPECT_EQ(st.st_mode & 0777, 0600u);
-        }
+        EXPECT_EQ(file ? st.st_mode & 0777 : 0600u, 0600u);
     }
 }
 

@@ -71,8 +71,8 @@ TEST(MqttSettings, BrokerUrlDecidesTlsHostAndPort) {
         BrokerAddress b;
         std::string why;
         ASSERT_EQ(ParseBrokerUrl(row.url, b, why), row.ok) << why;
-        if (row.ok)
-            EXPECT_EQ(std::tie(b.Tls, b.Host, b.Port), std::tie(row.tls, row.host, row.port));
+        EXPECT_TRUE(!row.ok ||
+                    std::tie(b.Tls, b.Host, b.Port) == std::tie(row.tls, row.host, row.port));
     }
 }
 

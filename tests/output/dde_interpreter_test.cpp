@@ -127,7 +127,6 @@ TEST(DdeCommands, QueueWhatTheArgumentSays) {
 
 TEST(DdeCommands, LineCommandsReachTheDriverUnlessThereIsNoDevice) {
     const std::vector<Row> rows = {
-        {"Baud19200", "{BAUD19200}", true, "SetState(19200,7,1,0,0) baud 8"},
         {"Baud115200", "{baud115200}", true, "SetState(115200,7,1,0,0) baud 11"},
         {"Baud14400", "[BAUD14400]", true, "SetState(14400,7,1,0,0) baud 7"},
         {"ParityNone", "{PARITYNONE}", true, "SetState(9600,7,0,0,0) parity 0"},
@@ -230,7 +229,6 @@ TEST(DdeCommands, ChangeSettingsTheRunUses) {
           "Hi\\x0D 1000 visible enabled on"},
          {"TimerStringTwoDigitsAreEnough", "{TIMERSTRING=65}", true, "A 1000 visible enabled on"},
          {"TimerStringOneCharacterRefused", "{TIMERSTRING=6}", false, "T 1000 visible enabled on"},
-         {"TimerStringQuotedTextKeepsCase", "{timerstring='p'}", true, "p 1000 visible enabled on"},
          {"IntervalOneDigitRefused", "{TIMERINTERVAL=5}", false, "T 1000 visible enabled on"},
          {"IntervalLeadingZeroSets", "{TIMERINTERVAL=05}", true, "T 5 visible enabled on"},
          {"IntervalZeroSwitchesOffAndDisables", "{TIMERINTERVAL=00}", true, "T 0 visible"},

@@ -18,6 +18,7 @@ struct PlayCase {
     std::string events;
     int result = 0;
     int msIntoSecond = 0; // when the macro starts
+    friend void PrintTo(const PlayCase& c, std::ostream* os) { *os << c.rule; }
 };
 
 class Play : public ::testing::TestWithParam<PlayCase> {};

@@ -17,6 +17,7 @@ struct ParseCase {
     std::string macro;
     int result;
     Codes codes; // checked only when result is 0
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.rule; }
 };
 
 class MacroParse : public testing::TestWithParam<ParseCase> {};

@@ -59,7 +59,6 @@ class Child {
         process_.write(bytes.data(), static_cast<qint64>(bytes.size()));
         process_.waitForBytesWritten(1000);
     }
-    void CloseInput() { process_.closeWriteChannel(); }
     /// SIGTERM, then waits for the end.
     void Stop() {
         process_.terminate();

@@ -24,12 +24,6 @@ INSTANTIATE_TEST_SUITE_P(
                     NameRow{"HighByte", "K\xF6ln", "K_ln"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DdeWire, NamesAndPaths) {
-    EXPECT_EQ(BusNameFor("Portivox"), "org.portivox.dde.Portivox");
-    EXPECT_EQ(TopicBusNameFor("Portivox", "COM2"), "org.portivox.dde.Portivox.COM2");
-    EXPECT_EQ(ObjectPathFor("Scale 1"), "/org/portivox/dde/Scale_1");
-}
-
 TEST(DdeWire, EveryByteSurvivesTheRoundTrip) {
     std::string all;
     for (int b = 0; b < 256; ++b)

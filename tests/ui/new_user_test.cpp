@@ -1,18 +1,8 @@
 // What a new user sees first: the devices that exist in Port Settings, the
 // status line, labels that fit, placement.
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTest>
+#include "ui/setup_test_support.h"
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-
-#include "fakes/recording_messages.h"
-#include "text/strings.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/running_test_support.h"
 
 namespace pv {
 namespace {

@@ -1,17 +1,8 @@
 // The port test terminal on a pseudo-terminal opened by Port > Analyze, and
 // the virtual device window playing the instrument of a Virtual Instrument run.
-#include <QCheckBox>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
+#include "ui/setup_test_support.h"
 
 #include "platform/pty_pair.h"
-#include "ui/port_test_window.h"
-#include "ui/raw_text_edit.h"
-#include "ui/running_test_support.h"
-#include "ui/setup_test_support.h"
 
 namespace pv {
 namespace {

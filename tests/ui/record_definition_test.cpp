@@ -1,23 +1,7 @@
 // The record structure walk as the user drives it from the Define menu:
 // Cancel at each step and the editor's widgets.
-#include <QAction>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTreeWidget>
-#include <gtest/gtest.h>
+#include "ui/setup_test_support.h"
 #include <map>
-
-#include "setup_test_support.h"
-#include "ui/char_chart_dialog.h"
-#include "ui/field_editor_dialog.h"
-#include "ui/raw_text_edit.h"
-#include "ui/record_walk.h"
-#include "ui/record_walk_dialogs.h"
-#include "ui/timed_dialog.h"
 
 namespace pv::test {
 namespace {

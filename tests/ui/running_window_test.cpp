@@ -1,18 +1,6 @@
 // The running window on a session over the recording driver: its menus,
 // boxes, buttons, clipboard links and unload, and the virtual device window.
-#include <QAction>
-#include <QClipboard>
-#include <QMenu>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "text/strings.h"
-#include "ui/clipboard_link.h"
-#include "ui/resource_texts_qt.h"
-#include "ui/running_test_support.h"
+#include "ui/setup_test_support.h"
 
 namespace pv {
 namespace {

@@ -1,23 +1,6 @@
 // The setup side's dialogs: limits, key filters, change checks and what
 // reaches the configuration on OK.
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "setup_test_support.h"
-#include "text/strings.h"
-#include "ui/app_select_dialog.h"
-#include "ui/date_time_format_dialog.h"
-#include "ui/dde_parms_dialog.h"
-#include "ui/dde_topic_dialog.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/timed_dialog.h"
+#include "ui/setup_test_support.h"
 
 namespace pv::test {
 namespace {

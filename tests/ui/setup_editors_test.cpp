@@ -1,16 +1,6 @@
 // The raw text field widget, the character chart, the key pickers and the
 // translation table editor.
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QListWidget>
-#include <QTreeWidget>
-#include <gtest/gtest.h>
-
-#include "setup_test_support.h"
-#include "ui/char_chart_dialog.h"
-#include "ui/key_pick_dialogs.h"
-#include "ui/raw_text_edit.h"
-#include "ui/translation_dialog.h"
+#include "ui/setup_test_support.h"
 
 using namespace std::string_literals;
 

@@ -1,17 +1,6 @@
 // The setup window's commands: save prompt, File commands, recent files,
 // caption, modes, option toggles and the three activations.
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPointer>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "setup_test_support.h"
-#include "text/strings.h"
-#include "ui/dde_parms_dialog.h"
-#include "ui/translation_dialog.h"
+#include "ui/setup_test_support.h"
 
 namespace pv::test {
 namespace {

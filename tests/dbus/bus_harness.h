@@ -2,12 +2,8 @@
 // Child processes of the portivox executable on the test's private bus,
 // driven from a Qt event loop so that the test process can serve D-Bus
 // calls while it waits.
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QTimer>
+#include <QtCore>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>

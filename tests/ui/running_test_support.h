@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "fakes/files.h"
 #include "fakes/recording_messages.h"
 #include "fakes/run_fakes.h"
 #include "platform/qt/run_assembly.h"

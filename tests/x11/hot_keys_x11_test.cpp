@@ -1,17 +1,10 @@
 // Hot keys grabbed on a real X server: keys pressed with XTest while a test
 // window has the focus.
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "fakes/run_fakes.h"
-#include "fakes/wait.h"
 #include "hotkeys/hot_keys.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_hot_keys.h"
 #include "x11_helpers.h"
-
-#include <X11/Xlib.h>
 
 namespace pv {
 namespace {

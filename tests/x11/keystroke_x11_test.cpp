@@ -1,15 +1,6 @@
 // Keystrokes typed into real windows under Xvfb with a window manager:
 // layout mapping, Latin-1 through a spare key, and the keystroke sink
 // finding, restoring and launching its target.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <set>
-#include <sstream>
-
-#include "fakes/recording_messages.h"
 #include "output/keystroke_sender.h"
 #include "output/keystroke_sink.h"
 #include "platform/x11/x11_desktop.h"

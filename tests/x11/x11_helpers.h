@@ -9,9 +9,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "fakes/files.h"
+#include "fakes/recording_messages.h"
 #include "fakes/wait.h"
 #include "output/keystroke_sender.h"
 #include "platform/x11/x11_windows.h"

@@ -27,17 +27,6 @@ class X11Keys : public ::testing::Test {
     }
     x11::X11Keyboard& Keys() { return desktop_->Keys(); }
     x11::X11Windows& Windows() { return desktop_->Windows(); }
-    /// One record "a" through the sink with `config`; the boxes are not watched.
-    void Deliver(const Config& config, KeystrokeSink& sink, const std::string& field) {
-        struct : RecordBoxes {
-            void ShowField(int) override {}
-            void CountRecord() override {}
-        } boxes;
-        Record r;
-        r.Fields[1] = field;
-        sink.Start(config);
-        sink.Deliver(r, boxes);
-    }
 
     std::unique_ptr<x11::Desktop> desktop_;
     std::unique_ptr<KeystrokeSender> sender_;
@@ -72,6 +61,12 @@ TEST_F(X11Keys, WindowReceivesWhatTheMacroSays) {
 
 TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
     const std::string launchedFile = dir_.File("launched");
+    struct : RecordBoxes {
+        void ShowField(int) override {}
+        void CountRecord() override {}
+    } boxes; // not watched
+    Record record;
+    record.Fields[1] = "12.5\r";
     struct Row {
         const char* name;
         const char *title, *command;
@@ -116,7 +111,8 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
                                  : r.command;
         KeystrokeSink sink(&Keys(), &Windows(), messages_);
         sink.SetLaunchSettleMs(200);
-        Deliver(c, sink, "12.5\r");
+        sink.Start(c);
+        sink.Deliver(record, boxes);
         r.check(target, front);
         EXPECT_EQ(front.ReceivedBeforeMarker(Windows(), Keys()), "");
     }

@@ -30,7 +30,7 @@ TEST(PortDevices, NinetyNinePortsTheirDevicesAndAPluggedAdapterChosenForTheSelec
     d.PortList()->setCurrentRow(1);
     QComboBox* choice = d.DeviceChoice();
     std::ofstream(root / "dev/ttyACM0");
-    QTest::qWaitFor([&] { return choice->count() > 0; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return choice->count() > 0; }));
     ASSERT_EQ(choice->itemData(0).toString(), "/dev/ttyACM0") << "a plugged adapter shows up";
     emit choice->activated(0);
     d.Ok();

@@ -30,12 +30,6 @@ struct Serve {
     }
 };
 
-/// Returns once the run has taken a command and transmitted on a tick.
-void Ready(Headless& run) {
-    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(ready)}"}), 0);
-    EXPECT_TRUE(run.child.WaitForOut(">> ready\n"));
-}
-
 TEST(DdeRun, ItemsAreWatchedAndRequestedCommandsQueuedAndAppExitEndsTheRun) {
     Headless run(MakeConfig("items", kDdeServer));
     Child watch({"dde", "watch", "Portivox", "COM1", "--count=6"});
@@ -146,7 +140,8 @@ TEST(DdeLinks, OutputBufferQueuesTextUntilTerminatedAndRefreshReadsItAgain) {
     Headless run(MakeConfig(
         "buflink", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
                                             "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
-    Ready(run);
+    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(ready)}"}), 0);
+    EXPECT_TRUE(run.child.WaitForOut(">> ready\n")); // the link is made
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "12\\x0D\\x0A"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> 12\n"));
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 0);

@@ -36,17 +36,16 @@ using testing::RecordingDriver;
 class ScriptedFileDialogs : public ui::FileDialogs {
   public:
     struct Call {
-        QString title, filters, initial;
-        bool save;
+        QString title, filters;
     };
-    QString Open(QWidget*, const QString& title, const QString& filters, const QString& initial,
+    QString Open(QWidget*, const QString& title, const QString& filters, const QString&,
                  bool) override {
-        calls->push_back({title, filters, initial, false});
+        calls->push_back({title, filters});
         return Next();
     }
-    QString Save(QWidget*, const QString& title, const QString& filters, const QString& initial,
+    QString Save(QWidget*, const QString& title, const QString& filters, const QString&,
                  const QString&) override {
-        calls->push_back({title, filters, initial, true});
+        calls->push_back({title, filters});
         return Next();
     }
     std::shared_ptr<std::deque<QString>> answers = std::make_shared<std::deque<QString>>();

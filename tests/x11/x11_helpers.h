@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -27,17 +28,10 @@ extern char** environ;
 namespace pv::test {
 
 /// A scratch directory removed with its files at the end.
-class TempDir {
-  public:
-    TempDir() {
-        char tmpl[] = "/tmp/pv-x11-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+struct TempDir {
+    std::string path = mkdtemp(std::string("/tmp/pv-x11-XXXXXX").data());
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string File(const std::string& name) const { return path + "/" + name; }
 };
 
 /// The window with exactly `title`, 0 when none shows within `ms`.

@@ -120,28 +120,20 @@ TEST(DdeRun, ConfigurationSwitchedToKeystrokesTypesTheNextRecord) {
 
 // --- The two client links -----------------------------------------------------
 
-TEST(DdeLinks, CommandSourceItemRunsWhenLinkedAndOnEachChange) {
+TEST(DdeLinks, CommandSourceRunsEachTextOnceAndTheOutputBufferQueuesUntilTerminated) {
     Serve source("Sheet", "Cells");
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "{SEND(now)}"}), 0);
     Headless run(MakeConfig(
-        "cmdlink", kDdeServer + QStringList{"CmdLinkApp=Sheet", "CmdLinkTopic=Cells",
-                                            "CmdLinkItem=R1C1", "CmdLinkOnActivation=-1"}));
-    ASSERT_TRUE(run.child.WaitForOut(">> now\n")); // the current text, at start-up
+        "links", kDdeServer + QStringList{"CmdLinkApp=Sheet", "CmdLinkTopic=Cells",
+                                          "CmdLinkItem=R1C1", "CmdLinkOnActivation=-1",
+                                          "BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
+                                          "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
+    ASSERT_TRUE(run.child.WaitForOut(">> now\n")); // the current text, once linked
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "{SEND(x)}"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> x\n"));
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "other", "{SEND(y)}"}), 0);
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "R1C1", "[SENDOUT(66)]"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> B\n"));
-    EXPECT_EQ(run.child.Out(), ">> now\n>> x\n>> B\n") << "each text once, other items ignored";
-}
-
-TEST(DdeLinks, OutputBufferQueuesTextUntilTerminatedAndRefreshReadsItAgain) {
-    Serve source("Sheet", "Cells");
-    Headless run(MakeConfig(
-        "buflink", kDdeServer + QStringList{"BufferLinkApp=Sheet", "BufferLinkTopic=Cells",
-                                            "BufferLinkItem=Out", "BufferLinkOnActivation=-1"}));
-    EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{SEND(ready)}"}), 0);
-    EXPECT_TRUE(run.child.WaitForOut(">> ready\n")); // the link is made
     EXPECT_EQ(RunTool({"dde", "poke", "Sheet", "Cells", "Out", "12\\x0D\\x0A"}), 0);
     ASSERT_TRUE(run.child.WaitForOut(">> 12\n"));
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{TERMINATE-BUFFER}"}), 0);
@@ -151,7 +143,8 @@ TEST(DdeLinks, OutputBufferQueuesTextUntilTerminatedAndRefreshReadsItAgain) {
     EXPECT_EQ(RunTool({"dde", "execute", "Portivox", "COM1", "{REFRESH-BUFFER}"}), 0);
     // The next tick links again and reads the current text.
     ASSERT_TRUE(run.child.WaitForOut(">> lost\n"));
-    EXPECT_EQ(run.child.Out(), ">> ready\n>> 12\n>> lost\n") << "a terminated link takes no text";
+    EXPECT_EQ(run.child.Out(), ">> now\n>> x\n>> B\n>> 12\n>> lost\n")
+        << "each text once; other items and a terminated link take nothing";
 }
 
 // --- The tools themselves -------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 // Test windows that record what is typed into them, on the X display of the
 // test run.
+#include <gtest/gtest.h> // before Xlib, whose macros clash with it
+
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,7 +13,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 #include <set>
 #include <sstream>

@@ -90,7 +90,7 @@ TEST(DdeRun, SlowTargetCostsTimeButNoRecordAndANamedTopicIsServed) {
                                          "FieldPostamble(2)=[REC]", "DDETopicName=Scale 1"}));
     std::string out;
     EXPECT_EQ(RunTool({"dde", "list"}, &out), 0);
-    EXPECT_EQ(out, "Portivox Scale_1\n");
+    EXPECT_EQ(out, "Portivox Scale_1\nSlow T\n");
     run.child.Write("1,2\r3,4\r");
     // Each execute gives up after a second; the records still come through.
     ASSERT_TRUE(run.child.WaitForOut("2\t3\t4\n", 8000)) << run.child.Err();

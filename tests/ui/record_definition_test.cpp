@@ -62,7 +62,6 @@ TEST(RecordWalkDialogs, CancelAtEachStepKeepsWhatEarlierStepsStored) {
     // clang-format off
     const Row rows[] = {
         {"CancelRecTypeStoresNothing", {}, {"RecType"}, "0 0 0 1 , "},
-        {"CancelFixedKeepsByteCountEnd", {{"RecType", Events(0, 2)}}, {"RecType", "Fixed"}, "0 2 2 40 , "},
         {"CancelTimedKeepsTimeDelayEnd", {{"RecType", Events(1, 1)}}, {"RecType", "Timed"}, "1 1 0 1 , "},
         {"CancelStructureKeepsStartEvent", {{"RecType", Events(2, 0)}}, {"RecType", "RecStructure"}, "2 0 0 1 , "},
         {"CancelDelimKeepsStructure", {{"RecType", Events(0, 0)}, {"RecStructure", Structure(1)}},

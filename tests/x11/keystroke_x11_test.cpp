@@ -87,8 +87,8 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
          }},
         {"MissingTargetIsLaunched", "Launched Balance", "launch", false, nullptr,
          [&](test::KeyWindow&, test::KeyWindow&) {
-             testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; });
-             EXPECT_EQ(testing::Slurp(launchedFile), "12.5\r");
+             EXPECT_TRUE(
+                 testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; }));
              if (WindowId w = test::WaitForWindow(Windows(), "Launched Balance Target", 0)) {
                  XKillClient(desktop_->Connection(), Window(w));
                  XSync(desktop_->Connection(), False);

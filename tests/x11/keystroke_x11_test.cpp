@@ -68,24 +68,22 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
     Record record;
     record.Fields[1] = "12.5\r";
     struct Row {
-        const char* name;
-        const char *title, *command;
-        bool minimise;       // the target starts minimised
-        const char* focused; // the window that receives when no target is named
+        const char *name, *title, *command;
+        bool minimise; // the target starts minimised
         std::function<void(test::KeyWindow& target, test::KeyWindow& front)> check;
     };
     const Row rows[] = {
-        {"TargetBehindReceivesAndTheFocusReturns", "BALANCE LOG", "", false, nullptr,
+        {"TargetBehindReceivesAndTheFocusReturns", "BALANCE LOG", "", false,
          [&](test::KeyWindow& target, test::KeyWindow& front) {
              EXPECT_EQ(target.Received("12.5\r"), "12.5\r");
              EXPECT_TRUE(test::WaitForActive(Windows(), front.Id()));
          }},
-        {"MinimisedTargetIsMinimisedAgain", "balance log", "", true, nullptr,
+        {"MinimisedTargetIsMinimisedAgain", "balance log", "", true,
          [&](test::KeyWindow& target, test::KeyWindow&) {
              EXPECT_EQ(target.Received("12.5\r"), "12.5\r");
              EXPECT_TRUE(Windows().IsMinimised(target.Id()));
          }},
-        {"MissingTargetIsLaunched", "Launched Balance", "launch", false, nullptr,
+        {"MissingTargetIsLaunched", "Launched Balance", "launch", false,
          [&](test::KeyWindow&, test::KeyWindow&) {
              EXPECT_TRUE(
                  testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; }));

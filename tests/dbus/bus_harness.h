@@ -2,15 +2,10 @@
 // Child processes of the portivox executable on the test's private bus,
 // driven from a Qt event loop so that the test process can serve D-Bus
 // calls while it waits.
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QTimer>
+#include <QtCore>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -59,12 +54,6 @@ class Child {
         process_.write(bytes.data(), static_cast<qint64>(bytes.size()));
         process_.waitForBytesWritten(1000);
     }
-    void CloseInput() { process_.closeWriteChannel(); }
-    /// SIGTERM, then waits for the end.
-    void Stop() {
-        process_.terminate();
-        PumpUntil([this] { return process_.state() == QProcess::NotRunning; }, 3000);
-    }
     bool WaitForOut(const std::string& text, int ms = 5000) {
         return PumpUntil([&] { return out_.find(text) != std::string::npos; }, ms);
     }
@@ -77,14 +66,6 @@ class Child {
     int ExitCode() const { return process_.exitCode(); }
     const std::string& Out() const { return out_; }
     const std::string& Err() const { return err_; }
-    /// Stdout lines so far.
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        size_t start = 0;
-        for (size_t nl; (nl = out_.find('\n', start)) != std::string::npos; start = nl + 1)
-            lines.push_back(out_.substr(start, nl - start));
-        return lines;
-    }
 
   private:
     QProcess process_;

@@ -1,15 +1,10 @@
 // The broker dialog: what OK saves, and where the password goes.
-#include <gtest/gtest.h>
+#include "ui/setup_test_support.h"
 
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <sys/stat.h>
 #include <tuple>
 
-#include "fakes/recording_messages.h"
 #include "output/mqtt_settings.h"
-#include "ui/mqtt_dialog.h"
-#include "ui/setup_test_support.h"
 
 namespace pv::test {
 namespace {

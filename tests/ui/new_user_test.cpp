@@ -1,18 +1,8 @@
 // What a new user sees first: the devices that exist in Port Settings, the
 // status line, labels that fit, placement.
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
+#include "ui/setup_test_support.h"
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-
-#include "fakes/recording_messages.h"
-#include "text/strings.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/running_test_support.h"
 
 namespace pv {
 namespace {
@@ -40,9 +30,7 @@ TEST(PortDevices, NinetyNinePortsTheirDevicesAndAPluggedAdapterChosenForTheSelec
     d.PortList()->setCurrentRow(1);
     QComboBox* choice = d.DeviceChoice();
     std::ofstream(root / "dev/ttyACM0");
-    QElapsedTimer t;
-    for (t.start(); choice->count() < 1 && t.elapsed() < 5000;)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return choice->count() > 0; }));
     ASSERT_EQ(choice->itemData(0).toString(), "/dev/ttyACM0") << "a plugged adapter shows up";
     emit choice->activated(0);
     d.Ok();

@@ -1,14 +1,9 @@
 // Keystrokes never land in the program's own menus, dialogs or windows,
 // on a real X server with a window manager (run_x11_tests.sh).
-#include <QDialog>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTest>
-#include <gtest/gtest.h>
+#include "ui/running_test_support.h"
 #ifdef PV_KEY_WINDOW
 
 #include "runtime/runtime.h"
-#include "ui/running_test_support.h"
 // Xlib last: its macros clash with names of the tree.
 #include "x11/x11_helpers.h"
 

@@ -15,34 +15,30 @@ Config WithFieldsAndButtons(int fields, int buttons, int16_t lineButtons = 0) {
     return c;
 }
 
-struct RowCase {
-    const char* name;
-    int fields, buttons, rowsPerColumn, columns, rowsInUse;
-};
-
-class RowRules : public ::testing::TestWithParam<RowCase> {};
-
-TEST_P(RowRules, FieldsFillColumnsByTheRowRule) {
-    const RowCase& p = GetParam();
-    RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(p.fields, p.buttons));
-    EXPECT_EQ(l.RowsPerColumn, p.rowsPerColumn);
-    EXPECT_EQ(l.Columns, p.columns);
-    EXPECT_EQ(l.RowsInUse, p.rowsInUse);
-    EXPECT_EQ(l.ShownStringButtons, p.buttons);
-    EXPECT_EQ(l.RowOf(l.FieldCount),
-              l.Columns == 1 ? l.FieldCount : l.FieldCount - l.RowsPerColumn);
+TEST(RunningLayout, FieldsFillColumnsByTheRowRule) {
+    struct Row {
+        const char* rule;
+        int fields, buttons, rowsPerColumn, columns, rowsInUse;
+    };
+    // clang-format off
+    for (const Row& r : {Row{"SevenFieldsNoButtonsSplitFourAndThree", 7, 0, 4, 2, 4},
+                         Row{"SevenFieldsFiveButtonsUseFiveRows", 7, 5, 5, 2, 5},
+                         Row{"OneFieldThreeButtonsStaysInOneColumn", 1, 3, 1, 1, 1},
+                         Row{"TwoFieldsSitSideBySide", 2, 0, 1, 2, 1},
+                         Row{"FortyFieldsTwoColumnsOfTwenty", 40, 0, 20, 2, 20},
+                         Row{"FewerFieldsThanButtonsOneColumn", 20, 20, 20, 1, 20},
+                         Row{"FieldCountAboveFortyIsClamped", 99, 0, 20, 2, 20}}) {
+        // clang-format on
+        SCOPED_TRACE(r.rule);
+        RunningLayout l = ComputeRunningLayout(WithFieldsAndButtons(r.fields, r.buttons));
+        EXPECT_EQ(l.RowsPerColumn, r.rowsPerColumn);
+        EXPECT_EQ(l.Columns, r.columns);
+        EXPECT_EQ(l.RowsInUse, r.rowsInUse);
+        EXPECT_EQ(l.ShownStringButtons, r.buttons);
+        EXPECT_EQ(l.RowOf(l.FieldCount),
+                  l.Columns == 1 ? l.FieldCount : l.FieldCount - l.RowsPerColumn);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layout, RowRules,
-    ::testing::Values(RowCase{"SevenFieldsNoButtonsSplitFourAndThree", 7, 0, 4, 2, 4},
-                      RowCase{"SevenFieldsFiveButtonsUseFiveRows", 7, 5, 5, 2, 5},
-                      RowCase{"OneFieldThreeButtonsStaysInOneColumn", 1, 3, 1, 1, 1},
-                      RowCase{"TwoFieldsSitSideBySide", 2, 0, 1, 2, 1},
-                      RowCase{"FortyFieldsTwoColumnsOfTwenty", 40, 0, 20, 2, 20},
-                      RowCase{"FewerFieldsThanButtonsOneColumn", 20, 20, 20, 1, 20},
-                      RowCase{"FieldCountAboveFortyIsClamped", 99, 0, 20, 2, 20}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RunningLayout, EmptyStringsGetNoButtonAndTheRestCloseUp) {
     Config c;

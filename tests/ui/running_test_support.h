@@ -2,11 +2,16 @@
 // A running session over the recording driver and the fake clock, for the
 // running window's tests. The assembly's timer is stopped: tests call Tick()
 // themselves.
-#include <QApplication>
+#include <QTest>
+#include <QtWidgets>
+#include <gtest/gtest.h>
 #include <memory>
 
+#include "fakes/files.h"
+#include "fakes/recording_messages.h"
 #include "fakes/run_fakes.h"
 #include "platform/qt/run_assembly.h"
+#include "text/strings.h"
 #include "ui/run_session.h"
 #include "ui/running_window.h"
 #include "ui/virtual_device.h"

@@ -1,20 +1,5 @@
 // The output string editor and what the running window makes of its strings.
-#include "ui/send_string_dialog.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTest>
-#include <QTreeWidget>
-#include <gtest/gtest.h>
-
-#include "fakes/recording_messages.h"
-#include "text/strings.h"
-#include "ui/char_chart_dialog.h"
-#include "ui/raw_text_edit.h"
-#include "ui/running_test_support.h"
-#include "ui/running_window.h"
+#include "ui/setup_test_support.h"
 
 namespace pv::test {
 namespace {

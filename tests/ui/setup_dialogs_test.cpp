@@ -1,23 +1,6 @@
 // The setup side's dialogs: limits, key filters, change checks and what
 // reaches the configuration on OK.
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "setup_test_support.h"
-#include "text/strings.h"
-#include "ui/app_select_dialog.h"
-#include "ui/date_time_format_dialog.h"
-#include "ui/dde_parms_dialog.h"
-#include "ui/dde_topic_dialog.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/timed_dialog.h"
+#include "ui/setup_test_support.h"
 
 namespace pv::test {
 namespace {
@@ -137,7 +120,7 @@ TEST(DdeTopicTest, SpecifiedTopicIsTrimmedUnchangedIsNoChangePortNameEmptiesIt) 
     EXPECT_TRUE(IsSet(f.config.ConfigChanged));
 }
 
-TEST(AppSelectTest, StoresTrimmedTargetAndWhetherOneIsNamed) {
+TEST(AppSelectTest, StoresTrimmedTargetWhetherOneIsNamedAndBrowseQuotesBlanks) {
     struct Row {
         const char *title, *command, *delay, *storedTitle;
         bool specified;
@@ -159,18 +142,15 @@ TEST(AppSelectTest, StoresTrimmedTargetAndWhetherOneIsNamed) {
         EXPECT_EQ(f.config.InterCharDelay, r.storedDelay);
         EXPECT_TRUE(IsSet(f.config.ConfigChanged));
     }
-}
-
-TEST(AppSelectTest, UnchangedIsNoChangeDelayTakesDigitsBrowseQuotesBlanks) {
-    DialogFixture f;
-    ui::AppSelectDialog d(f.config, f.messages);
+    DialogFixture g; // unchanged is no change; the delay takes digits only
+    ui::AppSelectDialog d(g.config, g.messages);
     d.Fill();
     d.Ok();
-    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_FALSE(IsSet(g.config.ConfigChanged));
     d.show();
     QTest::keyClicks(d.Delay(), "2a-");
     EXPECT_EQ(d.Delay()->text(), "12");
-    EXPECT_EQ(f.messages.beeps, 2);
+    EXPECT_EQ(g.messages.beeps, 2);
     d.SetProgramChooser([](QWidget*) { return QStringLiteral("/opt/my tools/scale"); });
     d.Browse();
     EXPECT_EQ(d.AppCmd()->text(), "\"/opt/my tools/scale\"");

@@ -1,8 +1,6 @@
 #pragma once
-// A setup window over an in-memory settings store, scripted message boxes,
-// scripted file dialogs and dialogs that are recorded instead of run.
-#include <QApplication>
-#include <QTemporaryDir>
+// Every window and dialog the UI tests drive, and a setup window over an in-memory settings store,
+// scripted message boxes, scripted file dialogs and dialogs that are recorded instead of run.
 #include <deque>
 #include <functional>
 #include <memory>
@@ -10,11 +8,25 @@
 
 #include "config/config_file.h"
 #include "config/settings_store.h"
-#include "fakes/recording_messages.h"
+#include "ui/app_select_dialog.h"
+#include "ui/char_chart_dialog.h"
+#include "ui/clipboard_link.h"
+#include "ui/dde_topic_dialog.h"
+#include "ui/field_editor_dialog.h"
+#include "ui/key_pick_dialogs.h"
+#include "ui/mqtt_dialog.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/port_test_window.h"
+#include "ui/raw_text_edit.h"
+#include "ui/record_walk.h"
+#include "ui/record_walk_dialogs.h"
 #include "ui/resource_texts_qt.h"
 #include "ui/run_session.h"
 #include "ui/running_test_support.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window.h"
+#include "ui/timed_dialog.h"
+#include "ui/translation_dialog.h"
 
 namespace pv::test {
 
@@ -24,17 +36,16 @@ using testing::RecordingDriver;
 class ScriptedFileDialogs : public ui::FileDialogs {
   public:
     struct Call {
-        QString title, filters, initial;
-        bool save;
+        QString title, filters;
     };
-    QString Open(QWidget*, const QString& title, const QString& filters, const QString& initial,
+    QString Open(QWidget*, const QString& title, const QString& filters, const QString&,
                  bool) override {
-        calls->push_back({title, filters, initial, false});
+        calls->push_back({title, filters});
         return Next();
     }
-    QString Save(QWidget*, const QString& title, const QString& filters, const QString& initial,
+    QString Save(QWidget*, const QString& title, const QString& filters, const QString&,
                  const QString&) override {
-        calls->push_back({title, filters, initial, true});
+        calls->push_back({title, filters});
         return Next();
     }
     std::shared_ptr<std::deque<QString>> answers = std::make_shared<std::deque<QString>>();
@@ -72,7 +83,7 @@ struct SetupFixture {
     testing::RecordingMessages messages;
     std::shared_ptr<std::deque<QString>> fileAnswers;
     std::shared_ptr<std::vector<ScriptedFileDialogs::Call>> fileCalls;
-    std::vector<QString> dialogsRun; // object names, in order
+    std::vector<QString> dialogsRun;   // object names, in order
     RecordingDriver* driver = nullptr; // of the last session, gone with it
     std::shared_ptr<bool> portOpen = std::make_shared<bool>(false); // outlives the session
     bool failOpen = false;

@@ -1,15 +1,6 @@
 // Keystrokes typed into real windows under Xvfb with a window manager:
 // layout mapping, Latin-1 through a spare key, and the keystroke sink
 // finding, restoring and launching its target.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <set>
-#include <sstream>
-
-#include "fakes/recording_messages.h"
 #include "output/keystroke_sender.h"
 #include "output/keystroke_sink.h"
 #include "platform/x11/x11_desktop.h"
@@ -36,17 +27,6 @@ class X11Keys : public ::testing::Test {
     }
     x11::X11Keyboard& Keys() { return desktop_->Keys(); }
     x11::X11Windows& Windows() { return desktop_->Windows(); }
-    /// One record "a" through the sink with `config`; the boxes are not watched.
-    void Deliver(const Config& config, KeystrokeSink& sink, const std::string& field) {
-        struct : RecordBoxes {
-            void ShowField(int) override {}
-            void CountRecord() override {}
-        } boxes;
-        Record r;
-        r.Fields[1] = field;
-        sink.Start(config);
-        sink.Deliver(r, boxes);
-    }
 
     std::unique_ptr<x11::Desktop> desktop_;
     std::unique_ptr<KeystrokeSender> sender_;
@@ -81,28 +61,32 @@ TEST_F(X11Keys, WindowReceivesWhatTheMacroSays) {
 
 TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
     const std::string launchedFile = dir_.File("launched");
+    struct : RecordBoxes {
+        void ShowField(int) override {}
+        void CountRecord() override {}
+    } boxes; // not watched
+    Record record;
+    record.Fields[1] = "12.5\r";
     struct Row {
-        const char* name;
-        const char *title, *command;
-        bool minimise;       // the target starts minimised
-        const char* focused; // the window that receives when no target is named
+        const char *name, *title, *command;
+        bool minimise; // the target starts minimised
         std::function<void(test::KeyWindow& target, test::KeyWindow& front)> check;
     };
     const Row rows[] = {
-        {"TargetBehindReceivesAndTheFocusReturns", "BALANCE LOG", "", false, nullptr,
+        {"TargetBehindReceivesAndTheFocusReturns", "BALANCE LOG", "", false,
          [&](test::KeyWindow& target, test::KeyWindow& front) {
              EXPECT_EQ(target.Received("12.5\r"), "12.5\r");
              EXPECT_TRUE(test::WaitForActive(Windows(), front.Id()));
          }},
-        {"MinimisedTargetIsMinimisedAgain", "balance log", "", true, nullptr,
+        {"MinimisedTargetIsMinimisedAgain", "balance log", "", true,
          [&](test::KeyWindow& target, test::KeyWindow&) {
              EXPECT_EQ(target.Received("12.5\r"), "12.5\r");
              EXPECT_TRUE(Windows().IsMinimised(target.Id()));
          }},
-        {"MissingTargetIsLaunched", "Launched Balance", "launch", false, nullptr,
+        {"MissingTargetIsLaunched", "Launched Balance", "launch", false,
          [&](test::KeyWindow&, test::KeyWindow&) {
-             testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; });
-             EXPECT_EQ(testing::Slurp(launchedFile), "12.5\r");
+             EXPECT_TRUE(
+                 testing::WaitUntil([&] { return testing::Slurp(launchedFile) == "12.5\r"; }));
              if (WindowId w = test::WaitForWindow(Windows(), "Launched Balance Target", 0)) {
                  XKillClient(desktop_->Connection(), Window(w));
                  XSync(desktop_->Connection(), False);
@@ -125,7 +109,8 @@ TEST_F(X11Keys, SinkFindsRestoresOrLaunchesItsTargetAndGivesTheFocusBack) {
                                  : r.command;
         KeystrokeSink sink(&Keys(), &Windows(), messages_);
         sink.SetLaunchSettleMs(200);
-        Deliver(c, sink, "12.5\r");
+        sink.Start(c);
+        sink.Deliver(record, boxes);
         r.check(target, front);
         EXPECT_EQ(front.ReceivedBeforeMarker(Windows(), Keys()), "");
     }

@@ -1,6 +1,8 @@
 #pragma once
 // Test windows that record what is typed into them, on the X display of the
 // test run.
+#include <gtest/gtest.h> // before Xlib, whose macros clash with it
+
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,9 +11,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "fakes/files.h"
+#include "fakes/recording_messages.h"
 #include "fakes/wait.h"
 #include "output/keystroke_sender.h"
 #include "platform/x11/x11_windows.h"
@@ -21,17 +29,10 @@ extern char** environ;
 namespace pv::test {
 
 /// A scratch directory removed with its files at the end.
-class TempDir {
-  public:
-    TempDir() {
-        char tmpl[] = "/tmp/pv-x11-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+struct TempDir {
+    std::string path = mkdtemp(std::string("/tmp/pv-x11-XXXXXX").data());
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string File(const std::string& name) const { return path + "/" + name; }
 };
 
 /// The window with exactly `title`, 0 when none shows within `ms`.

@@ -11,21 +11,11 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: pv_key_window TITLE OUTPUT-FILE [KEYSYM-FILE]\n");
-        return 2;
-    }
+    if (argc != 3 && argc != 4) return 2;
     std::FILE* keysyms = argc == 4 ? std::fopen(argv[3], "ab") : nullptr;
     std::FILE* out = std::fopen(argv[2], "ab");
-    if (!out) {
-        std::perror(argv[2]);
-        return 1;
-    }
     Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        std::fprintf(stderr, "pv_key_window: no display\n");
-        return 1;
-    }
+    if (!out || !dpy) return 1; // the test sees no window and says so
     const int screen = DefaultScreen(dpy);
     Window w = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 40, 40, 320, 120, 1,
                                    BlackPixel(dpy, screen), WhitePixel(dpy, screen));

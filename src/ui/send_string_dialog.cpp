@@ -195,7 +195,9 @@ void SendStringDialog::InsertFromChart() {
                          : lastRaw_ == 2 ? timerString_
                          : lastRaw_ == 3 ? text_
                                          : nullptr;
-    if (field) field->InsertPicked(picked);
+    if (!field) return;
+    field->InsertPicked(picked);
+    config_.ConfigChanged = True; // a picked character is a change as much as a typed one
 }
 
 void SendStringDialog::Done() {

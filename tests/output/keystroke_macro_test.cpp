@@ -118,6 +118,20 @@ TEST(MacroParse, DeepNestingDoesNotExhaustTheStack) {
     EXPECT_EQ(sender.ParseMacro(std::string(200000, '(')), MacroOpenGroup);
 }
 
+// Any bytes at all: the parser ends with one of its results, never a crash or a hang.
+TEST(MacroParse, EveryByteSequenceEndsWithAResult) {
+    test::RecordingKeyboard keyboard;
+    KeystrokeSender sender(keyboard);
+    std::string all;
+    for (int round = 0; round < 3; ++round)
+        for (int b = 0; b < 256; ++b)
+            all += char(b);
+    for (size_t start = 0; start < all.size(); start += 37) {
+        const int r = sender.ParseMacro(std::string_view(all).substr(start, 90));
+        EXPECT_TRUE(r >= 0 && r <= 5) << start;
+    }
+}
+
 struct NameCase {
     std::string name;
     int code;

@@ -18,6 +18,10 @@ struct X11Run : test::RunFixture {
         if (dpy) windows = std::make_unique<x11::X11Windows>(dpy);
         config.OutputMode = SendKeystrokes;
     }
+    ~X11Run() {
+        windows.reset();
+        if (dpy) XCloseDisplay(dpy);
+    }
     bool Active(QWidget& w) { return windows->IsActive(WindowId(w.window()->winId())); }
 };
 

@@ -37,8 +37,10 @@ TEST(SendStringDialog, StringsAreStoredAsTyped) {
     // The chart goes into the raw field that last had the focus.
     e.dialog.AckString()->setFocus();
     e.dialog.Interval()->setFocus();
+    e.config.ConfigChanged = False;
     e.Pick(6);
     EXPECT_EQ(e.config.AckString, "\x06");
+    EXPECT_TRUE(IsSet(e.config.ConfigChanged)) << "a picked character alone asks to save";
 }
 
 TEST(SendStringDialog, IntervalAndTimerFlagsWaitForOk) {

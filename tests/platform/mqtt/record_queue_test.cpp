@@ -28,6 +28,7 @@ TEST(MqttPayload, FieldsAreLosslessAndTimeHasItsOffset) {
         {"invalid_utf8_shows_latin1_and_base64_raw", {"ok", std::string("\xFF\0A", 3)}, R"("fields":["ok","ÿ\u0000A"],"raw":{"2":"/wBB"}})"},
         {"quotes_backslash_and_controls_are_escaped", {"a\"b\\c\x01\x7F\r\n\t"}, R"("fields":["a\"b\\c\u0001\u007f\r\n\t"]})"},
         {"overlong_form_is_not_utf8", {"\xC0\xAF"}, R"("fields":["À¯"],"raw":{"1":"wK8="}})"},
+        {"one_leftover_byte_pads_twice", {"\xFF"}, R"("fields":["ÿ"],"raw":{"1":"/w=="}})"},
         {"surrogate_is_not_utf8", {"\xED\xA0\x80"}, "\"fields\":[\"\xC3\xAD\xC2\xA0\xC2\x80\"],\"raw\":{\"1\":\"7aCA\"}}"},
     };
     // clang-format on

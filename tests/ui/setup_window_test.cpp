@@ -45,14 +45,14 @@ TEST(SetupWindowTest, NewCancelledAtThePromptKeepsTheConfigurationElseResetsIt) 
     f.config.ConfigFileName = "/x/a.PV3";
     f.config.OutputMode = LogToDisk;
     f.config.BeepOnInput = True;
-    f.config.ConfigChanged = True;
+    f.config.ConfigChanged = f.config.ConfigLoaded = True;
     f.messages.answers = {MsgResult::Cancel, MsgResult::No};
     f.window->FileNew();
     EXPECT_EQ(f.config.OutputMode, LogToDisk);
     f.window->FileNew();
     EXPECT_EQ(f.config.ConfigFileName, "");
     EXPECT_EQ(f.config.OutputMode, SendKeystrokes);
-    EXPECT_FALSE(IsSet(f.config.ConfigChanged));
+    EXPECT_FALSE(IsSet(f.config.ConfigChanged) || IsSet(f.config.ConfigLoaded));
     EXPECT_TRUE(f.window->Action("SendKeystrokes")->isChecked());
     EXPECT_FALSE(f.window->Action("PortControl")->isChecked());
     EXPECT_EQ(f.window->windowTitle(), "Portivox Pro Setup (Untitled)");

@@ -65,6 +65,8 @@ const AssemblerCase kCases[] = {
     {"ByteCountShorterThanFieldsDoesNotShiftNextRecord",
      [](C c) { Fixed(c, {2, 3}); c.EndOfRecordEvent = EndOnByteCount; c.RecordLength = 3; },
      {{"ABCDEF", 1, 2}}, {"AB|C", "DE|F"}},
+    {"EndCharInsideAFixedFieldStartsTheNextRecordAtItsFirstByte", [](C c) { Fixed(c, {3, 3}); },
+     {{"X\rABCD\r", 1, 2}}, {"X\r|", "ABC|D\r"}},
     {"TimeDelayEndsOnThirdIdleTick", [](C c) { c.EndOfRecordEvent = EndOnTimeDelay; c.RecordDelayTicks = 3; },
      {{"AB", 1, 0}, {"", 2, 0}, {"", 1, 1}}, {"AB"}},
     {"TimeDelayRestartsWhenByteArrivesOnSecondIdleTick",

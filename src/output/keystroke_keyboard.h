@@ -45,6 +45,11 @@ class Keyboard {
     virtual int MillisecondsIntoSecond() = 0;
 };
 
+/// The key of a control character that every layout types alike (Backspace,
+/// Tab, Enter for CR and LF, Escape); -1 for any other control character,
+/// which no key types; 0 for a character that is not a control character.
+int ControlKeyForChar(unsigned char c);
+
 /// What VkKeyScan gives on a US keyboard layout, with Latin-1 characters
 /// above 0xA0 as kDirectChar codes. Used where no real layout exists.
 int UsLayoutKeyForChar(unsigned char c);

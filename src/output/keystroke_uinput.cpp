@@ -11,15 +11,7 @@ EvdevKeyboard::EvdevKeyboard(KeyLayout layout, InputEventWriter& out, std::funct
 // key's virtual key (named by the key's first-level character), with Shift
 // for the second; anything else is typed directly.
 int EvdevKeyboard::KeyForChar(unsigned char c) {
-    switch (c) {
-    case '\b': return 8;
-    case '\t': return 9;
-    case '\n':
-    case '\r': return 13;
-    case 27: return 27;
-    default: break;
-    }
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return -1;
+    if (const int control = ControlKeyForChar(c)) return control;
     const KeyLayout::Place place = layout_.Find(c);
     if (place.Evdev && place.Level < 2) {
         const uint32_t base = layout_.BaseSym(place.Evdev);

@@ -4,12 +4,8 @@
 
 namespace pv {
 
-int UsLayoutKeyForChar(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-    if (c >= 'A' && c <= 'Z') return kNeedsShift | c;
-    if (c >= '0' && c <= '9') return c;
+int ControlKeyForChar(unsigned char c) {
     switch (c) {
-    case ' ': return 32;
     case '\b': return 8;
     case '\t': return 9;
     case '\n':
@@ -17,6 +13,15 @@ int UsLayoutKeyForChar(unsigned char c) {
     case 27: return 27;
     default: break;
     }
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) ? -1 : 0;
+}
+
+int UsLayoutKeyForChar(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+    if (c >= 'A' && c <= 'Z') return kNeedsShift | c;
+    if (c >= '0' && c <= '9') return c;
+    if (c == ' ') return 32;
+    if (const int control = ControlKeyForChar(c)) return control;
     // Unshifted and shifted character of each punctuation key.
     struct Punct {
         int code;

@@ -3,12 +3,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
+#include "output/keyboard_wait.h"
 #include "output/keystroke_uinput.h"
 #include "platform/keys/uinput_device.h"
 #include "text/byte_text.h"
@@ -33,22 +32,6 @@ constexpr int kUinputSettleMs = 300;
 
 const char* Getenv(const char* name) {
     return std::getenv(name);
-}
-
-void PumpingWait(int ms, const std::function<void()>& pump) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        if (pump) pump();
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) break;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(5)));
-    }
-}
-
-int MsIntoSecond() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return int(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 1000);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -233,7 +216,7 @@ std::unique_ptr<KeyDesktop> KeyDesktop::Open(std::string& why) {
     case KeyBackend::Uinput:
         parts.evdev = std::make_unique<EvdevKeyboard>(
             DesktopLayout(), *parts.uinput, [&parts](int ms) { PumpingWait(ms, parts.pump); },
-            MsIntoSecond);
+            MillisecondsIntoSecondNow);
         parts.evdev->SetFirstUseSettle(kUinputSettleMs);
         desktop->keyboard_ = parts.evdev.get();
         break;

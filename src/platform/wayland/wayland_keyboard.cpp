@@ -5,10 +5,10 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/mman.h>
-#include <thread>
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include "output/keyboard_wait.h"
 #include "platform/wayland/virtual_keyboard_protocol.h"
 #include "text/text_ids.h"
 
@@ -221,19 +221,11 @@ void WaylandKeyboard::SetState(const KeyboardState& state) {
 
 void WaylandKeyboard::Wait(int ms) {
     wl_display_flush(display_);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        if (pump_) pump_();
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) break;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(5)));
-    }
+    PumpingWait(ms, pump_);
 }
 
 int WaylandKeyboard::MillisecondsIntoSecond() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return int(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 1000);
+    return MillisecondsIntoSecondNow();
 }
 
 } // namespace pv::wayland

@@ -1,8 +1,6 @@
 #include "platform/x11/x11_keyboard.h"
 
-#include <chrono>
-#include <thread>
-
+#include "output/keyboard_wait.h"
 #include "platform/x11/x11_keysyms.h"
 
 // Xlib last: its macros (True, False, None) clash with names of the tree.
@@ -66,15 +64,7 @@ int X11Keyboard::KeycodeOfVk(int vk) {
 }
 
 int X11Keyboard::KeyForChar(unsigned char c) {
-    switch (c) {
-    case '\b': return 8;
-    case '\t': return 9;
-    case '\n':
-    case '\r': return 13;
-    case 27: return 27;
-    default: break;
-    }
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return -1;
+    if (const int control = ControlKeyForChar(c)) return control;
     const KeySym ks = c; // Latin-1 keysyms equal the character codes
     int kc, level;
     if (FindKey(ks, kc, level)) {
@@ -234,19 +224,11 @@ bool X11Keyboard::CapsLockOn() {
 
 void X11Keyboard::Wait(int ms) {
     XFlush(dpy_);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        if (pump_) pump_();
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) break;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(5)));
-    }
+    PumpingWait(ms, pump_);
 }
 
 int X11Keyboard::MillisecondsIntoSecond() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return int(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 1000);
+    return MillisecondsIntoSecondNow();
 }
 
 } // namespace pv::x11

@@ -66,8 +66,22 @@ WindowSystem::StartResult StartDetached(const std::string& commandLine) {
     return {false, Latin1(process.errorString())};
 }
 
+// What every compositor's window list answers alike: a title is looked up in
+// the list, a program is started detached from this one.
+class CompositorWindows : public WindowSystem {
+  public:
+    std::string Title(WindowId window) override {
+        for (const auto& w : TopLevelWindows())
+            if (w.Id == window) return w.Title;
+        return {};
+    }
+    StartResult StartProgram(const std::string& commandLine) override {
+        return StartDetached(commandLine);
+    }
+};
+
 // sway: "i3-ipc", payload length and message type, then JSON.
-class SwayWindows : public WindowSystem {
+class SwayWindows : public CompositorWindows {
   public:
     explicit SwayWindows(std::string socket) : socket_(std::move(socket)) {}
 
@@ -138,14 +152,6 @@ class SwayWindows : public WindowSystem {
     }
     void Restore(WindowId window) override { Command("scratchpad show", window); }
     void Minimise(WindowId window) override { Command("move scratchpad", window); }
-    std::string Title(WindowId window) override {
-        for (const auto& w : TopLevelWindows())
-            if (w.Id == window) return w.Title;
-        return {};
-    }
-    StartResult StartProgram(const std::string& commandLine) override {
-        return StartDetached(commandLine);
-    }
 
   private:
     static constexpr uint32_t kRunCommand = 0;
@@ -154,7 +160,7 @@ class SwayWindows : public WindowSystem {
 };
 
 // Hyprland: one plain-text command per connection; "j/" asks for JSON.
-class HyprlandWindows : public WindowSystem {
+class HyprlandWindows : public CompositorWindows {
   public:
     explicit HyprlandWindows(std::string socket) : socket_(std::move(socket)) {}
 
@@ -196,14 +202,6 @@ class HyprlandWindows : public WindowSystem {
     bool IsMinimised(WindowId) override { return false; }
     void Restore(WindowId) override {}
     void Minimise(WindowId) override {}
-    std::string Title(WindowId window) override {
-        for (const auto& w : TopLevelWindows())
-            if (w.Id == window) return w.Title;
-        return {};
-    }
-    StartResult StartProgram(const std::string& commandLine) override {
-        return StartDetached(commandLine);
-    }
 
   private:
     std::string socket_;
